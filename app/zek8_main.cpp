@@ -1,0 +1,71 @@
+// zek8: the desktop sine vibration controller.
+
+#include "ui/DesktopProgram.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
+}
+
+// SIGTERM, SIGINT and SIGHUP end the program the way closing its window does, so
+// the shaker is left with drive and current sources off.
+void EndOnTerminationSignals(DesktopProgram& program) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &program);
+    QObject::connect(notifier, &QSocketNotifier::activated, &program, [&program, notifier] {
+        notifier->setEnabled(false);
+        char byte = 0;
+        [[maybe_unused]] const auto got = ::read(signalPipe[1], &byte, 1);
+        program.EndFromOutside();
+    });
+    struct sigaction action = {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zek8"));
+    QApplication::setApplicationVersion(QStringLiteral(ZEK8_VERSION));
+
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("ZEK-8 digital sine vibration controller."));
+    options.addHelpOption();
+    options.addVersionOption();
+    const QCommandLineOption workdir(
+        QStringLiteral("workdir"),
+        QStringLiteral("Working folder of the default profile ZEKFileS.000 and the calibration file ZEK8Cal.Dat "
+                       "(default: the current folder)."),
+        QStringLiteral("DIR"));
+    options.addOption(workdir);
+    options.process(app);
+
+    if (options.isSet(workdir)) {
+        const QString folder = options.value(workdir);
+        if (!QDir(folder).exists() || !QDir::setCurrent(folder)) {
+            std::fprintf(stderr, "zek8: cannot use the working folder %s\n", qPrintable(folder));
+            return 2;
+        }
+    }
+
+    DesktopProgram program;
+    EndOnTerminationSignals(program);
+    program.Begin();
+    return app.exec();
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+struct Controller;
+
+// The commands of the main window by the name of the control that gives them.
+// The window, the headless runner and the tests all come through here, so no
+// decision is taken in the window itself.
+
+// A menu item (`mnuRunAbort`, `mnuInputsSens` with index 2). False when the menu
+// has no such item or the item has no command.
+bool RunMenuCommand(Controller& c, const std::string& name, int index = -1);
+
+// A click on a button or picture (`cmdServoOn`, `Image3`, `lblChannel`), or a spin
+// button arrow (`spnFreq` with `up` true for the up arrow).
+bool ClickControl(Controller& c, const std::string& name);
+bool SpinControl(Controller& c, const std::string& name, bool up);
+
+// A key pressed on the main window, by its character code.
+void HandleKey(Controller& c, int character);

@@ -1,0 +1,55 @@
+#include "core/ControlCycle.h"
+
+#include "core/CheckedConvert.h"
+#include "core/Controller.h"
+#include "core/Steps.h"
+
+#include <cmath>
+
+namespace {
+constexpr int DefaultIntervalMs = 100;
+constexpr int LongestIntervalMs = 60000;
+} // namespace
+
+int CycleIntervalMs(float cycleRate) {
+    if (!std::isfinite(cycleRate) || cycleRate <= 0.0f) return DefaultIntervalMs;
+    const int interval = RoundToInt<int>(1000.0 / static_cast<double>(cycleRate), DefaultIntervalMs);
+    // A period of 0 ms would leave the operator no time between two cycles.
+    if (interval < 1) return 1;
+    return interval > LongestIntervalMs ? LongestIntervalMs : interval;
+}
+
+std::int64_t NextCycleDueMs(const Controller& c) { return c.CycleStartMs + c.TimerInterval; }
+
+void ControlCycle(Controller& c) {
+    c.TimerInterval = CycleIntervalMs(c.P[66]);
+    c.CycleStartMs = c.ports.clock->TickMs();
+    c.CycleCounter += 1;
+    if (c.CycleCounter > 10) c.CycleCounter = 1;
+    if (IsOn(c.SweepRunning)) c.RunCycleCount += 1.0;
+
+    CycleObserver* observer = c.cycleObserver;
+    const auto run = [&](const char* name, void (*step)(Controller&)) {
+        if (observer != nullptr) observer->StepRunning(name);
+        step(c);
+    };
+    run("ComputeReference", ComputeReference);
+    if (IsOn(c.ServoOn) && IsOn(c.RemoteDriveOverride)) c.ReferenceLevel = c.RemoteDriveLevel;
+    if (IsOn(c.SweepRunning)) run("SweepStep", SweepStep);
+    if (IsOn(c.RemoteFrequencyOverride)) c.CurrentFrequency = c.RemoteFrequency;
+    run("SendFrequency", SendFrequency);
+    run("UpdateServoGain", UpdateServoGain);
+    run("SendDrive", SendDrive);
+    run("MeasureResponses", MeasureResponses);
+    run("ScaleAndSmoothResponses", ScaleAndSmoothResponses);
+    if (IsOn(c.ServoOn)) run("CheckAlarms", CheckAlarms);
+    if (IsChecked(c.P[20])) run("PollRunInputs", PollRunInputs);
+    if (IsOn(c.P[30])) run("ExchangeRemoteControlFile", ExchangeRemoteControlFile);
+    if (IsOn(c.P[99])) run("RefreshStatusPanel", RefreshStatusPanel);
+    if (c.CycleCounter == 3) run("RefreshStatusPanel", RefreshStatusPanel);
+    if (c.CycleCounter == 6 && (IsOn(c.ServoOn) || IsOn(c.P[0]))) run("UpdateTraces", UpdateTraces);
+}
+
+void UpdateTimerTick(Controller& c) {
+    c.TimerInterval = CycleIntervalMs(c.P[16]);
+}

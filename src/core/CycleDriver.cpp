@@ -1,0 +1,31 @@
+#include "core/CycleDriver.h"
+
+#include "core/ControlCycle.h"
+#include "core/Controller.h"
+
+#include <exception>
+
+std::int64_t CycleDriver::WaitFrom(std::int64_t nowMs) const {
+    const std::int64_t wait = NextCycleDueMs(c_) - nowMs;
+    return wait > 0 ? wait : 0;
+}
+
+std::int64_t CycleDriver::Service() {
+    if (c_.Closing || inCycle_ || openDialogs_ > 0) return Suspended;
+    const std::int64_t now = c_.ports.clock->TickMs();
+    if (started_ && WaitFrom(now) > 0) return WaitFrom(now);
+
+    started_ = true;
+    inCycle_ = true;
+    try {
+        ControlCycle(c_);
+    } catch (const std::exception& fault) {
+        lastFault_ = fault.what();
+    } catch (...) {
+        lastFault_ = "unknown failure";
+    }
+    inCycle_ = false;
+    ++cyclesRun_;
+    if (c_.Closing || openDialogs_ > 0) return Suspended;
+    return WaitFrom(c_.ports.clock->TickMs());
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The buttons and icons a message box may show, and the button that closed it.
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+enum class MessageIcon { None, Critical, Question, Exclamation, Information };
+enum class MessageAnswer { Ok, Cancel, Yes, No, Retry };
+
+// One entry of a file dialog's filter list, e.g. {"Profile Files", "ZEKFileS.*"}.
+struct FileFilter {
+    std::string description;
+    std::string pattern;
+};
+
+// The operator's modal conversations. Every call blocks the control cycle until
+// it is answered. An empty title means the application's own title.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // Returns the text typed; an empty text when the prompt was cancelled.
+    virtual std::string InputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& defaultText) = 0;
+    virtual MessageAnswer MessageBox(const std::string& text, const std::string& title, MessageButtons buttons,
+                                     MessageIcon icon) = 0;
+    // The chosen path, or nothing when the dialog was cancelled.
+    virtual std::optional<std::string> OpenFileName(const std::string& title, const std::vector<FileFilter>& filters,
+                                                    const std::string& proposedName) = 0;
+    virtual std::optional<std::string> SaveFileName(const std::string& title, const std::vector<FileFilter>& filters,
+                                                    const std::string& proposedName) = 0;
+};
+
+// Title shown when a box is given no title of its own.
+inline constexpr const char* ApplicationTitle = "ZEK8QMS";

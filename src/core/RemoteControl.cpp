@@ -1,0 +1,5 @@
+#include "core/Steps.h"
+
+// Remote-control file; built with the run commands.
+void ExchangeRemoteControlFile(Controller&) {}
+void PublishRunCommand(Controller&) {}

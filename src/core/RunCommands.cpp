@@ -1,0 +1,63 @@
+#include "core/Controller.h"
+#include "core/Steps.h"
+
+#include <cmath>
+
+namespace {
+constexpr Rgb ActiveButtonText = 0xFF0000; // red
+constexpr Rgb IdleButtonText = 0x000000;
+
+void ShowActiveButton(Controller& c, const char* active, const char* idle) {
+    c.Indicators.SetForeColor(active, ActiveButtonText);
+    c.Indicators.SetForeColor(idle, IdleButtonText);
+}
+
+double TimerNow(const Controller& c) { return c.ports.clock->MonotonicSeconds(); }
+} // namespace
+
+void StopServo(Controller& c) {
+    c.ServoOn = 0.0f;
+    c.DriveOutput = 0.0001f;
+    c.ReferenceLevel = IsOn(c.P[0]) ? 1.0f : 0.01f;
+    c.Menu.SetChecked("mnuRunServoOff", true);
+    c.Menu.SetChecked("mnuRunServoOn", false);
+    ShowActiveButton(c, "cmdServoOff", "cmdServoOn");
+    c.Indicators.SetVisible("imgSine", false);
+}
+
+void HoldSweep(Controller& c) {
+    c.RemoteCommandCode = 4.0f;
+    PublishRunCommand(c);
+    c.Menu.SetChecked("mnuRunHold", true);
+    c.Menu.SetChecked("mnuRunRun", false);
+    ShowActiveButton(c, "cmdHold", "cmdRun");
+    // Only a running sweep has a segment to add; holding twice must not count the
+    // time since the last run again.
+    const bool wasRunning = IsOn(c.SweepRunning);
+    c.SweepRunning = 0.0f;
+    if (wasRunning) c.ElapsedSeconds += TimerNow(c) - c.SegmentStartTime;
+}
+
+void StopTest(Controller& c) {
+    c.RemoteCommandCode = 2.0f;
+    PublishRunCommand(c);
+
+    const double width = c.ports.plot != nullptr ? c.ports.plot->Width() : 0.0;
+    const double height = c.ports.plot != nullptr ? c.ports.plot->Height() : 0.0;
+    const double horizontal = std::log(static_cast<double>(c.CurrentFrequency)) * 0.1086 * width;
+    c.PlotPenPositions[0] = std::isfinite(horizontal) ? static_cast<float>(horizontal) : 0.0f;
+    for (std::size_t i = 1; i < c.PlotPenPositions.size(); ++i) c.PlotPenPositions[i] = static_cast<float>(height);
+
+    HoldSweep(c);
+    StopServo(c);
+
+    c.TestStarted = 0.0f;
+    c.LevelFactor = 1.0f;
+    c.DwellActive = 0;
+    c.ElapsedSeconds = 0.0;
+    c.DayRolloverSeconds = 0.0f;
+    c.RunSeconds = 0.0;
+    c.RunCycleCount = 1.0;
+    c.StepStartTime = TimerNow(c);
+    c.CycleRate = c.P[16];
+}

@@ -1,0 +1,4 @@
+#include "core/Steps.h"
+
+// External run inputs; built with the run commands.
+void PollRunInputs(Controller&) {}

@@ -1,0 +1,65 @@
+#include "core/StartUp.h"
+
+#include "core/Controller.h"
+#include "core/Defaults.h"
+#include "core/Steps.h"
+
+#include <exception>
+
+void StartUp(Controller& c) {
+    SetDefaults(c);
+    LoadDefaultProfile(c);
+    InitialiseHardware(c);
+    if (!IsOn(c.DemoMode)) {
+        c.DemoMode = 0.0f;
+        c.Menu.SetChecked("mnuRunDemo", false);
+    }
+    LoadCalibrationFile(c);
+    c.CurrentFrequency = c.P[1];
+    c.ProfileLastFrequency = c.P[2];
+    UpdateCurrentSources(c);
+    SetPortBRunLevel(c);
+    StopTest(c);
+    SyncMenusToTable(c);
+    c.ports.shell->ShowMainWindow();
+    DrawPlotFrame(c);
+    DrawReferenceLines(c);
+    c.TimerEnabled = false;
+}
+
+namespace {
+// Leaving the program must always be possible, so a failing step is passed over.
+template <class Step>
+void Regardless(Step step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+void EndProgram(Controller& c) {
+    c.Closing = true;
+    c.ports.shell->EndProgram();
+}
+} // namespace
+
+void RequestExit(Controller& c) {
+    if (c.Closing) return;
+    MessageAnswer answer = MessageAnswer::No;
+    Regardless([&] {
+        answer = c.ports.dialogs->MessageBox("Exit QMS Program?", "", MessageButtons::YesNo, MessageIcon::Critical);
+    });
+    if (answer != MessageAnswer::Yes) return;
+    c.Closing = true;
+    Regardless([&] { StopTest(c); });
+    if (!IsOn(c.DemoMode)) Regardless([&] { MakeBoardsSafe(c, true); });
+    EndProgram(c);
+}
+
+void MainWindowClosing(Controller& c) {
+    if (c.Closing) return;
+    c.Closing = true;
+    Regardless([&] { StopTest(c); });
+    if (!IsOn(c.DemoMode)) Regardless([&] { MakeBoardsSafe(c, false); });
+    EndProgram(c);
+}

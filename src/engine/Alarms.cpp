@@ -1,0 +1,4 @@
+#include "core/Steps.h"
+
+// Alarm and abort checks; built with the engine.
+void CheckAlarms(Controller&) {}

@@ -1,0 +1,5 @@
+#include "core/Steps.h"
+
+// Response measurement and smoothing; built with the engine.
+void MeasureResponses(Controller&) {}
+void ScaleAndSmoothResponses(Controller&) {}

@@ -1,0 +1,4 @@
+#include "core/Steps.h"
+
+// Status panel refresh; built with the engine.
+void RefreshStatusPanel(Controller&) {}

@@ -1,0 +1,5 @@
+#include "core/Steps.h"
+
+// Board layer; until it is built, no board is opened and nothing needs making safe.
+void InitialiseHardware(Controller&) {}
+void MakeBoardsSafe(Controller&, bool) {}

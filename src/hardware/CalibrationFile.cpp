@@ -1,0 +1,4 @@
+#include "core/Steps.h"
+
+// Calibration factors file; built with the hardware.
+void LoadCalibrationFile(Controller&) {}

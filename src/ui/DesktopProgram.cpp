@@ -1,0 +1,75 @@
+#include "ui/DesktopProgram.h"
+
+#include "core/StartUp.h"
+#include "ui/MainWindow.h"
+#include "ui/PlotArea.h"
+#include "ui/QtCycleDriver.h"
+#include "ui/QtDialogs.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace {
+std::unique_ptr<QWidget> MakeStartUpWindow() {
+    auto window = std::make_unique<QWidget>();
+    window->setObjectName(QStringLiteral("frmSplash"));
+    window->setWindowTitle(QStringLiteral("ZEK-8"));
+    window->setStyleSheet(QStringLiteral("background-color: #000040; color: white;"));
+    auto* layout = new QVBoxLayout(window.get());
+    auto* title = new QLabel(QStringLiteral("ZEK-8 DIGITAL SINE CONTROLLER"));
+    title->setFont(QFont(QStringLiteral("DejaVu Sans"), 36, QFont::Bold));
+    auto* line = new QLabel(QStringLiteral("Swept sine and dwell control of electrodynamic shakers\n\nStarting ..."));
+    line->setFont(QFont(QStringLiteral("DejaVu Sans"), 16));
+    for (QLabel* label : {title, line}) {
+        label->setAlignment(Qt::AlignCenter);
+        layout->addWidget(label);
+    }
+    return window;
+}
+} // namespace
+
+DesktopProgram::DesktopProgram() {
+    window_ = std::make_unique<MainWindow>(controller_);
+    driver_ = std::make_unique<QtCycleDriver>(controller_, [this] { window_->Render(); });
+    dialogs_ = std::make_unique<QtDialogs>(
+        window_.get(), [this] { driver_->DialogOpened(); }, [this] { driver_->DialogClosed(); });
+    clipboard_ = std::make_unique<QtClipboard>();
+    controller_.ports = Ports{&clock_, dialogs_.get(), window_->Plot(), clipboard_.get(), this};
+}
+
+DesktopProgram::~DesktopProgram() = default;
+
+void DesktopProgram::Begin(int startUpWindowMs) {
+    startUpWindow_ = MakeStartUpWindow();
+    startUpWindow_->showMaximized();
+    QTimer::singleShot(startUpWindowMs, this, &DesktopProgram::StartController);
+}
+
+void DesktopProgram::StartController() {
+    startUpWindow_.reset();
+    try {
+        StartUp(controller_);
+    } catch (const std::exception&) {
+        // Every step reports its own failures; whatever is left, the loop still runs.
+    }
+    window_->Render();
+    driver_->Start();
+}
+
+void DesktopProgram::ShowMainWindow() {
+    window_->showMaximized();
+    // Let the window take its size before the plot frame is drawn on it.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void DesktopProgram::EndProgram() { QCoreApplication::quit(); }
+
+void DesktopProgram::EndFromOutside() {
+    if (controller_.Closing) return;
+    MainWindowClosing(controller_);
+    QCoreApplication::quit();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/Clock.h"
+#include "core/Controller.h"
+
+#include <QObject>
+
+#include <memory>
+
+class MainWindow;
+class QtCycleDriver;
+class QtDialogs;
+class QtClipboard;
+class QWidget;
+
+// The desktop controller: the start-up window, then the core's start-up, the main
+// window and the control loop on the Qt event loop.
+class DesktopProgram final : public QObject, private Shell {
+    Q_OBJECT
+
+public:
+    static constexpr int StartUpWindowMs = 4000;
+
+    DesktopProgram();
+    ~DesktopProgram() override;
+
+    // Shows the start-up window and starts the controller once its time is up.
+    void Begin(int startUpWindowMs = StartUpWindowMs);
+    // The program has been told to end from outside (a signal): close as the
+    // window's closing would.
+    void EndFromOutside();
+
+    Controller& State() { return controller_; }
+    MainWindow* Window() const { return window_.get(); }
+
+private:
+    void ShowMainWindow() override;
+    void EndProgram() override;
+    void StartController();
+
+    SystemClock clock_;
+    Controller controller_;
+    std::unique_ptr<QWidget> startUpWindow_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<QtDialogs> dialogs_;
+    std::unique_ptr<QtClipboard> clipboard_;
+    std::unique_ptr<QtCycleDriver> driver_;
+};

@@ -1,0 +1,288 @@
+#include "ui/MainWindow.h"
+
+#include "core/Commands.h"
+#include "core/Controller.h"
+#include "core/StartUp.h"
+#include "ui/PlotArea.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSet>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <exception>
+
+namespace {
+QString Hex(Rgb rgb) { return QStringLiteral("#%1").arg(rgb & 0xFFFFFFu, 6, 16, QLatin1Char('0')); }
+
+QPixmap StopPicture() {
+    QPixmap picture(56, 56);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPolygonF octagon;
+    for (int i = 0; i < 8; ++i) {
+        const double angle = (22.5 + 45.0 * i) * M_PI / 180.0;
+        octagon << QPointF(28 + 26 * std::cos(angle), 28 + 26 * std::sin(angle));
+    }
+    painter.setBrush(QColor(200, 0, 0));
+    painter.setPen(QPen(Qt::white, 2));
+    painter.drawPolygon(octagon);
+    painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 10, QFont::Bold));
+    painter.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("STOP"));
+    return picture;
+}
+
+QPixmap SinePicture() {
+    QPixmap picture(56, 32);
+    picture.fill(Qt::black);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0, 230, 0), 2));
+    QPainterPath path;
+    for (int x = 0; x <= 56; ++x) {
+        const double y = 16 - 12 * std::sin(x * 2.0 * M_PI / 28.0);
+        if (x == 0) path.moveTo(x, y);
+        else path.lineTo(x, y);
+    }
+    painter.drawPath(path);
+    return picture;
+}
+} // namespace
+
+void ClickableLabel::mousePressEvent(QMouseEvent* event) {
+    QLabel::mousePressEvent(event);
+    emit clicked();
+}
+
+MainWindow::MainWindow(Controller& controller, QWidget* parent) : QMainWindow(parent), c_(controller) {
+    setObjectName(QStringLiteral("frmQMS"));
+    BuildMenus();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QGridLayout(central);
+    plot_ = new PlotArea(central);
+    plot_->Cls(0x000000);
+    layout->addWidget(plot_, 0, 0);
+    layout->addWidget(BuildPanel(), 0, 1);
+    layout->addWidget(BuildControls(), 1, 0, 1, 2);
+    layout->setColumnStretch(0, 1);
+    layout->setRowStretch(0, 1);
+    setCentralWidget(central);
+    Render();
+}
+
+template <class Command>
+void MainWindow::Guarded(Command command) {
+    try {
+        command();
+    } catch (const std::exception&) {
+        // The command's own error boxes have told the operator; the window carries on.
+    } catch (...) {
+    }
+    Render();
+}
+
+void MainWindow::BuildMenus() {
+    QSet<QPair<QString, int>> parents;
+    for (const MenuEntry& entry : c_.Menu.Entries())
+        if (!entry.parent.name.empty()) parents.insert({QString::fromStdString(entry.parent.name), entry.parent.index});
+
+    QMap<QPair<QString, int>, QMenu*> menus;
+    for (const MenuEntry& entry : c_.Menu.Entries()) {
+        const QPair<QString, int> key{QString::fromStdString(entry.key.name), entry.key.index};
+        const QString caption = QString::fromStdString(entry.caption);
+        QMenu* parentMenu =
+            menus.value({QString::fromStdString(entry.parent.name), entry.parent.index}, nullptr);
+        QAction* action = nullptr;
+        if (entry.parent.name.empty()) {
+            QMenu* menu = menuBar()->addMenu(caption);
+            menus.insert(key, menu);
+            action = menu->menuAction();
+        } else if (parentMenu == nullptr) {
+            continue;
+        } else if (parents.contains(key)) {
+            QMenu* menu = parentMenu->addMenu(caption);
+            menus.insert(key, menu);
+            action = menu->menuAction();
+        } else if (entry.caption == "-") {
+            action = parentMenu->addSeparator();
+        } else {
+            action = parentMenu->addAction(caption);
+            const std::string name = entry.key.name;
+            const int index = entry.key.index;
+            connect(action, &QAction::triggered, this, [this, name, index] {
+                Guarded([&] { RunMenuCommand(c_, name, index); });
+            });
+        }
+        action->setObjectName(key.first + (key.second >= 0 ? QStringLiteral("_%1").arg(key.second) : QString()));
+        actions_.insert(key, action);
+    }
+}
+
+QAction* MainWindow::Action(const QString& name, int index) const { return actions_.value({name, index}, nullptr); }
+
+QLabel* MainWindow::AddLabel(const char* name, bool clickable) {
+    QLabel* label = clickable ? new ClickableLabel : new QLabel;
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 10));
+    label->setAutoFillBackground(false);
+    indicators_[name] = label;
+    return label;
+}
+
+QWidget* MainWindow::BuildPanel() {
+    auto* panel = new QWidget;
+    panel->setObjectName(QStringLiteral("statusPanel"));
+    auto* column = new QVBoxLayout(panel);
+    column->setSpacing(2);
+    for (const char* name : {"lblLL", "lblUL", "lblRate", "lblSweepType", "lblSweepNumber", "lblElapsedTime",
+                             "lblTime", "lblDate", "Label17", "lblServoRate", "lblServoSpeed", "lblComp"})
+        column->addWidget(AddLabel(name));
+    gauge_ = new QProgressBar;
+    gauge_->setObjectName(QStringLiteral("Gauge1"));
+    gauge_->setRange(0, 70);
+    gauge_->setFormat(QStringLiteral("%v dB"));
+    indicators_["Gauge1"] = gauge_;
+    column->addWidget(gauge_);
+    for (const char* name : {"lblDisp", "lblVel", "lblAccBottom"}) column->addWidget(AddLabel(name));
+
+    QLabel* readout = AddLabel("LblAcc");
+    readout->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 22, QFont::Bold));
+    column->addWidget(AddLabel("lblDisplay"));
+    column->addWidget(readout);
+    column->addWidget(AddLabel("lblFreqBottom"));
+    QLabel* frequency = AddLabel("LblFreq");
+    frequency->setFont(QFont(QStringLiteral("DejaVu Sans Mono"), 22, QFont::Bold));
+    column->addWidget(frequency);
+    column->addWidget(AddLabel("lblControlMode"));
+    column->addWidget(AddLabel("lblControl"));
+
+    auto* modes = new QHBoxLayout;
+    for (const char* name : {"lblDMode", "lblVMode", "lblAMode"}) {
+        QLabel* letter = AddLabel(name);
+        letter->setAlignment(Qt::AlignCenter);
+        letter->setMinimumWidth(28);
+        modes->addWidget(letter);
+    }
+    column->addLayout(modes);
+    auto* channel = static_cast<ClickableLabel*>(AddLabel("lblChannel", true));
+    connect(channel, &ClickableLabel::clicked, this, [this] { Guarded([&] { ClickControl(c_, "lblChannel"); }); });
+    column->addWidget(channel);
+    column->addWidget(AddLabel("lblSweep"));
+    column->addWidget(AddLabel("lblCursor"));
+    column->addStretch(1);
+    return panel;
+}
+
+QWidget* MainWindow::BuildControls() {
+    auto* bar = new QWidget;
+    auto* row = new QHBoxLayout(bar);
+    for (const char* name : {"cmdServoOn", "cmdServoOff", "cmdRun", "cmdHold"}) {
+        auto* button = new QPushButton;
+        button->setObjectName(QString::fromLatin1(name));
+        button->setFocusPolicy(Qt::NoFocus);
+        const std::string control = name;
+        connect(button, &QPushButton::clicked, this, [this, control] { Guarded([&] { ClickControl(c_, control); }); });
+        indicators_[name] = button;
+        row->addWidget(button);
+    }
+    for (const char* name : {"spnFreq", "spnLevel", "spnDirection"}) {
+        auto* spin = new QWidget;
+        spin->setObjectName(QString::fromLatin1(name));
+        auto* arrows = new QVBoxLayout(spin);
+        arrows->setContentsMargins(0, 0, 0, 0);
+        arrows->setSpacing(0);
+        for (bool up : {true, false}) {
+            auto* arrow = new QToolButton;
+            arrow->setObjectName(QString::fromLatin1(name) + (up ? QStringLiteral("Up") : QStringLiteral("Down")));
+            arrow->setArrowType(up ? Qt::UpArrow : Qt::DownArrow);
+            arrow->setFocusPolicy(Qt::NoFocus);
+            const std::string control = name;
+            connect(arrow, &QToolButton::clicked, this,
+                    [this, control, up] { Guarded([&] { SpinControl(c_, control, up); }); });
+            arrows->addWidget(arrow);
+        }
+        row->addWidget(spin);
+    }
+    auto* stop = static_cast<ClickableLabel*>(AddLabel("Image3", true));
+    stop->setPixmap(StopPicture());
+    stop->setToolTip(QStringLiteral("Stop"));
+    connect(stop, &ClickableLabel::clicked, this, [this] { Guarded([&] { ClickControl(c_, "Image3"); }); });
+    row->addWidget(stop);
+    QLabel* sine = AddLabel("imgSine");
+    sine->setPixmap(SinePicture());
+    row->addWidget(sine);
+    row->addStretch(1);
+    return bar;
+}
+
+void MainWindow::Render() {
+    if (c_.Menu.Revision() != menuRevision_) RenderMenus();
+    if (c_.Indicators.Revision() != panelRevision_) RenderPanel();
+}
+
+void MainWindow::RenderMenus() {
+    menuRevision_ = c_.Menu.Revision();
+    for (const MenuEntry& entry : c_.Menu.Entries()) {
+        QAction* action = actions_.value({QString::fromStdString(entry.key.name), entry.key.index}, nullptr);
+        if (action == nullptr) continue;
+        if (entry.caption != "-") action->setText(QString::fromStdString(entry.caption));
+        // Only a ticked item shows a check box, as on the menus of this controller.
+        action->setCheckable(entry.checked);
+        action->setChecked(entry.checked);
+        action->setEnabled(entry.enabled);
+        action->setVisible(entry.visible);
+    }
+}
+
+void MainWindow::RenderPanel() {
+    panelRevision_ = c_.Indicators.Revision();
+    for (const auto& [name, item] : c_.Indicators.Items()) {
+        if (name == "frmQMS") {
+            setWindowTitle(QString::fromStdString(item.text));
+            continue;
+        }
+        const auto found = indicators_.find(name);
+        if (found == indicators_.end()) continue;
+        QWidget* widget = found->second;
+        widget->setVisible(item.visible);
+        if (auto* gauge = qobject_cast<QProgressBar*>(widget)) {
+            gauge->setValue(static_cast<int>(std::clamp(item.value, 0.0, 70.0)));
+        } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            button->setText(QString::fromStdString(item.text));
+            button->setStyleSheet(QStringLiteral("color: %1;").arg(Hex(item.foreColor)));
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            if (label->pixmap().isNull()) {
+                label->setText(QString::fromStdString(item.text));
+                label->setStyleSheet(QStringLiteral("color: %1; background-color: %2;")
+                                         .arg(Hex(item.foreColor), Hex(item.backColor)));
+            }
+        }
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (text.size() != 1 || text.at(0).unicode() > 127) {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    const int character = text.at(0).unicode();
+    Guarded([&] { HandleKey(c_, character); });
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    Guarded([&] { MainWindowClosing(c_); });
+    event->accept();
+}

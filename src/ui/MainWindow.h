@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMap>
+#include <QPair>
+
+#include <cstdint>
+#include <map>
+
+struct Controller;
+class PlotArea;
+class QAction;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+
+// A label that reports clicks (lblChannel, the Stop picture).
+class ClickableLabel final : public QLabel {
+    Q_OBJECT
+
+public:
+    using QLabel::QLabel;
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
+// The main window frmQMS. It shows what the core's menu and panel models hold and
+// hands every action of the operator to the core command of the same name.
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(Controller& controller, QWidget* parent = nullptr);
+
+    PlotArea* Plot() const { return plot_; }
+    QAction* Action(const QString& name, int index = -1) const;
+
+    // Brings menus and indicators in line with the models, when they changed.
+    void Render();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    QWidget* BuildPanel();
+    QWidget* BuildControls();
+    QLabel* AddLabel(const char* name, bool clickable = false);
+    // Runs a core command; nothing the core throws may leave a Qt slot.
+    template <class Command>
+    void Guarded(Command command);
+    void RenderMenus();
+    void RenderPanel();
+
+    Controller& c_;
+    PlotArea* plot_ = nullptr;
+    QProgressBar* gauge_ = nullptr;
+    QMap<QPair<QString, int>, QAction*> actions_;
+    std::map<std::string, QWidget*> indicators_;
+    std::uint64_t menuRevision_ = ~std::uint64_t{0};
+    std::uint64_t panelRevision_ = ~std::uint64_t{0};
+};

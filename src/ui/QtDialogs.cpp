@@ -1,0 +1,139 @@
+#include "ui/QtDialogs.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace {
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+QString Title(const std::string& title) {
+    return title.empty() ? QString::fromLatin1(ApplicationTitle) : QString::fromStdString(title);
+}
+
+// Keeps the cycle driver told while a dialog is open, whichever way the dialog ends.
+class OpenDialog {
+public:
+    OpenDialog(const std::function<void()>& opened, const std::function<void()>& closed) : closed_(closed) {
+        if (opened) opened();
+    }
+    ~OpenDialog() {
+        if (closed_) closed_();
+    }
+    OpenDialog(const OpenDialog&) = delete;
+    OpenDialog& operator=(const OpenDialog&) = delete;
+
+private:
+    const std::function<void()>& closed_;
+};
+
+QMessageBox::StandardButtons ButtonsOf(MessageButtons buttons) {
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return QMessageBox::Ok;
+    case MessageButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MessageButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MessageButtons::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon IconOf(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::None:
+        return QMessageBox::NoIcon;
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// A box closed without a button (Escape, the window's close button) answers as
+// its cancelling button would.
+MessageAnswer AnswerOf(int button, MessageButtons buttons) {
+    switch (button) {
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    case QMessageBox::Retry:
+        return MessageAnswer::Retry;
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
+    default:
+        break;
+    }
+    if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+    if (buttons == MessageButtons::YesNo) return MessageAnswer::No;
+    return MessageAnswer::Cancel;
+}
+
+QString FilterList(const std::vector<FileFilter>& filters) {
+    QStringList list;
+    for (const FileFilter& filter : filters) {
+        const QString pattern = Text(filter.pattern).replace(QLatin1Char(';'), QLatin1Char(' '));
+        list << Text(filter.description) + QStringLiteral(" (") + pattern + QLatin1Char(')');
+    }
+    return list.join(QStringLiteral(";;"));
+}
+} // namespace
+
+QtDialogs::QtDialogs(QWidget* parent, std::function<void()> opened, std::function<void()> closed)
+    : parent_(parent), opened_(std::move(opened)), closed_(std::move(closed)) {}
+
+std::string QtDialogs::InputBox(const std::string& prompt, const std::string& title,
+                                const std::string& defaultText) {
+    OpenDialog open(opened_, closed_);
+    QInputDialog dialog(parent_);
+    dialog.setWindowTitle(Title(title));
+    dialog.setLabelText(Text(prompt));
+    dialog.setTextValue(Text(defaultText));
+    for (QLabel* label : dialog.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.textValue().toStdString();
+}
+
+MessageAnswer QtDialogs::MessageBox(const std::string& text, const std::string& title, MessageButtons buttons,
+                                    MessageIcon icon) {
+    OpenDialog open(opened_, closed_);
+    QMessageBox box(IconOf(icon), Title(title), Text(text), ButtonsOf(buttons), parent_);
+    box.setTextFormat(Qt::PlainText);
+    return AnswerOf(box.exec(), buttons);
+}
+
+std::optional<std::string> QtDialogs::FileName(bool save, const std::string& title,
+                                               const std::vector<FileFilter>& filters,
+                                               const std::string& proposedName) {
+    OpenDialog open(opened_, closed_);
+    const QString path = save ? QFileDialog::getSaveFileName(parent_, Title(title), Text(proposedName),
+                                                             FilterList(filters))
+                              : QFileDialog::getOpenFileName(parent_, Title(title), Text(proposedName),
+                                                             FilterList(filters));
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
+}
+
+std::optional<std::string> QtDialogs::OpenFileName(const std::string& title, const std::vector<FileFilter>& filters,
+                                                   const std::string& proposedName) {
+    return FileName(false, title, filters, proposedName);
+}
+
+std::optional<std::string> QtDialogs::SaveFileName(const std::string& title, const std::vector<FileFilter>& filters,
+                                                   const std::string& proposedName) {
+    return FileName(true, title, filters, proposedName);
+}

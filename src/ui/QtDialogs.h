@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/Dialogs.h"
+
+#include <functional>
+
+class QWidget;
+
+// The operator's prompts, message boxes and file dialogs as Qt modal dialogs. Texts
+// are shown as plain text: a file name or comment may hold markup. The hooks tell
+// the cycle driver when a dialog opens and closes.
+class QtDialogs final : public Dialogs {
+public:
+    QtDialogs(QWidget* parent, std::function<void()> opened, std::function<void()> closed);
+
+    std::string InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
+    MessageAnswer MessageBox(const std::string& text, const std::string& title, MessageButtons buttons,
+                             MessageIcon icon) override;
+    std::optional<std::string> OpenFileName(const std::string& title, const std::vector<FileFilter>& filters,
+                                            const std::string& proposedName) override;
+    std::optional<std::string> SaveFileName(const std::string& title, const std::vector<FileFilter>& filters,
+                                            const std::string& proposedName) override;
+
+    void SetParent(QWidget* parent) { parent_ = parent; }
+
+private:
+    std::optional<std::string> FileName(bool save, const std::string& title, const std::vector<FileFilter>& filters,
+                                        const std::string& proposedName);
+
+    QWidget* parent_;
+    std::function<void()> opened_;
+    std::function<void()> closed_;
+};

@@ -1,0 +1,210 @@
+#include "core/ControlCycle.h"
+#include "core/CycleDriver.h"
+#include "core/Defaults.h"
+#include "support/TestController.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct StepLog final : CycleObserver {
+    std::vector<std::string> steps;
+    std::function<void(const std::string&)> onStep;
+    void StepRunning(const char* step) override {
+        steps.emplace_back(step);
+        if (onStep) onStep(step);
+    }
+    int Count(const std::string& step) const {
+        int n = 0;
+        for (const auto& s : steps) n += s == step ? 1 : 0;
+        return n;
+    }
+};
+
+struct ControlCycleTest : ::testing::Test {
+    TestController t;
+    Controller& c = t.c;
+    StepLog log;
+
+    ControlCycleTest() {
+        SetDefaults(c);
+        c.cycleObserver = &log;
+    }
+};
+
+TEST(CycleInterval, IsTheRoundedPeriodOfTheCycleRate) {
+    EXPECT_EQ(CycleIntervalMs(10.0f), 100);
+    EXPECT_EQ(CycleIntervalMs(3.0f), 333);
+    EXPECT_EQ(CycleIntervalMs(400.0f), 2);  // 2.5 rounds to even
+    EXPECT_EQ(CycleIntervalMs(80.0f), 12); // 12.5 rounds to even
+    EXPECT_EQ(CycleIntervalMs(16.0f), 62); // 62.5 as well
+    EXPECT_EQ(CycleIntervalMs(6.0f), 167);
+}
+
+TEST(CycleInterval, UnusableRatesFallBackToTheDefaultPeriod) {
+    EXPECT_EQ(CycleIntervalMs(0.0f), 100);
+    EXPECT_EQ(CycleIntervalMs(-5.0f), 100);
+    EXPECT_EQ(CycleIntervalMs(std::numeric_limits<float>::quiet_NaN()), 100);
+    EXPECT_EQ(CycleIntervalMs(std::numeric_limits<float>::infinity()), 100);
+    EXPECT_EQ(CycleIntervalMs(0.001f), 60000);
+    EXPECT_EQ(CycleIntervalMs(1e9f), 1);
+}
+
+TEST_F(ControlCycleTest, StepsRunInTheirFixedOrder) {
+    c.ServoOn = 1.0f;
+    c.SweepRunning = 1.0f;
+    c.P[20] = 2.0f;
+    c.P[30] = 1.0f;
+    c.CycleCounter = 2; // this pass is cycle 3
+    ControlCycle(c);
+    const std::vector<std::string> expected = {
+        "ComputeReference", "SweepStep",   "SendFrequency", "UpdateServoGain",           "SendDrive",
+        "MeasureResponses", "ScaleAndSmoothResponses",        "CheckAlarms", "PollRunInputs",
+        "ExchangeRemoteControlFile", "RefreshStatusPanel", "RefreshStatusPanel"};
+    EXPECT_EQ(log.steps, expected);
+}
+
+TEST_F(ControlCycleTest, GatedStepsStayOutWhenTheirConditionFails) {
+    c.P[20] = 1.0f;
+    c.P[30] = 0.0f;
+    c.P[99] = 0.0f;
+    ControlCycle(c);
+    const std::vector<std::string> expected = {"ComputeReference", "SendFrequency",    "UpdateServoGain",
+                                               "SendDrive",        "MeasureResponses", "ScaleAndSmoothResponses"};
+    EXPECT_EQ(log.steps, expected);
+}
+
+TEST_F(ControlCycleTest, CounterRunsTwoToTenThenOne) {
+    std::vector<int> seen;
+    for (int i = 0; i < 11; ++i) {
+        ControlCycle(c);
+        seen.push_back(c.CycleCounter);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 1, 2}));
+    EXPECT_EQ(c.RunCycleCount, 1.0); // not sweeping
+    c.SweepRunning = 1.0f;
+    ControlCycle(c);
+    EXPECT_EQ(c.RunCycleCount, 2.0);
+}
+
+TEST_F(ControlCycleTest, StatusPanelOnCycleThreeOrEveryCycleWhileP99IsOne) {
+    c.P[99] = 0.0f;
+    for (int i = 0; i < 10; ++i) ControlCycle(c);
+    EXPECT_EQ(log.Count("RefreshStatusPanel"), 1);
+    log.steps.clear();
+    c.P[99] = 1.0f;
+    for (int i = 0; i < 10; ++i) ControlCycle(c);
+    EXPECT_EQ(log.Count("RefreshStatusPanel"), 11); // every cycle, twice on cycle 3
+}
+
+TEST_F(ControlCycleTest, TracesOnCycleSixOnlyWithServoOnOrManual) {
+    c.P[0] = 2.0f;
+    for (int i = 0; i < 10; ++i) ControlCycle(c);
+    EXPECT_EQ(log.Count("UpdateTraces"), 0);
+    c.P[0] = 1.0f;
+    for (int i = 0; i < 10; ++i) ControlCycle(c);
+    EXPECT_EQ(log.Count("UpdateTraces"), 1);
+    c.P[0] = 2.0f;
+    c.ServoOn = 1.0f;
+    for (int i = 0; i < 10; ++i) ControlCycle(c);
+    EXPECT_EQ(log.Count("UpdateTraces"), 2);
+}
+
+TEST_F(ControlCycleTest, RemoteOverridesReplaceLevelAndFrequency) {
+    c.RemoteDriveOverride = 1.0f;
+    c.RemoteDriveLevel = 3.5f;
+    c.RemoteFrequencyOverride = 1.0f;
+    c.RemoteFrequency = 123.0f;
+    c.ReferenceLevel = 0.2f;
+    ControlCycle(c);
+    EXPECT_EQ(c.ReferenceLevel, 0.2f); // drive override only with the servo on
+    EXPECT_EQ(c.CurrentFrequency, 123.0f);
+    c.ServoOn = 1.0f;
+    ControlCycle(c);
+    EXPECT_EQ(c.ReferenceLevel, 3.5f);
+}
+
+TEST(CycleDriverPeriod, KeepsThePeriodOfTheCycleRate) {
+    for (const auto& [rate, cycles] : {std::pair{10.0f, 60u}, {3.0f, 19u}, {400.0f, 3000u}}) {
+        TestController t;
+        SetDefaults(t.c);
+        t.c.P[66] = rate;
+        CycleDriver driver(t.c);
+        RunSimulated(driver, t.clock, 6000); // cycles at 0, period, 2 periods ... below 6000 ms
+        EXPECT_EQ(driver.CyclesRun(), cycles) << rate;
+    }
+}
+
+TEST_F(ControlCycleTest, CycleStartsOnItsDueTime) {
+    CycleDriver driver(c);
+    EXPECT_EQ(driver.Service(), 100); // the first cycle runs at once
+    t.clock.AdvanceMs(40);
+    EXPECT_EQ(driver.Service(), 60);
+    EXPECT_EQ(driver.CyclesRun(), 1u);
+    t.clock.AdvanceMs(60);
+    EXPECT_EQ(driver.Service(), 100);
+    EXPECT_EQ(driver.CyclesRun(), 2u);
+    EXPECT_EQ(c.CycleStartMs, 100);
+}
+
+TEST_F(ControlCycleTest, LateCycleStartsTheNextAtOnce) {
+    CycleDriver driver(c);
+    log.onStep = [&](const std::string& step) {
+        if (step == "MeasureResponses") t.clock.AdvanceMs(150); // a slow block transfer
+    };
+    EXPECT_EQ(driver.Service(), 0);
+    EXPECT_EQ(driver.Service(), 0);
+    EXPECT_EQ(driver.CyclesRun(), 2u);
+    EXPECT_EQ(c.CycleStartMs, 150);
+}
+
+TEST_F(ControlCycleTest, NoCycleWhileADialogIsOpen) {
+    CycleDriver driver(c);
+    driver.Service();
+    driver.DialogOpened();
+    t.clock.AdvanceMs(5000);
+    EXPECT_EQ(driver.Service(), CycleDriver::Suspended);
+    RunSimulated(driver, t.clock, 10'000);
+    EXPECT_EQ(driver.CyclesRun(), 1u);
+    driver.DialogClosed();
+    EXPECT_EQ(driver.Service(), 100); // overdue: runs at once
+    EXPECT_EQ(driver.CyclesRun(), 2u);
+}
+
+TEST_F(ControlCycleTest, CycleNeverReentersItself) {
+    CycleDriver driver(c);
+    std::int64_t nested = 0;
+    log.onStep = [&](const std::string& step) {
+        if (step == "SendDrive") nested = driver.Service(); // an event loop run from inside a step
+    };
+    driver.Service();
+    EXPECT_EQ(nested, CycleDriver::Suspended);
+    EXPECT_EQ(driver.CyclesRun(), 1u);
+}
+
+TEST_F(ControlCycleTest, FailingStepDoesNotStopTheLoop) {
+    CycleDriver driver(c);
+    log.onStep = [&](const std::string& step) {
+        if (step == "MeasureResponses") throw std::runtime_error("block transfer failed");
+    };
+    RunSimulated(driver, t.clock, 1000);
+    EXPECT_EQ(driver.CyclesRun(), 10u);
+    EXPECT_EQ(driver.LastFault(), "block transfer failed");
+}
+
+TEST_F(ControlCycleTest, TimerTickKeepsOnlyItsBookkeeping) {
+    c.P[16] = 20.0f;
+    const int counter = c.CycleCounter;
+    UpdateTimerTick(c);
+    EXPECT_EQ(c.TimerInterval, 50);
+    EXPECT_EQ(c.CycleCounter, counter);
+    EXPECT_TRUE(log.steps.empty());
+}
+
+} // namespace

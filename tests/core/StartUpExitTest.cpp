@@ -1,0 +1,112 @@
+#include "core/ControlCycle.h"
+#include "core/Defaults.h"
+#include "core/StartUp.h"
+#include "core/Steps.h"
+#include "support/TestController.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct StartUpExitTest : ::testing::Test {
+    TestController t;
+    Controller& c = t.c;
+};
+
+TEST_F(StartUpExitTest, StartUpLeavesTheTestStoppedAndTheWindowShown) {
+    c.P[1] = 12.0f; // left over from an earlier set-up: the defaults replace it
+    t.clock.AdvanceMs(3000);
+    StartUp(c);
+    EXPECT_EQ(t.shell.shown, 1);
+    EXPECT_FALSE(c.TimerEnabled);
+    EXPECT_EQ(c.CurrentFrequency, 5.0f);
+    EXPECT_EQ(c.ProfileLastFrequency, 5000.0f);
+    EXPECT_EQ(c.ServoOn, 0.0f);
+    EXPECT_EQ(c.SweepRunning, 0.0f);
+    EXPECT_EQ(c.DemoMode, 0.0f);
+    EXPECT_EQ(c.RemoteCommandCode, 4.0f); // Stop holds the sweep last
+    EXPECT_EQ(c.StepStartTime, 3.0);
+    EXPECT_TRUE(c.Menu.Checked("mnuRunServoOff"));
+    EXPECT_TRUE(c.Menu.Checked("mnuRunHold"));
+    EXPECT_FALSE(c.Menu.Checked("mnuRunDemo"));
+    EXPECT_EQ(c.Indicators.Item("cmdServoOff").foreColor, 0xFF0000u);
+    EXPECT_EQ(c.Indicators.Item("cmdServoOn").foreColor, 0x000000u);
+    EXPECT_FALSE(c.Indicators.Item("imgSine").visible);
+    // Check marks follow the table.
+    EXPECT_TRUE(c.Menu.Checked("mnuTestControlAverage"));
+    EXPECT_TRUE(c.Menu.Checked("mnuSweepTypeLog"));
+    EXPECT_TRUE(c.Menu.Checked("mnuTestControlCh1"));
+    EXPECT_FALSE(c.Menu.Checked("mnuTestAutoPrint"));
+    EXPECT_TRUE(c.Menu.Checked("mnuViewTransferIn", 8));
+    EXPECT_TRUE(c.Menu.Checked("mnuSystemInterfacePCI"));
+    EXPECT_FALSE(c.Menu.Enabled("mnuSweepDwellFreq", 0));
+    // Plot pens at the present frequency: ln 5 * 0.1086 * 1000 = 174.78 px.
+    EXPECT_NEAR(c.PlotPenPositions[0], 174.78f, 0.01f);
+    EXPECT_EQ(c.PlotPenPositions[5], 600.0f);
+}
+
+TEST_F(StartUpExitTest, ExitAnsweredNoLeavesEverythingAsItWas) {
+    StartUp(c);
+    c.ServoOn = 1.0f;
+    c.SweepRunning = 1.0f;
+    c.TestStarted = 1.0f;
+    c.ElapsedSeconds = 42.0;
+    c.CurrentFrequency = 300.0f;
+    const Controller before = c;
+    t.dialogs.QueueAnswer(MessageAnswer::No);
+    RequestExit(c);
+    ASSERT_EQ(t.dialogs.History().size(), 1u);
+    const auto& box = t.dialogs.History()[0];
+    EXPECT_EQ(box.text, "Exit QMS Program?");
+    EXPECT_EQ(box.buttons, MessageButtons::YesNo);
+    EXPECT_EQ(box.icon, MessageIcon::Critical);
+    EXPECT_EQ(t.shell.ended, 0);
+    EXPECT_FALSE(c.Closing);
+    EXPECT_EQ(c.ServoOn, before.ServoOn);
+    EXPECT_EQ(c.SweepRunning, before.SweepRunning);
+    EXPECT_EQ(c.TestStarted, before.TestStarted);
+    EXPECT_EQ(c.ElapsedSeconds, before.ElapsedSeconds);
+    EXPECT_EQ(c.CurrentFrequency, before.CurrentFrequency);
+    EXPECT_EQ(c.RemoteCommandCode, before.RemoteCommandCode);
+    EXPECT_EQ(c.Menu.Revision(), before.Menu.Revision());
+    EXPECT_EQ(c.Indicators.Revision(), before.Indicators.Revision());
+}
+
+TEST_F(StartUpExitTest, ExitAnsweredYesStopsTheTestAndEndsOnce) {
+    StartUp(c);
+    c.ServoOn = 1.0f;
+    c.TestStarted = 1.0f;
+    RequestExit(c); // the script answers Yes
+    EXPECT_EQ(t.shell.ended, 1);
+    EXPECT_TRUE(c.Closing);
+    EXPECT_EQ(c.ServoOn, 0.0f);
+    EXPECT_EQ(c.TestStarted, 0.0f);
+    // The window closing afterwards, or a second Exit, does not run the sequence again.
+    MainWindowClosing(c);
+    RequestExit(c);
+    EXPECT_EQ(t.shell.ended, 1);
+    EXPECT_EQ(t.dialogs.History().size(), 1u);
+}
+
+TEST_F(StartUpExitTest, ClosingTheWindowStopsWithoutAsking) {
+    StartUp(c);
+    c.SweepRunning = 1.0f;
+    MainWindowClosing(c);
+    EXPECT_TRUE(t.dialogs.History().empty());
+    EXPECT_EQ(c.SweepRunning, 0.0f);
+    EXPECT_EQ(t.shell.ended, 1);
+}
+
+TEST_F(StartUpExitTest, HoldingAddsOnlyTheRunningSegment) {
+    StartUp(c);
+    c.SweepRunning = 1.0f;
+    c.SegmentStartTime = t.clock.MonotonicSeconds();
+    t.clock.AdvanceMs(30'000);
+    HoldSweep(c);
+    EXPECT_DOUBLE_EQ(c.ElapsedSeconds, 30.0);
+    t.clock.AdvanceMs(10'000);
+    HoldSweep(c); // already held: nothing more to count
+    EXPECT_DOUBLE_EQ(c.ElapsedSeconds, 30.0);
+}
+
+} // namespace
