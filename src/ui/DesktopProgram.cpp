@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -30,6 +31,13 @@ std::unique_ptr<QWidget> MakeStartUpWindow() {
     }
     return window;
 }
+
+// Without a window manager nothing maximises a window, so it is given the whole
+// screen first.
+void ShowFullScreenSized(QWidget& window) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) window.setGeometry(screen->availableGeometry());
+    window.showMaximized();
+}
 } // namespace
 
 DesktopProgram::DesktopProgram() {
@@ -45,7 +53,7 @@ DesktopProgram::~DesktopProgram() = default;
 
 void DesktopProgram::Begin(int startUpWindowMs) {
     startUpWindow_ = MakeStartUpWindow();
-    startUpWindow_->showMaximized();
+    ShowFullScreenSized(*startUpWindow_);
     QTimer::singleShot(startUpWindowMs, this, &DesktopProgram::StartController);
 }
 
@@ -60,8 +68,9 @@ void DesktopProgram::StartController() {
     driver_->Start();
 }
 
+
 void DesktopProgram::ShowMainWindow() {
-    window_->showMaximized();
+    ShowFullScreenSized(*window_);
     // Let the window take its size before the plot frame is drawn on it.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

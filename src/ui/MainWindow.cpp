@@ -144,6 +144,7 @@ QLabel* MainWindow::AddLabel(const char* name, bool clickable) {
 QWidget* MainWindow::BuildPanel() {
     auto* panel = new QWidget;
     panel->setObjectName(QStringLiteral("statusPanel"));
+    panel->setMinimumWidth(300);
     auto* column = new QVBoxLayout(panel);
     column->setSpacing(2);
     for (const char* name : {"lblLL", "lblUL", "lblRate", "lblSweepType", "lblSweepNumber", "lblElapsedTime",

@@ -1,0 +1,125 @@
+#include "core/Commands.h"
+#include "core/StartUp.h"
+#include "support/TestController.h"
+#include "ui/MainWindow.h"
+#include "ui/PlotArea.h"
+#include "ui/QtCycleDriver.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void menuBarHoldsEveryItemOfTheLayout() {
+        TestController t;
+        MainWindow window(t.c);
+        QStringList top;
+        for (QAction* action : window.menuBar()->actions()) top << action->text().remove(QLatin1Char('&'));
+        QCOMPARE(top.size(), 9);
+        QCOMPARE(top.first(), QStringLiteral("File"));
+        QCOMPARE(top.last(), QStringLiteral("Help"));
+        for (const MenuEntry& entry : t.c.Menu.Entries()) {
+            QAction* action = window.Action(QString::fromStdString(entry.key.name), entry.key.index);
+            QVERIFY2(action != nullptr, entry.key.name.c_str());
+            if (entry.caption != "-") QCOMPARE(action->text().toStdString(), entry.caption);
+        }
+    }
+
+    void checkMarksAndIndicatorsFollowTheModels() {
+        TestController t;
+        MainWindow window(t.c);
+        StartUp(t.c);
+        window.Render();
+        QVERIFY(window.Action(QStringLiteral("mnuRunServoOff"))->isChecked());
+        QVERIFY(!window.Action(QStringLiteral("mnuRunServoOn"))->isChecked());
+        QVERIFY(!window.Action(QStringLiteral("mnuSweepDwellFreq"), 0)->isEnabled());
+        QCOMPARE(window.windowTitle().toStdString(), t.c.Indicators.Item("frmQMS").text);
+        auto* servoOff = window.findChild<QPushButton*>(QStringLiteral("cmdServoOff"));
+        QVERIFY(servoOff->styleSheet().contains(QStringLiteral("#ff0000")));
+        auto* elapsed = window.findChild<QLabel*>(QStringLiteral("lblElapsedTime"));
+        QCOMPARE(elapsed->text(), QStringLiteral("  E.T.= 00:00:00"));
+    }
+
+    void labelsShowMarkupAsPlainText() {
+        TestController t;
+        MainWindow window(t.c);
+        t.c.Indicators.SetText("Label17", "<b>C:\\tests\\a&b.000</b>");
+        window.Render();
+        auto* label = window.findChild<QLabel*>(QStringLiteral("Label17"));
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QCOMPARE(label->text(), QStringLiteral("<b>C:\\tests\\a&b.000</b>"));
+    }
+
+    void menuActionRunsTheCoreCommandOfItsName() {
+        TestController t;
+        MainWindow window(t.c);
+        StartUp(t.c);
+        t.c.ServoOn = 1.0f;
+        t.c.TestStarted = 1.0f;
+        window.Action(QStringLiteral("mnuRunAbort"))->trigger();
+        QCOMPARE(t.c.ServoOn, 0.0f);
+        QCOMPARE(t.c.TestStarted, 0.0f);
+    }
+
+    void stopPictureStopsTheTest() {
+        TestController t;
+        MainWindow window(t.c);
+        StartUp(t.c);
+        t.c.SweepRunning = 1.0f;
+        auto* stop = window.findChild<QLabel*>(QStringLiteral("Image3"));
+        QTest::mouseClick(stop, Qt::LeftButton);
+        QCOMPARE(t.c.SweepRunning, 0.0f);
+    }
+
+    void plotAreaKeepsItsPictureAsBitmap() {
+        PlotArea plot;
+        plot.resize(200, 100);
+        plot.Cls(0x000000);
+        plot.Box(10, 10, 20, 20, 0xFF0000, true);
+        const QString path = QDir::temp().filePath(QStringLiteral("zek8-plot-test.bmp"));
+        QVERIFY(plot.SaveBmp(path.toStdString()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray header = file.read(30);
+        file.close();
+        QCOMPARE(header.left(2), QByteArray("BM"));
+        QCOMPARE(static_cast<int>(header.at(28)), 24); // bits per pixel
+        QImage saved(path, "BMP");
+        QCOMPARE(saved.pixelColor(15, 15), QColor(255, 0, 0));
+        plot.Cls(0x000000);
+        QVERIFY(plot.LoadBmp(path.toStdString()));
+        QCOMPARE(plot.Picture().pixelColor(15, 15), QColor(255, 0, 0));
+        QFile::remove(path);
+    }
+
+    void driverRunsOnTheEventLoopAndWaitsForOpenDialogs() {
+        SystemClock clock;
+        TestController t;
+        t.c.ports.clock = &clock;
+        StartUp(t.c);
+        int cycles = 0;
+        QtCycleDriver driver(t.c, [&] { ++cycles; });
+        driver.Start();
+        QTest::qWait(1000);
+        // 100 ms period: about ten cycles, never a burst.
+        QVERIFY2(cycles >= 7 && cycles <= 12, qPrintable(QString::number(cycles)));
+        driver.DialogOpened();
+        const int before = cycles;
+        QTest::qWait(500);
+        QVERIFY(cycles <= before + 1); // at most the one already under way
+        const int held = cycles;
+        driver.DialogClosed();
+        QTest::qWait(50);
+        QVERIFY(cycles > held); // overdue: runs as soon as the dialog has closed
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
