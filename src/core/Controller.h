@@ -111,9 +111,28 @@ struct Controller {
     std::array<float, 6> PlotPenPositions{}; // one horizontal, five vertical
     std::array<float, 5> PrintPenPositions{}; // one horizontal, four vertical
 
+    // Board layer: handles, the acquisition arrays and the channel scales.
+    std::int32_t BoardHandle = -1;
+    std::int32_t MasterBoardHandle = -1;
+    std::int32_t SlaveBoardHandle = -1;
+    std::array<std::int16_t, 8193> AdcBuffer{}; // scan-interleaved, 8 samples per scan
+    std::array<std::int32_t, 17> ScanGains{};   // element k = gain code of channel k + 1
+    std::array<float, 17> ChannelScale{};       // counts per G of channel k at element k
+    std::array<float, 17> ChannelSensitivity{}; // mV/G of channel k + 1 at element k
+    float SampleRate = 10240.0f;                // scans per second
+
     // Signal-conditioning unit words last sent.
     int CurrentSourceWord = 0;
     int PortBWord = 0;
+    float FrequencyWord = 0.0f; // consumed by SendFrequencyWord
+    std::int16_t DriveWordLow = 0;
+    std::int16_t DriveWordHigh = 0;
+
+    // Sweep generator and reference profile (engine).
+
+    // Response measurement and drive law (engine).
+
+    // Alarms and status panel (engine).
 
     // The program is ending; nothing may run a cycle or ask a question any more.
     bool Closing = false;

@@ -4,6 +4,8 @@
 // the layers of the controller. Each works on the shared state alone; the layer
 // named above each group implements it.
 
+#include <cstdint>
+
 struct Controller;
 
 // Sine control engine.
@@ -26,9 +28,21 @@ void SetPortBRunLevel(Controller& c);
 // The drive and current sources off and port B to its resting value, on the master
 // board and, with 16 channels, on the slave; `closeBoards` also shuts them down.
 void MakeBoardsSafe(Controller& c, bool closeBoards);
+// The newest 1024 scans of the board `BoardHandle` into `AdcBuffer`.
+void ReadAdcBlock(Controller& c);
+// `FrequencyWord`, and the two 12-bit halves of the drive word, out on port A.
+void SendFrequencyWord(Controller& c);
+void SendDriveWord(Controller& c, std::int16_t low, std::int16_t high);
 
 // Files.
 void LoadDefaultProfile(Controller& c);
+// The end-of-test actions: the report picture saved under the current report file
+// name, and the test data exported, each as the File menu would.
+void AutoSaveReport(Controller& c);
+void AutoExportData(Controller& c);
+
+// Printed report.
+void PrintReport(Controller& c);
 
 // Plot.
 void DrawPlotFrame(Controller& c);

@@ -3,3 +3,5 @@
 // Signal-conditioning unit words; built with the hardware.
 void UpdateCurrentSources(Controller&) {}
 void SetPortBRunLevel(Controller&) {}
+void SendFrequencyWord(Controller&) {}
+void SendDriveWord(Controller&, std::int16_t, std::int16_t) {}

@@ -1,0 +1,4 @@
+#include "core/Steps.h"
+
+// Test data export; built with the files.
+void AutoExportData(Controller&) {}

@@ -1,0 +1,4 @@
+#include "core/Steps.h"
+
+// Test report picture; built with the files.
+void AutoSaveReport(Controller&) {}
