@@ -131,6 +131,8 @@ struct Controller {
     // Sweep generator and reference profile (engine).
 
     // Response measurement and drive law (engine).
+    std::int16_t DriveWord = 0;         // round(DriveOutput x 4000) of this cycle
+    std::int16_t PreviousDriveWord = 0; // and of the cycle before
 
     // Alarms and status panel (engine).
 

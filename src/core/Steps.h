@@ -12,12 +12,19 @@ struct Controller;
 void ComputeReference(Controller& c);
 void CheckProfile(Controller& c);
 void SweepStep(Controller& c);
+void MilStep(Controller& c);
+void EndOfTest(Controller& c);
+// Turns the sweep round inside the resonance band when the drive word just sent
+// grew by more than one count over the previous cycle's.
+void ResonanceReversal(Controller& c);
 void SendFrequency(Controller& c);
 void UpdateServoGain(Controller& c);
 void SendDrive(Controller& c);
 void MeasureResponses(Controller& c);
 void ScaleAndSmoothResponses(Controller& c);
+void UpdateDrive(Controller& c);
 void CheckAlarms(Controller& c);
+void AbortTest(Controller& c);
 void RefreshStatusPanel(Controller& c);
 
 // Acquisition hardware.

@@ -2,3 +2,4 @@
 
 // Alarm and abort checks; built with the engine.
 void CheckAlarms(Controller&) {}
+void AbortTest(Controller&) {}

@@ -4,3 +4,4 @@
 void SendFrequency(Controller&) {}
 void UpdateServoGain(Controller&) {}
 void SendDrive(Controller&) {}
+void UpdateDrive(Controller&) {}
