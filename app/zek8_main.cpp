@@ -1,5 +1,6 @@
 // zek8: the desktop sine vibration controller.
 
+#include "hardware/AbsentDaqLibrary.h"
 #include "ui/DesktopProgram.h"
 
 #include <QApplication>
@@ -64,7 +65,7 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    DesktopProgram program;
+    DesktopProgram program([](Clock&) -> std::unique_ptr<DaqLibrary> { return std::make_unique<AbsentDaqLibrary>(); });
     EndOnTerminationSignals(program);
     program.Begin();
     return app.exec();

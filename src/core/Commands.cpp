@@ -15,6 +15,25 @@ const std::map<std::string, Command>& MenuCommands() {
         {"mnuRunAbort", StopTest},
         {"mnuRunServoOff", StopServo},
         {"mnuRunHold", HoldSweep},
+        {"mnuRunServoOn", StartServo},
+        {"mnuRunRun", RunSweep},
+        {"mnuSystemActiveChannels4", [](Controller& c) { SetActiveChannels(c, 4); }},
+        {"mnuSystemActiveChannels8", [](Controller& c) { SetActiveChannels(c, 8); }},
+        {"mnuSystemActiveChannels16", [](Controller& c) { SetActiveChannels(c, 16); }},
+        {"mnuSystemAddressMaster", EnterMasterBoardAddress},
+        {"mnuSystemAddressSlave", EnterSlaveBoardAddress},
+        {"mnuSystemCalUpdate", UpdateCalibrationFactors},
+        {"mnuViewDisplayAcc", DisplayAccelerationOnly},
+        {"mnuViewDisplayControl", DisplayControlledResponse},
+    };
+    return commands;
+}
+
+// Items of a menu array get their index.
+const std::map<std::string, void (*)(Controller&, int)>& IndexedMenuCommands() {
+    static const std::map<std::string, void (*)(Controller&, int)> commands = {
+        {"mnuSystemCalGain", EnterCalibrationFactor},
+        {"mnuInputsCurrent", CurrentSourceCommand},
     };
     return commands;
 }
@@ -23,6 +42,13 @@ const std::map<std::string, Command>& ControlCommands() {
     static const std::map<std::string, Command> commands = {
         {"Image3", StopTest},
         {"cmdHold", HoldSweep},
+        {"cmdServoOn", StartServo},
+        {"cmdRun", RunSweep},
+        {"cmdServoOff",
+         [](Controller& c) {
+             if (IsOn(c.SweepRunning)) HoldSweep(c);
+             StopServo(c);
+         }},
     };
     return commands;
 }
@@ -38,6 +64,12 @@ bool Run(Controller& c, const std::map<std::string, Command>& commands, const st
 
 bool RunMenuCommand(Controller& c, const std::string& name, int index) {
     if (!c.Menu.Has(name, index) || !c.Menu.Enabled(name, index)) return false;
+    if (c.Closing) return false;
+    const auto indexed = IndexedMenuCommands().find(name);
+    if (indexed != IndexedMenuCommands().end()) {
+        indexed->second(c, index);
+        return true;
+    }
     return Run(c, MenuCommands(), name);
 }
 
@@ -54,6 +86,12 @@ void HandleKey(Controller& c, int character) {
         break;
     case 'H':
         HoldSweep(c);
+        break;
+    case 'R':
+        RunSweep(c);
+        break;
+    case 'S':
+        StartServo(c);
         break;
     case 'O':
         StopServo(c);

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+class DaqLibrary;
+
 // What the controller talks to outside itself. The program that hosts the core
 // fills these in before start-up; none may be left empty.
 struct Ports {
@@ -21,6 +23,7 @@ struct Ports {
     Canvas* plot = nullptr;
     Clipboard* clipboard = nullptr;
     Shell* shell = nullptr;
+    DaqLibrary* daq = nullptr; // the acquisition library, or a backend in its place
 };
 
 // Everything the controller knows, in one place and under its own names. Values are
@@ -54,6 +57,7 @@ struct Controller {
     float CycleRate = 0.0f;
     std::string DecimalSeparator;
     std::string ProfileFileName;
+    std::string WorkingFolder; // of "ZEKFileS.000" and "ZEK8Cal.Dat"; empty = the current folder
 
     // Run time. Interval starts are monotonic seconds of the clock, so nothing
     // stalls or fires early at midnight.
@@ -116,25 +120,48 @@ struct Controller {
     std::int32_t MasterBoardHandle = -1;
     std::int32_t SlaveBoardHandle = -1;
     std::array<std::int16_t, 8193> AdcBuffer{}; // scan-interleaved, 8 samples per scan
+    int AdcScansRead = 0;                       // scans the last block read delivered
     std::array<std::int32_t, 17> ScanGains{};   // element k = gain code of channel k + 1
     std::array<float, 17> ChannelScale{};       // counts per G of channel k at element k
     std::array<float, 17> ChannelSensitivity{}; // mV/G of channel k + 1 at element k
     float SampleRate = 10240.0f;                // scans per second
+    std::array<std::int16_t, 8193> DacBuffer{}; // the waveform both outputs replay
+    std::array<std::int32_t, 9> ScanChannels{};
+    std::array<std::int32_t, 9> ScanFlags{};
+    std::int32_t LastDaqError = 0;
+    std::int32_t DaqErrorRaiseCode = 0;
+    // A fault that repeats every cycle is reported once, until the operation
+    // succeeds again or the hardware is initialised again.
+    std::array<bool, 4> BoardFaultReported{}; // block read, frequency word, drive word, port poll
 
     // Signal-conditioning unit words last sent.
-    int CurrentSourceWord = 0;
-    int PortBWord = 0;
+    std::int16_t CurrentSourceWord = 0;
+    std::int16_t PortBValue = 0;
     float FrequencyWord = 0.0f; // consumed by SendFrequencyWord
     std::int16_t DriveWordLow = 0;
     std::int16_t DriveWordHigh = 0;
 
     // Sweep generator and reference profile (engine).
+    float PreviousFrequency = 0.0f; // CurrentFrequency before this cycle's step
+    double DwellStartTime = 0.0;    // RunSeconds when the present dwell began
 
     // Response measurement and drive law (engine).
     std::int16_t DriveWord = 0;         // round(DriveOutput x 4000) of this cycle
     std::int16_t PreviousDriveWord = 0; // and of the cycle before
+    std::array<std::int16_t, 17> ChannelCounts{};  // detector output of channels 1..16, 0..32767
+    std::array<float, 17> ChannelRawResponse{};    // this cycle's response of channels 1..16, G peak
+    std::array<std::array<float, 65>, 17> ChannelWindow{}; // per channel, places 0..L of the ring
+    std::int16_t WindowPosition = 0;  // next place written, 0..L (L = DetectorWindowLength)
+    std::int16_t DetectorSamples = 0; // samples per channel the detector averages
+    std::int16_t ControlChannelCount = 0;
+    float ServoGain = 0.0f;
+    float ControlError = 0.0f; // (ReferenceLevel - ControlValue) / ReferenceLevel, -1..1
 
     // Alarms and status panel (engine).
+    std::string AbortMessage;     // text of the last abort
+    double CursorShownTime = 0.0; // monotonic seconds of the last cursor readout
+    float ControlValue = 0.0f;         // strategy value of the raw responses, G: the servo's
+    float SmoothedControlValue = 0.0f; // and of the smoothed ones, G: the alarms'
 
     // The program is ending; nothing may run a cycle or ask a question any more.
     bool Closing = false;

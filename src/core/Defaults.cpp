@@ -117,7 +117,7 @@ void SetDefaults(Controller& c) {
     c.CycleRate = c.P[16];
     c.DecimalSeparator = ".";
     c.CurrentSourceWord = 0;
-    c.PortBWord = 171;
+    c.PortBValue = 171;
 
     // 12. Window title.
     if (const auto banner = BannerLine(c.BannerSelector)) c.Indicators.SetText("frmQMS", *banner);

@@ -5,3 +5,5 @@ void DrawPlotFrame(Controller&) {}
 void DrawReferenceLines(Controller&) {}
 void RefreshPlot(Controller&) {}
 void UpdateTraces(Controller&) {}
+void PlaceFrequencyAxisLabels(Controller&) {}
+void WriteAmplitudeAxisLabels(Controller&) {}

@@ -1,4 +1,5 @@
 #include "core/Controller.h"
+#include "core/FormatMask.h"
 #include "core/Steps.h"
 
 #include <cmath>
@@ -13,7 +14,59 @@ void ShowActiveButton(Controller& c, const char* active, const char* idle) {
 }
 
 double TimerNow(const Controller& c) { return c.ports.clock->MonotonicSeconds(); }
+
+void ShowElapsedTime(Controller& c) {
+    const double minutes = std::floor(c.ElapsedSeconds / 60.0);
+    const double seconds = std::nearbyint(c.ElapsedSeconds - minutes * 60.0);
+    c.ElapsedTimeValue = static_cast<float>((minutes * 60.0 + seconds) / 86400.0);
+    c.Indicators.SetText("lblElapsedTime",
+                         " E.T. = " + FormatTimeOfDay(static_cast<double>(c.ElapsedTimeValue), "hh:mm:ss"));
+}
 } // namespace
+
+void StartServo(Controller& c) {
+    c.RemoteCommandCode = 1.0f;
+    PublishRunCommand(c);
+    c.ServoOn = 1.0f;
+    c.AbortCode = 0.0f;
+    c.DriveOutput = 0.0005f;
+    // Resuming the servo during a test appends to the points already stored.
+    if (!IsOn(c.TestStarted)) c.HistoryCount = 1;
+    CheckProfile(c);
+    RearmAcquisitionForServo(c);
+    // The segment restarts here: a running one is counted first, so no run time is lost.
+    if (IsOn(c.SweepRunning)) c.ElapsedSeconds += TimerNow(c) - c.SegmentStartTime;
+    c.SegmentStartTime = TimerNow(c);
+    if (!IsOn(c.TestStarted)) {
+        RefreshPlot(c);
+        if (c.CurrentFrequency == c.P[1] || c.CurrentFrequency == c.P[2]) ClearHistory(c);
+    }
+    if (c.Menu.Checked("mnuTestAutoSave")) AskReportFileName(c);
+    if (c.Menu.Checked("mnuTestAutoExport")) AskExportFileName(c);
+    c.TestStarted = 1.0f;
+    c.PictureLoaded = 0.0f;
+    c.Menu.SetChecked("mnuRunServoOn", true);
+    c.Menu.SetChecked("mnuRunServoOff", false);
+    ShowActiveButton(c, "cmdServoOn", "cmdServoOff");
+    c.Indicators.SetVisible("imgSine", true);
+    ShowElapsedTime(c);
+}
+
+void RunSweep(Controller& c) {
+    c.RemoteCommandCode = 3.0f;
+    PublishRunCommand(c);
+    // A run started while one is under way keeps the time of the running segment.
+    if (IsOn(c.SweepRunning)) c.ElapsedSeconds += TimerNow(c) - c.SegmentStartTime;
+    c.SegmentStartTime = TimerNow(c);
+    c.DayRolloverSeconds = 0.0f;
+    c.StepStartTime = TimerNow(c);
+    c.TestStartDate = c.ports.clock->Today();
+    c.SweepRunning = 1.0f;
+    c.RunSeconds = TimerNow(c) - c.SegmentStartTime + c.ElapsedSeconds + c.DayRolloverSeconds;
+    c.Menu.SetChecked("mnuRunRun", true);
+    c.Menu.SetChecked("mnuRunHold", false);
+    ShowActiveButton(c, "cmdRun", "cmdHold");
+}
 
 void StopServo(Controller& c) {
     c.ServoOn = 0.0f;

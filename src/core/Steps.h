@@ -26,6 +26,10 @@ void UpdateDrive(Controller& c);
 void CheckAlarms(Controller& c);
 void AbortTest(Controller& c);
 void RefreshStatusPanel(Controller& c);
+// The display-mode commands of the View menu: the large readout shows the
+// acceleration only, or the quantity the profile controls.
+void DisplayAccelerationOnly(Controller& c);
+void DisplayControlledResponse(Controller& c);
 
 // Acquisition hardware.
 void InitialiseHardware(Controller& c);
@@ -35,11 +39,23 @@ void SetPortBRunLevel(Controller& c);
 // The drive and current sources off and port B to its resting value, on the master
 // board and, with 16 channels, on the slave; `closeBoards` also shuts them down.
 void MakeBoardsSafe(Controller& c, bool closeBoards);
+// Servo On's part of the board work: gains and scales for the profile, and the
+// input scan re-armed with them when a board is in use.
+void RearmAcquisitionForServo(Controller& c);
 // The newest 1024 scans of the board `BoardHandle` into `AdcBuffer`.
 void ReadAdcBlock(Controller& c);
 // `FrequencyWord`, and the two 12-bit halves of the drive word, out on port A.
 void SendFrequencyWord(Controller& c);
 void SendDriveWord(Controller& c, std::int16_t low, std::int16_t high);
+
+// Board-layer commands of the System and Inputs menus.
+void SetActiveChannels(Controller& c, int channels); // 4, 8 or 16
+void EnterMasterBoardAddress(Controller& c);
+void EnterSlaveBoardAddress(Controller& c);
+void EnterCalibrationFactor(Controller& c, int item); // channel item + 1
+void UpdateCalibrationFactors(Controller& c);
+// Toggles the current source of item 0..15, sends all sixteen and turns the servo off.
+void CurrentSourceCommand(Controller& c, int item);
 
 // Files.
 void LoadDefaultProfile(Controller& c);
@@ -47,6 +63,11 @@ void LoadDefaultProfile(Controller& c);
 // name, and the test data exported, each as the File menu would.
 void AutoSaveReport(Controller& c);
 void AutoExportData(Controller& c);
+// Servo On asks for the names the end of the test will save under.
+void AskReportFileName(Controller& c);
+void AskExportFileName(Controller& c);
+// The stored sweep points forgotten: a new trace starts at the lower limit.
+void ClearHistory(Controller& c);
 
 // Printed report.
 void PrintReport(Controller& c);
@@ -56,11 +77,18 @@ void DrawPlotFrame(Controller& c);
 void DrawReferenceLines(Controller& c);
 void RefreshPlot(Controller& c);
 void UpdateTraces(Controller& c);
+// The axis labels beside the plot, rewritten by every status refresh: the decade
+// labels of the frequency axis placed for P[51], and the value labels of the
+// amplitude axis for P[52] and the units (the unit label itself is the panel's).
+void PlaceFrequencyAxisLabels(Controller& c);
+void WriteAmplitudeAxisLabels(Controller& c);
 
 // Run commands and the remote-control file.
 void PollRunInputs(Controller& c);
 void ExchangeRemoteControlFile(Controller& c);
 void PublishRunCommand(Controller& c);
+void StartServo(Controller& c);
+void RunSweep(Controller& c);
 void StopServo(Controller& c);
 void HoldSweep(Controller& c);
 void StopTest(Controller& c);

@@ -1,5 +1,182 @@
+#include "core/Controller.h"
 #include "core/Steps.h"
 
-// Reference profile and profile check; built with the engine.
-void ComputeReference(Controller&) {}
-void CheckProfile(Controller&) {}
+#include <cmath>
+#include <optional>
+#include <string>
+
+// The reference profile turns the breakpoint table into the acceleration the
+// shaker must reach at the present frequency; the profile check reconciles the
+// table with the sweep limits and the limits of the system.
+
+namespace {
+
+constexpr int FirstProfileRow = 1;
+constexpr int LastSegmentRow = 99; // row 100 only closes segment 99
+constexpr int LastCheckedRow = 32;
+
+// Sine conversions into G peak.
+constexpr float MilsToG = 19560.0f;      // f^2 x mils peak-to-peak / 19560
+constexpr float MillimetresToG = 496.0f; // f^2 x mm peak-to-peak / 496
+constexpr float InchesPerSecondToG = 61.45f;
+constexpr float CentimetresPerSecondToG = 156.0f;
+constexpr float MetresPerSecondSquaredPerG = 9.807f;
+constexpr float SlopeExponent = 0.07215f; // dB per octave and a natural log into a power of ten
+
+enum class Units { English, Metric, Hybrid };
+
+Units UnitsOf(const Controller& c) {
+    if (c.P[22] == 1.0f)
+        return Units::Metric;
+    if (c.P[22] == 2.0f)
+        return Units::Hybrid;
+    return Units::English;
+}
+
+float DisplacementToG(float frequency, float level, Units units) {
+    const float divisor = units == Units::English ? MilsToG : MillimetresToG;
+    return frequency * frequency * level / divisor;
+}
+
+float VelocityToG(float frequency, float level, Units units) {
+    const float divisor = units == Units::English ? InchesPerSecondToG : CentimetresPerSecondToG;
+    return frequency * level / divisor;
+}
+
+float AccelerationToG(float level, Units units) {
+    return units == Units::Metric ? level / MetresPerSecondSquaredPerG : level;
+}
+
+// The profile acceleration of row i at frequency f, or nothing when the row gives
+// no usable value: an empty row, a level of 0, a breakpoint at or below 0 Hz, a
+// mode the engine does not know, or a value that overflowed.
+std::optional<float> RowLevel(const Controller& c, int i, float f) {
+    const BreakpointRow& row = c.Breakpoints[i];
+    const float breakpoint = row.Frequency;
+    const float level = row.Level;
+    if (!(breakpoint > 0.0f) || level == 0.0f)
+        return std::nullopt;
+
+    const Units units = UnitsOf(c);
+    float value = 0.0f;
+    if (row.Mode == ProfileMode::Displacement) {
+        value = DisplacementToG(f, level, units);
+    } else if (row.Mode == ProfileMode::Velocity) {
+        value = VelocityToG(f, level, units);
+    } else if (row.Mode == ProfileMode::Acceleration) {
+        value = AccelerationToG(level, units);
+    } else if (row.Mode == ProfileMode::Slope) {
+        // The slope starts from the level of the row before, read as an
+        // acceleration at this breakpoint.
+        const float startG = AccelerationToG(c.Breakpoints[i - 1].Level, units);
+        value = startG * std::pow(10.0f, level * SlopeExponent * std::log(f / breakpoint));
+    } else {
+        return std::nullopt;
+    }
+    if (!std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// Evaluates row i; true when it gave the reference.
+bool TakeRow(Controller& c, int i, float f) {
+    const std::optional<float> level = RowLevel(c, i, f);
+    if (!level)
+        return false;
+    const float reference = IsOn(c.ServoOn) ? c.LevelFactor * *level : 0.01f;
+    if (!std::isfinite(reference))
+        return false;
+    c.ProfileLevel = *level;
+    c.ReferenceLevel = reference;
+    return true;
+}
+
+void ShowProfileMessage(Controller& c, const std::string& text) {
+    c.ports.dialogs->MessageBox(text, "", MessageButtons::Ok, MessageIcon::None);
+}
+
+// The acceleration in G that row i demands at its own breakpoint, after warning
+// when its level exceeds the matching limit of the system.
+float CheckedRowAcceleration(Controller& c, int i) {
+    const BreakpointRow& row = c.Breakpoints[i];
+    const float f = row.Frequency;
+    const float level = row.Level;
+    const Units units = UnitsOf(c);
+    float candidate = 0.0f;
+    if (row.Mode == ProfileMode::Displacement) {
+        if (level > c.P[18])
+            ShowProfileMessage(c, " Test specified Displacement > System D Limit ");
+        candidate = DisplacementToG(f, level, units);
+    } else if (row.Mode == ProfileMode::Velocity) {
+        if (level > c.P[19])
+            ShowProfileMessage(c, " Test specified Velocity > System V Limit ");
+        candidate = VelocityToG(f, level, units);
+    } else if (row.Mode == ProfileMode::Acceleration) {
+        if (level > c.P[21])
+            ShowProfileMessage(c, " Test specified Acceleration > System A Limit ");
+        candidate = AccelerationToG(level, units);
+    }
+    return std::isfinite(candidate) ? candidate : 0.0f;
+}
+
+} // namespace
+
+void ComputeReference(Controller& c) {
+    // In Manual control only the Level buttons move the reference.
+    if (IsOn(c.P[0]))
+        return;
+
+    const float f = c.CurrentFrequency;
+    const float upperLimit = c.P[2];
+    for (int i = FirstProfileRow; i <= LastSegmentRow; ++i) {
+        const float breakpoint = c.Breakpoints[i].Frequency;
+        const float next = c.Breakpoints[i + 1].Frequency;
+        if (breakpoint <= f && f < next) {
+            c.ActiveMode = c.Breakpoints[i].Mode;
+            if (TakeRow(c, i, f))
+                return;
+        }
+        // At or above the upper limit the row at the limit still applies, so the
+        // reference holds when the sweep sits at UL past the last segment.
+        if (breakpoint >= upperLimit && f >= upperLimit) {
+            c.ActiveMode = c.Breakpoints[i].Mode;
+            if (TakeRow(c, i, f))
+                return;
+        }
+        if (breakpoint >= upperLimit)
+            return;
+    }
+}
+
+void CheckProfile(Controller& c) {
+    c.PeakProfileAcceleration = 0.0f;
+    BreakpointTable& table = c.Breakpoints;
+    for (int i = FirstProfileRow; i <= LastCheckedRow; ++i) {
+        if (table[1].Frequency < c.P[1]) {
+            ShowProfileMessage(c, "The initial point must be equal to or greater than the Lower Limit.");
+            table[1].Frequency = c.P[1];
+        }
+        if (table[1].Frequency > c.P[1]) {
+            ShowProfileMessage(
+                c, "The initial point is greater than the Lower Limit: the Lower Limit will be changed to "
+                   "agree.");
+            c.P[1] = table[1].Frequency;
+        }
+        if (table[i].Frequency > 0.0f && table[i].Frequency > c.P[2]) {
+            ShowProfileMessage(
+                c, "Illegal Frequency; the last point must be less than or equal to the upper limit.");
+            table[i].Frequency = c.P[2];
+        }
+        if (table[i].Frequency > table[i - 1].Frequency)
+            c.ProfileLastFrequency = table[i].Frequency;
+
+        const float candidate = CheckedRowAcceleration(c, i);
+        if (candidate > c.PeakProfileAcceleration)
+            c.PeakProfileAcceleration = candidate;
+    }
+    if (c.ProfileLastFrequency > 0.0f && c.ProfileLastFrequency < c.P[2]) {
+        ShowProfileMessage(
+            c, "The last point is less than the Upper Limit; the Upper Limit will be changed to agree.");
+        c.P[2] = c.ProfileLastFrequency;
+    }
+}

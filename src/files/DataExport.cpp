@@ -2,3 +2,4 @@
 
 // Test data export; built with the files.
 void AutoExportData(Controller&) {}
+void AskExportFileName(Controller&) {}

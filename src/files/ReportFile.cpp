@@ -2,3 +2,4 @@
 
 // Test report picture; built with the files.
 void AutoSaveReport(Controller&) {}
+void AskReportFileName(Controller&) {}

@@ -1,6 +1,352 @@
-#include "core/Steps.h"
+#include "hardware/BoardLayer.h"
 
-// Board layer; until it is built, no board is opened and nothing needs making safe.
-void InitialiseHardware(Controller&) {}
-void MakeBoardsSafe(Controller&, bool) {}
-void ReadAdcBlock(Controller&) {}
+#include "core/CheckedConvert.h"
+#include "core/Controller.h"
+#include "core/NumberText.h"
+#include "core/PromptNumber.h"
+#include "core/Steps.h"
+#include "hardware/BoardErrors.h"
+#include "hardware/ConditioningUnit.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int OptionOutputLevel = 16385; // 0x4001
+constexpr int OptionOutputEnable = 16387; // 0x4003
+constexpr int ReadFaultSlot = 0;
+
+void ProgramOutputs(Controller& c) {
+    DaqLibrary& daq = Daq(c);
+    const DaqHandle h = c.BoardHandle;
+    CheckDaq(c, daq.daqSetOption(h, 0, 0, OptionOutputLevel, 0.0f));
+    CheckDaq(c, daq.daqSetOption(h, 1, 0, OptionOutputLevel, 3.0f));
+    CheckDaq(c, daq.daqSetOption(h, 1, 1, OptionOutputEnable, 1.0f));
+    for (const int output : {0, 1}) {
+        const int transferMask = output == 0 ? 1 : 3;
+        CheckDaq(c, daq.daqDacSetOutputMode(h, 0, output, 2));
+        CheckDaq(c, daq.daqDacWaveSetTrig(h, 0, output, 2, 0));
+        CheckDaq(c, daq.daqDacWaveSetClockSource(h, 0, output, 2));
+        CheckDaq(c, daq.daqDacWaveSetFreq(h, 0, output, ScanRate));
+        CheckDaq(c, daq.daqDacWaveSetMode(h, 0, output, 2, 0));
+        CheckDaq(c, daq.daqDacWaveSetBuffer(h, 0, output, c.DacBuffer, 4096, transferMask));
+        CheckDaq(c, daq.daqDacWaveSetUserWave(h, 0, output));
+    }
+    CheckDaq(c, daq.daqDacTransferStart(h, 0, 0));
+    CheckDaq(c, daq.daqDacTransferStart(h, 0, 1));
+    CheckDaq(c, daq.daqDacWaveArm(h, 0));
+}
+
+void ProgramDigitalPorts(Controller& c) {
+    DaqLibrary& daq = Daq(c);
+    int configuration = 0;
+    // Port A out, port B out, both halves of port C in.
+    CheckDaq(c, daq.daqIOGet8255Conf(c.BoardHandle, 0, 0, 1, 1, configuration));
+    CheckDaq(c, daq.daqIOWrite(c.BoardHandle, 1, PortNumber::Configuration, 0, 1, configuration));
+    WritePort(c, PortNumber::B, c.PortBValue);
+    ShiftOutFrequencyWord(c);
+    SendCurrentSourceWord(c, c.CurrentSourceWord);
+    ShiftOutDriveWord(c, c.DriveWordLow, c.DriveWordHigh);
+}
+
+void ProgramAcquisition(Controller& c) {
+    DaqLibrary& daq = Daq(c);
+    const DaqHandle h = c.BoardHandle;
+    CheckDaq(c, daq.daqAdcSetAcq(h, 2, 0, ScansPerBlock));
+    CheckDaq(c, daq.daqAdcSetScan(h, std::span(c.ScanChannels).first(ChannelsPerScan),
+                                  std::span(c.ScanGains).first(ChannelsPerScan),
+                                  std::span(c.ScanFlags).first(ChannelsPerScan), ChannelsPerScan));
+    CheckDaq(c, daq.daqAdcSetClockSource(h, 0));
+    CheckDaq(c, daq.daqAdcTransferSetBuffer(h, c.AdcBuffer, ScansPerBlock, 27));
+    const int channel = c.ScanChannels[0];
+    const int gain = c.ScanGains[0];
+    const int flags = c.ScanFlags[0];
+    CheckDaq(c, daq.daqSetTriggerEvent(h, 0, 0, channel, gain, flags, 0, 0.0f, 0.0f, 0));
+    CheckDaq(c, daq.daqSetTriggerEvent(h, 10, 0, channel, gain, flags, 0, 0.0f, 0.0f, 1));
+    CheckDaq(c, daq.daqAdcSetFreq(h, ScanRate));
+    CheckDaq(c, daq.daqAdcTransferStart(h));
+    CheckDaq(c, daq.daqAdcArm(h));
+}
+
+// A board opened before is made safe and closed before it is opened again.
+void CloseIfOpen(Controller& c, DaqHandle& handle) {
+    if (handle == NoDaqHandle) return;
+    const DaqHandle current = c.BoardHandle;
+    c.BoardHandle = handle;
+    const int raiseCode = c.DaqErrorRaiseCode;
+    SetDaqErrorRaiseCode(c, 0);
+    try {
+        if (IsOn(c.P[65])) {
+            SendCurrentSourceWord(c, 0);
+            ShiftOutDriveWord(c, 0, 0);
+            WritePort(c, PortNumber::B, PortBLevel::AtExit);
+        }
+        ShutdownBoard(c);
+    } catch (const DaqLibraryUnavailable&) {
+    }
+    SetDaqErrorRaiseCode(c, raiseCode);
+    c.BoardHandle = current == handle ? NoDaqHandle : current;
+    handle = NoDaqHandle;
+}
+
+void EnterBoardAddress(Controller& c, int entry, const std::string& prompt) {
+    const std::string answer =
+        c.ports.dialogs->InputBox(prompt + "\r\n", " QMS System Setup", PromptDefault(c, c.P[entry]));
+    const auto value = ParsePromptNumber(c, answer);
+    if (!value) return;
+    c.P[entry] = *value;
+    InitialiseHardware(c);
+    if (!IsOn(c.DemoMode)) {
+        c.DemoMode = 0.0f;
+        c.Menu.SetChecked("mnuRunDemo", false);
+    }
+}
+
+} // namespace
+
+int SensitivityEntry(int channel) {
+    if (channel <= 2) return 8 + channel;  // P[9], P[10]
+    if (channel <= 4) return 36 + channel; // P[39], P[40]
+    if (channel <= 8) return 66 + channel; // P[71]..P[74]
+    return 92 + channel;                   // P[101]..P[108]
+}
+
+void InitialiseHardware(Controller& c) {
+    c.BoardFaultReported = {};
+    if (IsOn(c.P[65])) {
+        SetBoardParameters(c);
+        CheckProfile(c);
+        SelectChannelGains(c);
+        ComputeChannelScales(c);
+        if (IsOn(c.DemoMode)) return;
+        OpenBoards(c);
+        if (IsOn(c.DemoMode)) return;
+        c.BoardHandle = c.MasterBoardHandle;
+        ConfigureBoard(c);
+        if (IsChecked(c.P[120])) {
+            c.SecondBoardActive = 1;
+            c.BoardHandle = c.SlaveBoardHandle;
+            ConfigureBoard(c);
+            c.BoardHandle = c.MasterBoardHandle;
+        }
+    }
+    c.EightChannelMode = 1;
+    c.DemoMode = 0.0f;
+    c.Menu.SetChecked("mnuRunDemo", false);
+    UpdateChannelMenus(c);
+}
+
+void SetBoardParameters(Controller& c) {
+    c.P[16] = 20.0f;
+    c.SampleRate = ScanRate;
+    c.AdcBuffer.fill(0);
+    c.DacBuffer.fill(0);
+    for (int i = 0; i <= 4096; ++i) c.DacBuffer[static_cast<std::size_t>(i)] = 32767;
+    for (std::size_t i = 0; i <= 8; ++i) {
+        c.ScanGains[i] = 2;
+        c.ScanFlags[i] = 6;
+        c.ScanChannels[i] = static_cast<std::int32_t>(i);
+        c.ChannelScale[i] = 1000.0f;
+    }
+    c.DriveWordLow = 0;
+    c.DriveWordHigh = 0;
+}
+
+DaqHandle OpenBoard(Controller& c, const std::string& deviceName) {
+    DaqLibrary& daq = Daq(c);
+    daq.daqSetDefaultErrorHandler(0);
+    const DaqHandle handle = daq.daqOpen(deviceName);
+    int error = 0;
+    daq.daqGetLastError(handle, error);
+    c.LastDaqError = error;
+    if (c.LastDaqError != 0 && c.DaqErrorRaiseCode != 0) throw BoardProgramError{c.DaqErrorRaiseCode, ""};
+    return handle;
+}
+
+void OpenBoards(Controller& c) {
+    const auto installError = [&](const char* text) {
+        c.ports.dialogs->MessageBox(text, "Install Error", MessageButtons::Ok, MessageIcon::None);
+        c.DemoMode = 1.0f;
+    };
+    try {
+        CloseIfOpen(c, c.SlaveBoardHandle);
+        CloseIfOpen(c, c.MasterBoardHandle);
+        c.SecondBoardActive = 0;
+        c.BoardHandle = NoDaqHandle;
+        c.MasterBoardHandle = NoDaqHandle;
+        c.MasterBoardHandle = OpenBoard(c, MasterDeviceName);
+        if (c.MasterBoardHandle == NoDaqHandle) {
+            installError(" Daq1000 installed, but not connected to computer or not turned on!");
+            return;
+        }
+        if (IsChecked(c.P[120])) {
+            c.SlaveBoardHandle = NoDaqHandle;
+            c.SlaveBoardHandle = OpenBoard(c, SlaveDeviceName);
+            if (c.SlaveBoardHandle == NoDaqHandle) {
+                installError(" Second Daq1000 installed, but not connected to computer or not turned on!");
+                c.BoardHandle = c.MasterBoardHandle;
+                return;
+            }
+        }
+        c.BoardHandle = c.MasterBoardHandle;
+    } catch (const BoardProgramError&) {
+        c.DemoMode = 1.0f;
+    } catch (const DaqLibraryUnavailable&) {
+        c.DemoMode = 1.0f;
+    }
+    if (IsOn(c.DemoMode)) {
+        c.EightChannelMode = 1;
+        UpdateChannelMenus(c);
+        c.ports.dialogs->MessageBox(" No hardware was detected. The Software has been put in the Demo Mode",
+                                    "Install Error", MessageButtons::Ok, MessageIcon::None);
+    }
+}
+
+void ConfigureBoard(Controller& c) {
+    if (IsOn(c.DemoMode)) return;
+    SetDaqErrorRaiseCode(c, DaqErrorNumber);
+    RunTrapped(c, [&] {
+        ProgramOutputs(c);
+        ProgramDigitalPorts(c);
+        ProgramAcquisition(c);
+    });
+}
+
+void RestartAcquisition(Controller& c) {
+    if (IsOn(c.DemoMode)) return;
+    SetDaqErrorRaiseCode(c, DaqErrorNumber);
+    RunTrapped(c, [&] { ProgramAcquisition(c); });
+}
+
+void ReadAdcBlock(Controller& c) {
+    c.AdcScansRead = 0;
+    RunTrappedOncePerEpisode(c, ReadFaultSlot, [&] {
+        DaqLibrary& daq = Daq(c);
+        int active = 0;
+        int count = 0;
+        CheckDaq(c, daq.daqAdcTransferGetStat(c.BoardHandle, active, count));
+        CheckDaq(c, daq.daqAdcTransferBufData(c.BoardHandle, c.AdcBuffer, ScansPerBlock, 1, count));
+        c.AdcScansRead = count;
+    });
+}
+
+void SelectChannelGains(Controller& c) {
+    for (int k = 0; k < 16; ++k) {
+        const auto index = static_cast<std::size_t>(k);
+        c.ChannelSensitivity[index] = c.P[SensitivityEntry(k + 1)];
+        const float expectedMillivolts = c.PeakProfileAcceleration * c.ChannelSensitivity[index];
+        int code = 4;
+        if (expectedMillivolts >= 1000.0f) {
+            code = 0;
+        } else if (expectedMillivolts >= 500.0f) {
+            code = 1;
+        } else if (expectedMillivolts >= 250.0f) {
+            code = 2;
+        } else if (expectedMillivolts >= 125.0f) {
+            code = 3;
+        }
+        // Comparisons with NaN are all false, so a value that is not finite takes
+        // the most sensitive range, code 4, as a small one would.
+        c.ScanGains[index] = code;
+    }
+}
+
+void ComputeChannelScales(Controller& c) {
+    for (int k = 1; k <= 16; ++k) {
+        const auto index = static_cast<std::size_t>(k);
+        const float gain = std::ldexp(1.0f, c.ScanGains[index - 1]);
+        float scale = gain * CountsPerMillivolt * c.P[SensitivityEntry(k)];
+        if (!(scale >= 1.0f) || !std::isfinite(scale)) scale = 1.0f;
+        c.ChannelScale[index] = scale;
+    }
+}
+
+void UpdateChannelMenus(Controller& c) {
+    const auto enable = [&](const char* name, int first, int last, bool enabled) {
+        for (int i = first; i <= last; ++i)
+            if (c.Menu.Has(name, i)) c.Menu.SetEnabled(name, i, enabled);
+    };
+    const bool eight = c.EightChannelMode == 1;
+    const bool sixteen = c.SecondBoardActive == 1;
+    c.Menu.SetChecked("mnuSystemActiveChannels4", !eight && !sixteen);
+    c.Menu.SetChecked("mnuSystemActiveChannels8", eight && !sixteen);
+    c.Menu.SetChecked("mnuSystemActiveChannels16", sixteen);
+    for (const char* name : {"mnuInputsSens", "mnuInputsCurrent", "mnuSystemCalGain", "mnuViewResponse",
+                             "mnuViewAveResponse", "mnuViewTransferIn", "mnuViewTransferOut"})
+        enable(name, 4, 7, eight);
+    for (const char* name : {"mnuInputsSens", "mnuInputsCurrent", "mnuSystemCalGain", "mnuViewResponse"})
+        enable(name, 8, 15, sixteen);
+    c.Menu.SetEnabled("mnuViewChannelsLower", -1, sixteen);
+    c.Menu.SetEnabled("mnuViewChannelsUpper", -1, sixteen);
+}
+
+void ShutdownBoard(Controller& c) {
+    DaqLibrary& daq = Daq(c);
+    const DaqHandle h = c.BoardHandle;
+    CheckDaq(c, daq.daqSetOption(h, 1, 1, OptionOutputEnable, 0.0f));
+    CheckDaq(c, daq.daqDacWaveDisarm(h, 0));
+    CheckDaq(c, daq.daqAdcDisarm(h));
+    CheckDaq(c, daq.daqAdcTransferStop(h));
+    if (h != NoDaqHandle) CheckDaq(c, daq.daqClose(h));
+    c.BoardHandle = NoDaqHandle;
+}
+
+void RearmAcquisitionForServo(Controller& c) {
+    SelectChannelGains(c);
+    ComputeChannelScales(c);
+    if (IsOn(c.DemoMode)) return;
+    RunTrapped(c, [&] {
+        CheckDaq(c, Daq(c).daqAdcTransferStop(c.BoardHandle));
+        CheckDaq(c, Daq(c).daqAdcDisarm(c.BoardHandle));
+    });
+    RestartAcquisition(c);
+}
+
+void MakeBoardsSafe(Controller& c, bool closeBoards) {
+    if (!IsOn(c.P[65])) return;
+    const auto makeSafe = [&](DaqHandle handle) {
+        if (handle == NoDaqHandle) return;
+        c.BoardHandle = handle;
+        // Each step on its own: a failed write must not keep the others from running.
+        const auto regardless = [&](auto step) {
+            try {
+                step();
+            } catch (const BoardProgramError&) {
+            } catch (const DaqLibraryUnavailable&) {
+            }
+        };
+        regardless([&] { SendCurrentSourceWord(c, 0); });
+        regardless([&] { ShiftOutDriveWord(c, 0, 0); });
+        regardless([&] { WritePort(c, PortNumber::B, PortBLevel::AtExit); });
+        if (closeBoards) regardless([&] { ShutdownBoard(c); });
+    };
+    const DaqHandle master = c.MasterBoardHandle;
+    const DaqHandle slave = c.SecondBoardActive == 1 ? c.SlaveBoardHandle : NoDaqHandle;
+    SetDaqErrorRaiseCode(c, 0);
+    makeSafe(master);
+    makeSafe(slave);
+    c.BoardHandle = closeBoards ? NoDaqHandle : master;
+    if (closeBoards) {
+        c.MasterBoardHandle = NoDaqHandle;
+        c.SlaveBoardHandle = NoDaqHandle;
+    }
+}
+
+void SetActiveChannels(Controller& c, int channels) {
+    c.P[120] = channels == 16 ? 2.0f : channels == 8 ? 1.0f : 0.0f;
+    c.EightChannelMode = channels == 4 ? 0 : 1;
+    c.SecondBoardActive = channels == 16 ? 1 : 0;
+    UpdateChannelMenus(c);
+}
+
+void EnterMasterBoardAddress(Controller& c) {
+    EnterBoardAddress(c, 15,
+                      "Enter the board address; board #0 is the default setting for Master operation (Ch#1-8) and 1 "
+                      "is the setting for Slave operation (Ch#9-16).");
+}
+
+void EnterSlaveBoardAddress(Controller& c) {
+    EnterBoardAddress(c, 99,
+                      "Enter the board address; board #1 is the default setting for Slave operation (Ch#9-16) and 1 "
+                      "is the setting for Master operation (Ch#1-8).");
+}

@@ -1,6 +1,7 @@
 #include "ui/DesktopProgram.h"
 
 #include "core/StartUp.h"
+#include "hardware/DaqLibrary.h"
 #include "ui/MainWindow.h"
 #include "ui/PlotArea.h"
 #include "ui/QtCycleDriver.h"
@@ -40,13 +41,13 @@ void ShowFullScreenSized(QWidget& window) {
 }
 } // namespace
 
-DesktopProgram::DesktopProgram() {
+DesktopProgram::DesktopProgram(const DaqFactory& makeDaq) : daq_(makeDaq(clock_)) {
     window_ = std::make_unique<MainWindow>(controller_);
     driver_ = std::make_unique<QtCycleDriver>(controller_, [this] { window_->Render(); });
     dialogs_ = std::make_unique<QtDialogs>(
         window_.get(), [this] { driver_->DialogOpened(); }, [this] { driver_->DialogClosed(); });
     clipboard_ = std::make_unique<QtClipboard>();
-    controller_.ports = Ports{&clock_, dialogs_.get(), window_->Plot(), clipboard_.get(), this};
+    controller_.ports = Ports{&clock_, dialogs_.get(), window_->Plot(), clipboard_.get(), this, daq_.get()};
 }
 
 DesktopProgram::~DesktopProgram() = default;

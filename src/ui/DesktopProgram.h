@@ -5,8 +5,10 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
+class DaqLibrary;
 class MainWindow;
 class QtCycleDriver;
 class QtDialogs;
@@ -21,7 +23,11 @@ class DesktopProgram final : public QObject, private Shell {
 public:
     static constexpr int StartUpWindowMs = 4000;
 
-    DesktopProgram();
+    // Makes the acquisition library the boards are reached through; it runs on the
+    // program's clock.
+    using DaqFactory = std::function<std::unique_ptr<DaqLibrary>(Clock&)>;
+
+    explicit DesktopProgram(const DaqFactory& makeDaq);
     ~DesktopProgram() override;
 
     // Shows the start-up window and starts the controller once its time is up.
@@ -39,6 +45,7 @@ private:
     void StartController();
 
     SystemClock clock_;
+    std::unique_ptr<DaqLibrary> daq_;
     Controller controller_;
     std::unique_ptr<QWidget> startUpWindow_;
     std::unique_ptr<MainWindow> window_;

@@ -34,6 +34,7 @@ struct ControlCycleTest : ::testing::Test {
 
     ControlCycleTest() {
         SetDefaults(c);
+        c.P[65] = 0.0f; // no board interface: the cycle itself is under test
         c.cycleObserver = &log;
     }
 };
@@ -121,6 +122,7 @@ TEST_F(ControlCycleTest, RemoteOverridesReplaceLevelAndFrequency) {
     c.RemoteDriveLevel = 3.5f;
     c.RemoteFrequencyOverride = 1.0f;
     c.RemoteFrequency = 123.0f;
+    c.P[0] = 1.0f; // Manual: the profile leaves the level alone
     c.ReferenceLevel = 0.2f;
     ControlCycle(c);
     EXPECT_EQ(c.ReferenceLevel, 0.2f); // drive override only with the servo on

@@ -83,7 +83,7 @@ TEST_F(DefaultsTest, SharedStateAndWorkingValues) {
     EXPECT_EQ(c.DetectorWindowLength, 5);
     EXPECT_EQ(c.DecimalSeparator, ".");
     EXPECT_EQ(c.ProfileFileName, " DEFAULT PROFILE");
-    EXPECT_EQ(c.PortBWord, 171);
+    EXPECT_EQ(c.PortBValue, 171);
     EXPECT_EQ(c.SegmentStartTime, 12.5);
     EXPECT_EQ(c.TestStartDate, t.clock.Today());
     for (int k = 1; k <= 16; ++k) EXPECT_EQ(c.CalibrationFactor[static_cast<std::size_t>(k)], 1.0f);

@@ -1,0 +1,135 @@
+#include "core/FileErrors.h"
+
+#include "core/Controller.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <system_error>
+
+namespace {
+
+int NumberForErrno(int error) {
+    switch (error) {
+    case ENOENT:
+        return FileErrorNumber::FileNotFound;
+    case ENOTDIR:
+        return FileErrorNumber::PathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return FileErrorNumber::PermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+        return FileErrorNumber::DiskFull;
+    case ENAMETOOLONG:
+    case EINVAL:
+        return FileErrorNumber::BadFileName;
+    default:
+        return FileErrorNumber::PathFileAccess;
+    }
+}
+
+FileError ErrorFromErrno(const std::string& path, int error) {
+    // A missing folder is reported as such, not as a missing file.
+    if (error == ENOENT) {
+        const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+        std::error_code ignored;
+        if (!folder.empty() && !std::filesystem::is_directory(folder, ignored))
+            return MakeFileError(FileErrorNumber::PathNotFound);
+    }
+    return MakeFileError(NumberForErrno(error));
+}
+
+} // namespace
+
+FileError MakeFileError(int number) {
+    switch (number) {
+    case 6:
+        return {number, "Overflow"};
+    case FileErrorNumber::TypeMismatch:
+        return {number, "Type mismatch"};
+    case FileErrorNumber::BadFileName:
+        return {number, "Bad file name or number"};
+    case FileErrorNumber::FileNotFound:
+        return {number, "File not found"};
+    case FileErrorNumber::DiskFull:
+        return {number, "Disk full"};
+    case FileErrorNumber::InputPastEnd:
+        return {number, "Input past end of file"};
+    case FileErrorNumber::PermissionDenied:
+        return {number, "Permission denied"};
+    case FileErrorNumber::PathFileAccess:
+        return {number, "Path/File access error"};
+    case FileErrorNumber::PathNotFound:
+        return {number, "Path not found"};
+    case 481:
+        return {number, "Invalid picture"};
+    case 482:
+        return {number, "Printer error"};
+    default:
+        return {number, "Application-defined or object-defined error"};
+    }
+}
+
+std::string WorkingPath(const Controller& c, const std::string& name) {
+    if (c.WorkingFolder.empty()) return name;
+    return (std::filesystem::path(c.WorkingFolder) / name).string();
+}
+
+std::string ReadTextFile(const std::string& path) {
+    if (path.empty()) throw MakeFileError(FileErrorNumber::BadFileName);
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw ErrorFromErrno(path, errno);
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) throw MakeFileError(FileErrorNumber::PathFileAccess);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw MakeFileError(FileErrorNumber::PathFileAccess);
+    return content;
+}
+
+void ReplaceTextFile(const std::string& path, const std::string& content) {
+    if (path.empty()) throw MakeFileError(FileErrorNumber::BadFileName);
+    const std::string temporary = path + ".zek8-new";
+    {
+        errno = 0;
+        std::FILE* out = std::fopen(temporary.c_str(), "wb");
+        if (out == nullptr) throw ErrorFromErrno(temporary, errno);
+        const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
+        const int writeErrno = errno;
+        const bool flushed = std::fflush(out) == 0;
+        const int flushErrno = errno;
+        const bool closed = std::fclose(out) == 0;
+        if (!written || !flushed || !closed) {
+            std::remove(temporary.c_str());
+            throw MakeFileError(NumberForErrno(!written ? writeErrno : flushErrno));
+        }
+    }
+    std::error_code renamed;
+    std::filesystem::rename(temporary, path, renamed);
+    if (renamed) {
+        std::remove(temporary.c_str());
+        throw MakeFileError(NumberForErrno(renamed.value()));
+    }
+}
+
+bool RunWithFileErrorTrap(Controller& c, const std::function<std::string(int)>& titleFor,
+                          const std::function<void()>& step) {
+    for (;;) {
+        try {
+            step();
+            return true;
+        } catch (const FileError& error) {
+            const MessageAnswer answer = c.ports.dialogs->MessageBox(error.description, titleFor(error.number),
+                                                                     MessageButtons::RetryCancel,
+                                                                     MessageIcon::Exclamation);
+            if (answer != MessageAnswer::Retry) return false;
+        }
+    }
+}
+
+std::string FileErrorTitle(int number) { return "Error # " + std::to_string(number) + " Occured"; }

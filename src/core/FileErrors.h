@@ -1,0 +1,46 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+struct Controller;
+
+// A failed file operation, numbered and described as the operator knows file
+// errors: 53 File not found, 76 Path not found, 70 Permission denied, 75 Path/File
+// access error, 61 Disk full, 62 Input past end of file, 13 Type mismatch, 6 Overflow,
+// 52 Bad file name or number, 481 Invalid picture, 482 Printer error.
+struct FileError {
+    int number = 0;
+    std::string description;
+};
+
+namespace FileErrorNumber {
+constexpr int TypeMismatch = 13;
+constexpr int BadFileName = 52;
+constexpr int FileNotFound = 53;
+constexpr int DiskFull = 61;
+constexpr int InputPastEnd = 62;
+constexpr int PermissionDenied = 70;
+constexpr int PathFileAccess = 75;
+constexpr int PathNotFound = 76;
+} // namespace FileErrorNumber
+
+FileError MakeFileError(int number);
+
+// `name` inside the working folder of the controller.
+std::string WorkingPath(const Controller& c, const std::string& name);
+
+// The whole file as bytes; throws FileError.
+std::string ReadTextFile(const std::string& path);
+// Writes `content` to a temporary file beside `path` and renames it over `path`,
+// so a failed write leaves the old file exactly as it was; throws FileError.
+void ReplaceTextFile(const std::string& path, const std::string& content);
+
+// Runs `step` until it succeeds or the operator gives up: each FileError shows its
+// description with the title `titleFor(number)`, an exclamation icon and Retry /
+// Cancel; Retry runs the step again. True when the step succeeded.
+bool RunWithFileErrorTrap(Controller& c, const std::function<std::string(int)>& titleFor,
+                          const std::function<void()>& step);
+
+// "Error # " + number + " Occured": the title of most file error boxes.
+std::string FileErrorTitle(int number);

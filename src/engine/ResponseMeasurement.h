@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+struct Controller;
+
+// The amplitude detector and the choice of the control channels, open to the drive
+// law and to tests that feed the detector a block of their own.
+
+// Samples per channel the detector looks at: the shortest whole number of half
+// periods of `frequency` that exceeds 510 samples, at most 1023 and at least 1; 500
+// when there is no positive frequency. A rate that is not positive and finite is
+// taken as the board's fixed scan rate.
+std::int16_t DetectorSampleCount(float frequency, float sampleRate);
+
+struct DetectedAmplitude {
+    std::int16_t rectifiedMean = 0; // mean of |x| x 1.57: the peak of a sine
+    std::int16_t peak = 0;          // largest |x|
+};
+
+// Both detectors over scans 1..`samples` (scan 0 is not used) of the channel in
+// `place` 0..7 of a block of 8-sample scans. Both results are limited to 32767;
+// scans the block does not hold are left out.
+DetectedAmplitude DetectAmplitude(std::span<const std::int16_t> block, int place, int samples);
+
+// Channels 1..4 whose control entry (P[43]..P[46]) carries its check mark.
+std::int16_t CountControlChannels(const Controller& c);
+
+// Average and Extremal close the loop over at least one ticked channel; Manual and
+// a strategy the controller does not know have no measured feedback.
+bool HasControlFeedback(const Controller& c);
