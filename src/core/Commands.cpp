@@ -17,6 +17,15 @@ const std::map<std::string, Command>& MenuCommands() {
         {"mnuRunHold", HoldSweep},
         {"mnuRunServoOn", StartServo},
         {"mnuRunRun", RunSweep},
+        {"mnuRunLL", [](Controller& c) { c.CurrentFrequency = c.P[1]; }},
+        {"mnuRunUL", [](Controller& c) { c.CurrentFrequency = c.P[2]; }},
+        {"mnuRunDirDown", [](Controller& c) { SetSweepDirection(c, 1.0f, true); }},
+        {"mnuRunDirUp", [](Controller& c) { SetSweepDirection(c, 2.0f, true); }},
+        {"mnuRunToggle", ToggleDisplayChannel},
+        {"mnuRunDemo", ToggleDemoMode},
+        {"mnuTestControlManual", [](Controller& c) { SelectControlStrategy(c, 1.0f); }},
+        {"mnuTestControlAverage", [](Controller& c) { SelectControlStrategy(c, 2.0f); }},
+        {"mnuTestControlExtremal", [](Controller& c) { SelectControlStrategy(c, 3.0f); }},
         {"mnuSystemActiveChannels4", [](Controller& c) { SetActiveChannels(c, 4); }},
         {"mnuSystemActiveChannels8", [](Controller& c) { SetActiveChannels(c, 8); }},
         {"mnuSystemActiveChannels16", [](Controller& c) { SetActiveChannels(c, 16); }},
@@ -44,6 +53,7 @@ const std::map<std::string, Command>& ControlCommands() {
         {"cmdHold", HoldSweep},
         {"cmdServoOn", StartServo},
         {"cmdRun", RunSweep},
+        {"lblChannel", ToggleDisplayChannel},
         {"cmdServoOff",
          [](Controller& c) {
              if (IsOn(c.SweepRunning)) HoldSweep(c);
@@ -75,17 +85,61 @@ bool RunMenuCommand(Controller& c, const std::string& name, int index) {
 
 bool ClickControl(Controller& c, const std::string& name) { return Run(c, ControlCommands(), name); }
 
-bool SpinControl(Controller&, const std::string&, bool) { return false; }
+bool SpinControl(Controller& c, const std::string& name, bool up) {
+    if (c.Closing) return false;
+    if (name == "spnFreq") {
+        NudgeFrequency(c, up);
+    } else if (name == "spnLevel") {
+        NudgeLevel(c, up);
+    } else if (name == "spnDirection") {
+        SetSweepDirection(c, up ? 2.0f : 1.0f, false);
+    } else {
+        return false;
+    }
+    return true;
+}
 
 void HandleKey(Controller& c, int character) {
     if (c.Closing || character <= 0 || character > 127) return;
+    // The zoom keys are told apart by case; every other key acts as its capital.
+    switch (character) {
+    case 'X':
+        ZoomFrequencyAxis(c, true);
+        return;
+    case 'x':
+        ZoomFrequencyAxis(c, false);
+        return;
+    case 'Y':
+        ZoomAmplitudeAxis(c, true);
+        return;
+    case 'y':
+        ZoomAmplitudeAxis(c, false);
+        return;
+    default:
+        break;
+    }
     const char key = static_cast<char>(character >= 'a' && character <= 'z' ? character - 'a' + 'A' : character);
     switch (key) {
     case 'A':
         StopTest(c);
         break;
+    case 'D':
+        ToggleDirection(c);
+        break;
     case 'H':
         HoldSweep(c);
+        break;
+    case 'J':
+        RefreshPlot(c);
+        break;
+    case 'L':
+        JumpToLowerLimitAndStop(c);
+        break;
+    case 'T':
+        ToggleDisplayChannel(c);
+        break;
+    case 'U':
+        JumpToUpperLimitAndStop(c);
         break;
     case 'R':
         RunSweep(c);

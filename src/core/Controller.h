@@ -77,6 +77,8 @@ struct Controller {
     int TimerInterval = 100; // tmrUpdate's interval, ms: also the cycle period
     bool TimerEnabled = true;
 
+    int RunInputsPressed = 0; // port C buttons held at the last poll, bit 0 = Servo On
+
     // Remote-control file.
     float RemoteCommandCode = 0.0f;
     float RemoteDriveOverride = 0.0f;

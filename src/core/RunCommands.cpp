@@ -114,3 +114,83 @@ void StopTest(Controller& c) {
     c.StepStartTime = TimerNow(c);
     c.CycleRate = c.P[16];
 }
+
+void JumpToLowerLimitAndStop(Controller& c) {
+    c.CurrentFrequency = c.P[1];
+    c.LastStoredFrequency = c.P[1];
+    c.SweepCounter = 0.5f;
+    StopTest(c);
+}
+
+void JumpToUpperLimitAndStop(Controller& c) {
+    c.CurrentFrequency = c.P[2];
+    StopTest(c);
+}
+
+void ToggleDirection(Controller& c) {
+    c.SweepDirection += 1.0f;
+    if (c.SweepDirection > 2.0f) c.SweepDirection = 1.0f;
+}
+
+void ToggleDisplayChannel(Controller& c) {
+    const float activeChannels = c.EightChannelMode == 0 ? 4.0f : c.SecondBoardActive == 0 ? 8.0f : 16.0f;
+    c.DisplayChannel += 1.0f;
+    if (c.DisplayChannel > activeChannels) c.DisplayChannel = 1.0f;
+}
+
+void SetSweepDirection(Controller& c, float direction, bool fromMenu) {
+    c.SweepDirection = direction;
+    if (!fromMenu) return;
+    c.Menu.SetChecked("mnuRunDirDown", direction == 1.0f);
+    c.Menu.SetChecked("mnuRunDirUp", direction == 2.0f);
+}
+
+void NudgeFrequency(Controller& c, bool up) {
+    // The frequency stays where the sweep, the plot and Stop can take its logarithm.
+    constexpr float Lowest = 0.1f;
+    constexpr float Highest = 10000.0f;
+    const float step = c.CurrentFrequency >= 10.0f ? 1.0f : 0.1f;
+    float frequency = up ? c.CurrentFrequency + step : c.CurrentFrequency - step;
+    if (!(frequency >= Lowest)) frequency = Lowest;
+    if (frequency > Highest) frequency = Highest;
+    c.CurrentFrequency = frequency;
+    if (!up) RefreshStatusPanel(c);
+}
+
+void NudgeLevel(Controller& c, bool up) {
+    if (c.P[29] == 0.0f) c.P[29] = 0.1f;
+    const float step = c.P[29];
+    if (IsChecked(c.P[0])) {
+        const float factor = up ? c.LevelFactor * (1.0f + step) : c.LevelFactor / (1.0f + step);
+        if (std::isfinite(factor)) c.LevelFactor = factor;
+        return;
+    }
+    float level = up ? c.ReferenceLevel + step : c.ReferenceLevel - step;
+    if (!std::isfinite(level)) return;
+    if (!up && level <= 0.0f) level = 0.0f;
+    c.ReferenceLevel = level;
+}
+
+void ToggleDemoMode(Controller& c) {
+    const bool checked = !c.Menu.Checked("mnuRunDemo");
+    c.Menu.SetChecked("mnuRunDemo", checked);
+    if (!checked) {
+        c.DemoMode = 0.0f;
+        c.Menu.SetChecked("mnuRunDemo", false);
+        // The demo plant's drive must never reach the real shaker.
+        if (IsOn(c.ServoOn)) StopServo(c);
+        c.DriveOutput = 0.0001f;
+        return;
+    }
+    c.DemoMode = 1.0f;
+    SyncMenusToTable(c);
+}
+
+void SelectControlStrategy(Controller& c, float strategy) {
+    c.Menu.SetChecked("mnuTestControlManual", strategy == 1.0f);
+    c.Menu.SetChecked("mnuTestControlAverage", strategy == 2.0f);
+    c.Menu.SetChecked("mnuTestControlExtremal", strategy == 3.0f);
+    c.P[0] = strategy;
+    c.ReferenceLevel = strategy == 1.0f ? 1.0f : 0.01f;
+    StopServo(c);
+}

@@ -5,6 +5,7 @@
 // named above each group implements it.
 
 #include <cstdint>
+#include <optional>
 
 struct Controller;
 
@@ -39,6 +40,9 @@ void SetPortBRunLevel(Controller& c);
 // The drive and current sources off and port B to its resting value, on the master
 // board and, with 16 channels, on the slave; `closeBoards` also shuts them down.
 void MakeBoardsSafe(Controller& c, bool closeBoards);
+// Port C of the master board (the run push-buttons, active low); nothing when the
+// read failed, which is reported once until a read succeeds again.
+std::optional<std::int16_t> ReadRunInputs(Controller& c);
 // Servo On's part of the board work: gains and scales for the profile, and the
 // input scan re-armed with them when a board is in use.
 void RearmAcquisitionForServo(Controller& c);
@@ -73,6 +77,8 @@ void ClearHistory(Controller& c);
 void PrintReport(Controller& c);
 
 // Plot.
+void ZoomFrequencyAxis(Controller& c, bool in);
+void ZoomAmplitudeAxis(Controller& c, bool in);
 void DrawPlotFrame(Controller& c);
 void DrawReferenceLines(Controller& c);
 void RefreshPlot(Controller& c);
@@ -92,6 +98,18 @@ void RunSweep(Controller& c);
 void StopServo(Controller& c);
 void HoldSweep(Controller& c);
 void StopTest(Controller& c);
+void JumpToLowerLimitAndStop(Controller& c);
+void JumpToUpperLimitAndStop(Controller& c);
+void ToggleDirection(Controller& c);
+void ToggleDisplayChannel(Controller& c);
+// 1 down, 2 up; the Run menu's items also move the check marks, the spin button not.
+void SetSweepDirection(Controller& c, float direction, bool fromMenu);
+// The spin buttons: 1 Hz steps from 10 Hz up, 0.1 Hz below, kept within 0.1 .. 10000 Hz;
+// the level by `P[29]` (Average scales `LevelFactor` instead).
+void NudgeFrequency(Controller& c, bool up);
+void NudgeLevel(Controller& c, bool up);
+void ToggleDemoMode(Controller& c);
+void SelectControlStrategy(Controller& c, float strategy); // 1 Manual, 2 Average, 3 Extremal
 
 // Setup commands.
 void SyncMenusToTable(Controller& c);

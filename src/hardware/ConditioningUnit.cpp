@@ -17,6 +17,7 @@ constexpr int FrequencyLoad = 32;
 
 constexpr int FrequencyFaultSlot = 1;
 constexpr int DriveFaultSlot = 2;
+constexpr int PortPollFaultSlot = 3;
 
 // The bits of `value` in `count` places, highest first, by successive subtraction:
 // a value beyond the word's range comes out as all ones. Returns what is left.
@@ -87,6 +88,15 @@ void SendFrequencyWord(Controller& c) {
 void SendDriveWord(Controller& c, std::int16_t low, std::int16_t high) {
     const bool sent = RunTrappedOncePerEpisode(c, DriveFaultSlot, [&] { ShiftOutDriveWord(c, low, high); });
     if (!sent && IsOn(c.ServoOn)) StopServo(c);
+}
+
+std::optional<std::int16_t> ReadRunInputs(Controller& c) {
+    std::optional<std::int16_t> inputs;
+    RunTrappedOncePerEpisode(c, PortPollFaultSlot, [&] {
+        c.BoardHandle = c.MasterBoardHandle;
+        inputs = ReadPort(c, PortNumber::C);
+    });
+    return inputs;
 }
 
 int CurrentSourceEntry(int channel) {
