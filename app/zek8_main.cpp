@@ -1,5 +1,6 @@
 // zek8: the desktop sine vibration controller.
 
+#include "core/RemoteControl.h"
 #include "hardware/AbsentDaqLibrary.h"
 #include "ui/DesktopProgram.h"
 
@@ -9,6 +10,8 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -38,6 +41,18 @@ void EndOnTerminationSignals(DesktopProgram& program) {
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
+// The option, then the environment, then the user's data folder. The folder is made
+// here so that the first record can be written.
+std::string RemoteControlPathFrom(const QCommandLineParser& options, const QCommandLineOption& controlFile) {
+    std::string path = DefaultRemoteControlPath();
+    if (const char* fromEnvironment = std::getenv("ZEK8_CONTROL_FILE"); fromEnvironment && *fromEnvironment)
+        path = fromEnvironment;
+    if (options.isSet(controlFile)) path = options.value(controlFile).toStdString();
+    std::error_code ignored;
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
+    return path;
+}
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -55,6 +70,12 @@ int main(int argc, char* argv[]) {
                        "(default: the current folder)."),
         QStringLiteral("DIR"));
     options.addOption(workdir);
+    const QCommandLineOption controlFile(
+        QStringLiteral("control-file"),
+        QStringLiteral("The remote-control file shared with an outside program (default: $ZEK8_CONTROL_FILE, else "
+                       "ZEK8/ZEKControl.dat in the user's data folder)."),
+        QStringLiteral("PATH"));
+    options.addOption(controlFile);
     options.process(app);
 
     if (options.isSet(workdir)) {
@@ -67,6 +88,7 @@ int main(int argc, char* argv[]) {
 
     DesktopProgram program([](Clock&) -> std::unique_ptr<DaqLibrary> { return std::make_unique<AbsentDaqLibrary>(); });
     EndOnTerminationSignals(program);
+    program.State().RemoteControlPath = RemoteControlPathFrom(options, controlFile);
     program.Begin();
     return app.exec();
 }

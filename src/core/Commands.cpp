@@ -22,6 +22,8 @@ const std::map<std::string, Command>& MenuCommands() {
         {"mnuRunDirDown", [](Controller& c) { SetSweepDirection(c, 1.0f, true); }},
         {"mnuRunDirUp", [](Controller& c) { SetSweepDirection(c, 2.0f, true); }},
         {"mnuRunToggle", ToggleDisplayChannel},
+        {"mnuInputsDllControl", ToggleSoftwareRemoteControl},
+        {"mnuInputsRemote", ToggleRemoteRunInputs},
         {"mnuRunDemo", ToggleDemoMode},
         {"mnuTestControlManual", [](Controller& c) { SelectControlStrategy(c, 1.0f); }},
         {"mnuTestControlAverage", [](Controller& c) { SelectControlStrategy(c, 2.0f); }},

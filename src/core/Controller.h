@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class DaqLibrary;
@@ -85,6 +86,16 @@ struct Controller {
     float RemoteDriveLevel = 0.0f;
     float RemoteFrequencyOverride = 0.0f;
     float RemoteFrequency = 0.0f;
+    std::string RemoteKey;
+    std::string RemoteControlPath; // empty: no remote-control file at all
+    // The file as the controller last left it, so that its own record is not read
+    // back as a new command.
+    struct FileIdentity {
+        std::uint64_t device = 0, inode = 0, size = 0;
+        std::int64_t modifiedNs = 0;
+        bool operator==(const FileIdentity&) const = default;
+    };
+    std::optional<FileIdentity> RemoteFileWritten;
 
     // Engine values read by the display, the history and the files.
     std::array<float, 17> ChannelResponse{}; // channels 1..16, G peak

@@ -93,6 +93,8 @@ void WriteAmplitudeAxisLabels(Controller& c);
 void PollRunInputs(Controller& c);
 void ExchangeRemoteControlFile(Controller& c);
 void PublishRunCommand(Controller& c);
+void ToggleSoftwareRemoteControl(Controller& c); // P[30]
+void ToggleRemoteRunInputs(Controller& c);       // P[20]
 void StartServo(Controller& c);
 void RunSweep(Controller& c);
 void StopServo(Controller& c);

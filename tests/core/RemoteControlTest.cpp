@@ -1,0 +1,190 @@
+#include "core/Commands.h"
+#include "core/ControlCycle.h"
+#include "core/Defaults.h"
+#include "core/NumberText.h"
+#include "core/Steps.h"
+#include "support/TestController.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+// The controller in demo mode with remote control on, and the outside program's
+// side of the file.
+struct RemoteControlTest : ::testing::Test {
+    TestController t;
+    Controller& c = t.c;
+    std::filesystem::path folder;
+
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("zek8-remote-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        SetDefaults(c);
+        c.DemoMode = 1.0f;
+        c.P[30] = 1.0f;
+        c.RemoteControlPath = (folder / "ZEKControl.dat").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    // As the outside program writes: a new file each time.
+    void Write(const std::string& content) {
+        const auto temporary = folder / "outside.tmp";
+        std::ofstream(temporary, std::ios::binary) << content;
+        std::filesystem::rename(temporary, c.RemoteControlPath);
+    }
+    std::string Read() const {
+        std::ifstream in(c.RemoteControlPath, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+};
+
+TEST_F(RemoteControlTest, CommandActsOnceAndThePublisherReplacesTheAcknowledgement) {
+    Write("3\r\n");
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(c.SweepRunning, 1.0f);
+    EXPECT_EQ(Read(), "3\r\n");
+    HoldSweep(c);
+    EXPECT_EQ(Read(), "4\r\n");
+    ExchangeRemoteControlFile(c); // the controller's own record
+    EXPECT_EQ(c.SweepRunning, 0.0f);
+
+    Write("3\r\n"); // the same text again, written by the outside program: it acts
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(c.SweepRunning, 1.0f);
+}
+
+TEST_F(RemoteControlTest, AcknowledgementEchoesAndReportsTheOverridesOneExchangeLate) {
+    c.CurrentFrequency = 100.0f;
+    c.ControlResponse = 0.5f;
+    Write("48\r\n\"\"\r\n2.5\r\n250\r\n");
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(Read(), "0\r\n\"\"\r\n2.5\r\n250\r\n.5\r\n100\r\n");
+    EXPECT_EQ(c.RemoteDriveOverride, 1.0f);
+    EXPECT_EQ(c.RemoteFrequencyOverride, 1.0f);
+    EXPECT_EQ(c.ServoOn, 0.0f) << "48 commands nothing";
+
+    Write("19\r\n\"\"\r\n2.5\r\n250\r\n");
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(c.SweepRunning, 1.0f);
+    EXPECT_EQ(c.RemoteDriveOverride, 1.0f);
+    EXPECT_EQ(c.RemoteFrequencyOverride, 0.0f);
+    HoldSweep(c);
+
+    Write("0\r\n");
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(Read().substr(0, 4), "16\r\n");
+}
+
+TEST_F(RemoteControlTest, KeysAndLimitsOfTheRecord) {
+    Write("0\r\n\"r\"\r\n");
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(c.SweepRunning, 1.0f) << "the key r runs the sweep";
+
+    Write("0\r\n\"\"\r\n1\r\n1E+05\r\n");
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(c.RemoteFrequency, 10000.0f);
+    Write("0\r\n\"\"\r\n1\r\n0\r\n");
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(c.RemoteFrequency, 0.1f);
+
+    Write("70000\r\n"); // beyond a 16-bit word: no command, no override
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(c.RemoteDriveOverride, 0.0f);
+
+    const std::string unreadable = "abc\r\n";
+    Write(unreadable);
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(Read(), unreadable) << "an unreadable record ends the exchange at once";
+
+    Write("1\r\n\"\"\r\nnan\r\n");
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(c.ServoOn, 0.0f);
+}
+
+TEST_F(RemoteControlTest, MissingFileOrFolderChangesNothingSilently) {
+    ExchangeRemoteControlFile(c);
+    EXPECT_FALSE(std::filesystem::exists(c.RemoteControlPath));
+    c.RemoteControlPath = (folder / "absent" / "ZEKControl.dat").string();
+    StartServo(c);
+    EXPECT_EQ(c.ServoOn, 1.0f);
+    EXPECT_TRUE(t.dialogs.History().empty());
+}
+
+TEST_F(RemoteControlTest, MenuTogglesWriteTheirEntries) {
+    c.Menu.SetChecked("mnuInputsDllControl", false);
+    RunMenuCommand(c, "mnuInputsDllControl");
+    EXPECT_EQ(c.P[30], 1.0f);
+    RunMenuCommand(c, "mnuInputsDllControl");
+    EXPECT_EQ(c.P[30], 0.0f);
+    c.Menu.SetChecked("mnuInputsRemote", false);
+    RunMenuCommand(c, "mnuInputsRemote");
+    EXPECT_EQ(c.P[20], 2.0f);
+    RunMenuCommand(c, "mnuInputsRemote");
+    EXPECT_EQ(c.P[20], 1.0f);
+}
+
+// The outside program at work: between cycles it either writes a command, key or
+// override, or reads the file back. Every read is one whole record of a kind it
+// knows, and every command acts exactly once.
+TEST_F(RemoteControlTest, OutsideProgramSeesWholeRecordsAndEachCommandActsOnce) {
+    std::mt19937 random(8);
+    int servoStarts = 0;
+    int sweepStarts = 0;
+    bool overrideSet = false;
+    StopTest(c); // the controller's first record
+    // The outside program writes its whole state each time: the command, the key and
+    // the frequency override it wants to hold.
+    const auto writeState = [&](int command, const std::string& key) {
+        Write(std::to_string(command + (overrideSet ? 32 : 0)) + "\r\n\"" + key + "\"\r\n1\r\n123\r\n");
+    };
+    for (int round = 0; round < 400; ++round) {
+        const int action = static_cast<int>(random() % 6);
+        const bool overrideHeld = overrideSet; // an override set now acts from the next cycle
+        if (action == 0) {
+            writeState(1, "");
+            ControlCycle(c);
+            ++servoStarts;
+            EXPECT_EQ(c.ServoOn, 1.0f);
+            StopTest(c); // so the next Servo On is seen again
+        } else if (action == 1) {
+            writeState(0, "R");
+            ControlCycle(c);
+            ++sweepStarts;
+            EXPECT_EQ(c.SweepRunning, 1.0f);
+            HoldSweep(c);
+        } else if (action == 2) {
+            overrideSet = !overrideSet;
+            writeState(0, "");
+            ControlCycle(c);
+        } else {
+            const std::string record = Read();
+            std::size_t lines = 0;
+            for (std::size_t p = record.find("\r\n"); p != std::string::npos; p = record.find("\r\n", p + 2)) ++lines;
+            ASSERT_TRUE(lines == 1 || lines == 2 || lines == 4 || lines == 6) << record;
+            ASSERT_EQ(record.size() >= 2 ? record.substr(record.size() - 2) : "", "\r\n");
+            const auto code = ParseNumber(record.substr(0, record.find("\r\n")));
+            ASSERT_TRUE(code.has_value()) << record;
+            ControlCycle(c);
+            // A command or key acts only when written: these cycles start nothing.
+            EXPECT_EQ(c.ServoOn, 0.0f);
+            EXPECT_EQ(c.SweepRunning, 0.0f);
+        }
+        EXPECT_EQ(c.RemoteFrequencyOverride, overrideSet ? 1.0f : 0.0f);
+        if (overrideHeld && overrideSet) {
+            EXPECT_EQ(c.CurrentFrequency, 123.0f);
+        }
+    }
+    EXPECT_GT(servoStarts, 0);
+    EXPECT_GT(sweepStarts, 0);
+}
+
+} // namespace
