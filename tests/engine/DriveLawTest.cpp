@@ -1,7 +1,7 @@
 #include "engine/DriveLaw.h"
 
 #include "core/Steps.h"
-#include "engine/FakeBoard.h"
+#include "support/FakeBoard.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,235 @@
+#include "core/Defaults.h"
+#include "core/Steps.h"
+#include "hardware/AbsentDaqLibrary.h"
+#include "hardware/BoardErrors.h"
+#include "hardware/BoardLayer.h"
+#include "hardware/ConditioningUnit.h"
+#include "support/FakeBoard.h"
+#include "support/TestController.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+struct BoardLayerTest : ::testing::Test {
+    TestController t;
+    Controller& c = t.c;
+    FakeBoard board{c};
+
+    BoardLayerTest() {
+        SetDefaults(c);
+        c.ports.daq = &board;
+    }
+    std::size_t Boxes() const { return t.dialogs.History().size(); }
+    const ScriptedDialogs::Shown& LastBox() const { return t.dialogs.History().back(); }
+};
+
+TEST_F(BoardLayerTest, InitialisationOpensAndProgramsTheMasterInOrder) {
+    InitialiseHardware(c);
+    EXPECT_EQ(c.DemoMode, 0.0f);
+    EXPECT_EQ(c.MasterBoardHandle, 0);
+    EXPECT_EQ(c.BoardHandle, 0);
+    EXPECT_EQ(c.DaqErrorRaiseCode, 100);
+    EXPECT_EQ(c.P[16], 20.0f);
+    EXPECT_EQ(Boxes(), 0u);
+
+    std::vector<std::string> functions = board.Functions();
+    functions.erase(std::remove(functions.begin(), functions.end(), "daqIOWrite"), functions.end());
+    const std::vector<std::string> expected = {
+        "daqSetDefaultErrorHandler", "daqOpen", "daqGetLastError", "daqSetOption", "daqSetOption", "daqSetOption",
+        "daqDacSetOutputMode", "daqDacWaveSetTrig", "daqDacWaveSetClockSource", "daqDacWaveSetFreq",
+        "daqDacWaveSetMode", "daqDacWaveSetBuffer", "daqDacWaveSetUserWave", "daqDacSetOutputMode",
+        "daqDacWaveSetTrig", "daqDacWaveSetClockSource", "daqDacWaveSetFreq", "daqDacWaveSetMode",
+        "daqDacWaveSetBuffer", "daqDacWaveSetUserWave", "daqDacTransferStart", "daqDacTransferStart",
+        "daqDacWaveArm", "daqIOGet8255Conf", "daqAdcSetAcq", "daqAdcSetScan", "daqAdcSetClockSource",
+        "daqAdcTransferSetBuffer", "daqSetTriggerEvent", "daqSetTriggerEvent", "daqAdcSetFreq",
+        "daqAdcTransferStart", "daqAdcArm"};
+    EXPECT_EQ(functions, expected);
+    EXPECT_EQ(board.CallsTo("daqSetOption"),
+              (std::vector<std::string>{"daqSetOption 0 0 0 16385 0", "daqSetOption 0 1 0 16385 3",
+                                        "daqSetOption 0 1 1 16387 1"}));
+    EXPECT_EQ(board.CallsTo("daqDacWaveSetBuffer"),
+              (std::vector<std::string>{"daqDacWaveSetBuffer 0 0 0 4096 1", "daqDacWaveSetBuffer 0 0 1 4096 3"}));
+    EXPECT_EQ(board.CallsTo("daqAdcTransferSetBuffer")[0], "daqAdcTransferSetBuffer 0 1024 27");
+    // The default profile peaks at 20 G: 200 mV on channel 1's 10 mV/G takes gain code 3.
+    EXPECT_EQ(c.PeakProfileAcceleration, 20.0f);
+    EXPECT_EQ(board.CallsTo("daqSetTriggerEvent"),
+              (std::vector<std::string>{"daqSetTriggerEvent 0 0 0 0 3 6 0 0 0 0", "daqSetTriggerEvent 0 10 0 0 3 6 0 1 0 0"}));
+    // The configuration word to port 3, port B, then the three words.
+    const auto writes = board.CallsTo("daqIOWrite");
+    EXPECT_EQ(writes[0], "daqIOWrite 0 1 3 0 1 137");
+    EXPECT_EQ(writes[1], "daqIOWrite 0 1 1 0 1 171");
+    EXPECT_EQ(writes.size(), 2u + 50u + 25u + 74u);
+}
+
+TEST_F(BoardLayerTest, WordsOnTheWire) {
+    c.MasterBoardHandle = c.BoardHandle = 0;
+    c.FrequencyWord = 10.0f * 8.192f;
+    SendFrequencyWord(c);
+    EXPECT_EQ(board.FrequencyWords(), std::vector<std::uint32_t>{81});
+    EXPECT_NEAR(c.FrequencyWord, 0.92f, 1e-4f) << "the remainder stays";
+    EXPECT_EQ(board.portA.size(), 50u);
+    EXPECT_EQ(board.portA[0], 16 + 2);     // bit 0 of 81 first
+    EXPECT_EQ(board.portA[1], 16 + 2 + 1); // clocked
+    EXPECT_EQ(board.portA[48], 48);        // load strobe
+    EXPECT_EQ(board.portA[49], 16);
+
+    board.portA.clear();
+    c.FrequencyWord = 10000.0f * 8.192f;
+    SendFrequencyWord(c);
+    EXPECT_EQ(board.FrequencyWords(), std::vector<std::uint32_t>{65535});
+
+    board.portA.clear();
+    SendDriveWord(c, 0, 4000);
+    EXPECT_EQ(board.DriveFrames(), std::vector<std::uint32_t>{4000u << 12});
+    EXPECT_EQ(board.portA.size(), 74u);
+    EXPECT_EQ(board.portA.front(), 0);
+    EXPECT_EQ(board.portA[1], 2);     // 4000 = 0b111110100000: the top bit is 1
+    EXPECT_EQ(board.portA[2], 3);
+    EXPECT_EQ(board.portA.back(), 16);
+
+    board.portA.clear();
+    c.P[11] = 2.0f;
+    c.P[41] = 2.0f;
+    c.P[12] = 3.0f; // only 2 switches a source on
+    UpdateCurrentSources(c);
+    EXPECT_EQ(FakeBoard::CurrentSourceWords(board.portA), std::vector<std::uint32_t>{5});
+    EXPECT_EQ(c.CurrentSourceWord, 5);
+    EXPECT_EQ(board.portA.front(), 16);
+    EXPECT_EQ(board.portA.size(), 25u);
+}
+
+TEST_F(BoardLayerTest, GainCodesAndScales) {
+    const std::pair<float, std::int32_t> cases[] = {{1000, 0}, {999.9f, 1}, {500, 1}, {250, 2}, {125, 3}, {124.9f, 4}};
+    c.PeakProfileAcceleration = 10.0f;
+    for (const auto& [millivolts, code] : cases) {
+        c.P[9] = millivolts / 10.0f;
+        SelectChannelGains(c);
+        EXPECT_EQ(c.ScanGains[0], code) << millivolts << " mV";
+    }
+    c.PeakProfileAcceleration = 0.0f;
+    SelectChannelGains(c);
+    for (int k = 0; k < 16; ++k) EXPECT_EQ(c.ScanGains[static_cast<std::size_t>(k)], 4);
+
+    c.P[9] = 10.0f;
+    c.P[10] = 0.0f;
+    c.ScanGains[0] = 3;
+    ComputeChannelScales(c);
+    EXPECT_FLOAT_EQ(c.ChannelScale[1], 8.0f * 13.108f * 10.0f);
+    EXPECT_EQ(c.ChannelScale[2], 1.0f);
+}
+
+TEST_F(BoardLayerTest, LibraryErrorIsReportedWithItsText) {
+    board.failing["daqDacWaveArm"] = 5;
+    InitialiseHardware(c);
+    ASSERT_EQ(Boxes(), 1u);
+    EXPECT_EQ(LastBox().title, "Error!");
+    EXPECT_EQ(LastBox().text, "DaqX Error : 5\nexplanation of 5");
+    EXPECT_TRUE(board.CallsTo("daqAdcArm").empty()) << "the rest of the configuration is skipped";
+}
+
+TEST_F(BoardLayerTest, SlaveMissingInSixteenChannelsEndsInDemoWithoutConfiguring) {
+    c.P[120] = 2.0f;
+    board.openHandles.erase(SlaveDeviceName);
+    InitialiseHardware(c);
+    EXPECT_EQ(c.DemoMode, 1.0f);
+    EXPECT_EQ(c.BoardHandle, 0);
+    EXPECT_TRUE(board.CallsTo("daqSetOption").empty());
+    ASSERT_EQ(Boxes(), 1u);
+    EXPECT_EQ(LastBox().text, " Second Daq1000 installed, but not connected to computer or not turned on!");
+    EXPECT_EQ(LastBox().title, "Install Error");
+}
+
+TEST_F(BoardLayerTest, MissingMasterOrLibraryMeansDemoMode) {
+    board.openHandles.clear();
+    InitialiseHardware(c);
+    EXPECT_EQ(c.DemoMode, 1.0f);
+    EXPECT_EQ(t.dialogs.History()[0].text, " Daq1000 installed, but not connected to computer or not turned on!");
+
+    TestController other;
+    AbsentDaqLibrary absent;
+    SetDefaults(other.c);
+    other.c.ports.daq = &absent;
+    InitialiseHardware(other.c);
+    EXPECT_EQ(other.c.DemoMode, 1.0f);
+    EXPECT_EQ(other.c.EightChannelMode, 1);
+    ASSERT_EQ(other.dialogs.History().size(), 1u);
+    EXPECT_EQ(other.dialogs.History()[0].text,
+              " No hardware was detected. The Software has been put in the Demo Mode");
+}
+
+TEST_F(BoardLayerTest, NoBoardInterfaceOpensNothing) {
+    c.P[65] = 2.0f;
+    c.DemoMode = 1.0f;
+    InitialiseHardware(c);
+    EXPECT_EQ(c.DemoMode, 0.0f);
+    UpdateCurrentSources(c);
+    SetPortBRunLevel(c);
+    PollRunInputs(c);
+    MeasureResponses(c);
+    EXPECT_TRUE(board.calls.empty());
+}
+
+TEST_F(BoardLayerTest, ExitLeavesEveryBoardSafe) {
+    c.P[120] = 2.0f;
+    InitialiseHardware(c);
+    ASSERT_EQ(c.SecondBoardActive, 1);
+    board.portAByBoard.clear();
+    MakeBoardsSafe(c, true);
+    for (const DaqHandle h : {0, 1}) {
+        EXPECT_EQ(FakeBoard::CurrentSourceWords(board.portAByBoard[h]), std::vector<std::uint32_t>{0}) << h;
+        EXPECT_EQ(FakeBoard::DriveFrames(board.portAByBoard[h]), std::vector<std::uint32_t>{0}) << h;
+        EXPECT_EQ(board.portB[h], 11) << h;
+    }
+    EXPECT_EQ(board.CallsTo("daqClose"), (std::vector<std::string>{"daqClose 0", "daqClose 1"}));
+    EXPECT_EQ(c.BoardHandle, NoDaqHandle);
+    EXPECT_EQ(board.CallsTo("daqSetOption").back(), "daqSetOption 1 1 1 16387 0");
+}
+
+TEST_F(BoardLayerTest, ARepeatingFaultIsReportedOncePerEpisode) {
+    InitialiseHardware(c);
+    board.failing["daqAdcTransferBufData"] = 7;
+    for (int i = 0; i < 5; ++i) ReadAdcBlock(c);
+    EXPECT_EQ(Boxes(), 1u);
+    EXPECT_EQ(c.AdcScansRead, 0);
+    board.failing.clear();
+    ReadAdcBlock(c);
+    EXPECT_EQ(c.AdcScansRead, 1024);
+    board.failing["daqAdcTransferBufData"] = 7;
+    ReadAdcBlock(c);
+    EXPECT_EQ(Boxes(), 2u) << "a new episode is told again";
+}
+
+TEST_F(BoardLayerTest, ARefusedDriveWordTurnsTheServoOff) {
+    InitialiseHardware(c);
+    c.ServoOn = 1.0f;
+    board.failing["daqIOWrite"] = 3;
+    SendDriveWord(c, 0, 100);
+    EXPECT_EQ(c.ServoOn, 0.0f);
+    EXPECT_EQ(LastBox().text, "DaqX Error : 3\nexplanation of 3");
+}
+
+TEST_F(BoardLayerTest, PushButtonsActOnThePress) {
+    InitialiseHardware(c);
+    c.DemoMode = 0.0f;
+    board.portC = 15 & ~1; // Servo On held
+    PollRunInputs(c);
+    EXPECT_EQ(c.ServoOn, 1.0f);
+    StopServo(c);
+    PollRunInputs(c);
+    EXPECT_EQ(c.ServoOn, 0.0f) << "still held: no second Servo On";
+    board.portC = 15 & ~4 & ~8; // Run and Hold pressed together: Run, then Hold
+    PollRunInputs(c);
+    EXPECT_EQ(c.SweepRunning, 0.0f);
+    EXPECT_EQ(c.RemoteCommandCode, 4.0f);
+    board.portC = 15;
+    PollRunInputs(c);
+    board.failing["daqIORead"] = 9;
+    board.portC = 15 & ~1;
+    PollRunInputs(c);
+    EXPECT_EQ(c.ServoOn, 0.0f) << "a failed read acts on nothing";
+}
+
+} // namespace
