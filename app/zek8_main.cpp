@@ -2,6 +2,7 @@
 
 #include "core/RemoteControl.h"
 #include "hardware/AbsentDaqLibrary.h"
+#include "hardware/sim/SimBench.h"
 #include "ui/DesktopProgram.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -76,7 +78,25 @@ int main(int argc, char* argv[]) {
                        "ZEK8/ZEKControl.dat in the user's data folder)."),
         QStringLiteral("PATH"));
     options.addOption(controlFile);
+    const QCommandLineOption benchOption(
+        QStringLiteral("bench"),
+        QStringLiteral("Run the boards on the simulated test bench: 'sim' for the built-in bench, or a bench file. "
+                       "Without it the acquisition library is looked for and, missing, the controller runs in demo "
+                       "mode."),
+        QStringLiteral("sim|FILE"));
+    options.addOption(benchOption);
     options.process(app);
+
+    std::optional<BenchModel> bench;
+    if (options.isSet(benchOption) && options.value(benchOption) != QStringLiteral("none")) {
+        const QString choice = options.value(benchOption);
+        try {
+            bench = choice == QStringLiteral("sim") ? DefaultBenchModel() : LoadBenchFile(choice.toStdString());
+        } catch (const BenchFileError& error) {
+            std::fprintf(stderr, "zek8: %s\n", error.what());
+            return 2;
+        }
+    }
 
     if (options.isSet(workdir)) {
         const QString folder = options.value(workdir);
@@ -86,7 +106,10 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    DesktopProgram program([](Clock&) -> std::unique_ptr<DaqLibrary> { return std::make_unique<AbsentDaqLibrary>(); });
+    DesktopProgram program([&bench](Clock& clock) -> std::unique_ptr<DaqLibrary> {
+        if (bench) return std::make_unique<SimBench>(clock, *bench);
+        return std::make_unique<AbsentDaqLibrary>();
+    });
     EndOnTerminationSignals(program);
     program.State().RemoteControlPath = RemoteControlPathFrom(options, controlFile);
     program.Begin();

@@ -1,5 +1,7 @@
 #include "core/Commands.h"
+#include "core/CycleDriver.h"
 #include "core/StartUp.h"
+#include "hardware/sim/SimBench.h"
 #include "support/TestController.h"
 #include "ui/MainWindow.h"
 #include "ui/PlotArea.h"
@@ -12,6 +14,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+
+#include <cmath>
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -66,6 +70,29 @@ private slots:
         window.Action(QStringLiteral("mnuRunAbort"))->trigger();
         QCOMPARE(t.c.ServoOn, 0.0f);
         QCOMPARE(t.c.TestStarted, 0.0f);
+    }
+
+    void buttonsRunATestOnTheSimulatedBench() {
+        TestController t;
+        SimBench bench(t.clock, DefaultBenchModel());
+        t.c.ports.daq = &bench;
+        t.c.WorkingFolder = "/nonexistent-zek8-folder";
+        MainWindow window(t.c);
+        StartUp(t.c);
+        QCOMPARE(t.c.DemoMode, 0.0f);
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdServoOn")), Qt::LeftButton);
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("cmdRun")), Qt::LeftButton);
+        CycleDriver driver(t.c);
+        RunSimulated(driver, t.clock, t.clock.TickMs() + 60000);
+        window.Render();
+        QVERIFY(window.Action(QStringLiteral("mnuRunServoOn"))->isChecked());
+        QVERIFY(window.Action(QStringLiteral("mnuRunRun"))->isChecked());
+        // A minute at 3 octaves a minute from 5 Hz: 5 x 2^3 = 40 Hz at most; the first
+        // seconds step at the board path's nominal 20 cycles a second until the measured
+        // rate takes over, which costs about two seconds of sweep (37 Hz).
+        const double shown = window.findChild<QLabel*>(QStringLiteral("LblFreq"))->text().toDouble();
+        QVERIFY2(shown > 35.0 && shown <= 40.0, qPrintable(QString::number(shown)));
+        QVERIFY(bench.Unit(0).driveHigh > 0);
     }
 
     void stopPictureStopsTheTest() {

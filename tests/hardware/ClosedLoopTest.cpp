@@ -1,0 +1,64 @@
+#include "core/CycleDriver.h"
+#include "core/StartUp.h"
+#include "core/Steps.h"
+#include "hardware/sim/SimBench.h"
+#include "support/TestController.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+// The whole controller on the real board path, against the default bench.
+struct ClosedLoopTest : ::testing::Test {
+    TestController t;
+    Controller& c = t.c;
+    SimBench bench{t.clock, DefaultBenchModel()};
+    CycleDriver driver{c};
+
+    ClosedLoopTest() {
+        c.WorkingFolder = "/nonexistent-zek8-folder"; // no profile or calibration file: defaults
+        c.ports.daq = &bench;
+        StartUp(c);
+    }
+    void RunFor(double seconds) { RunSimulated(driver, t.clock, t.clock.TickMs() + static_cast<std::int64_t>(seconds * 1000)); }
+    double ErrorDb() const {
+        return 20.0 * std::log10(static_cast<double>(c.ControlValue) / static_cast<double>(c.ReferenceLevel));
+    }
+};
+
+TEST_F(ClosedLoopTest, HeldAtOneHundredHertzTheResponseSettlesOnTheReference) {
+    ASSERT_EQ(c.DemoMode, 0.0f);
+    c.CurrentFrequency = 100.0f;
+    StartServo(c);
+    RunFor(10.0);
+    ASSERT_EQ(c.ServoOn, 1.0f) << c.AbortMessage;
+    // 100 Hz lies on the 20 G segment of the default profile.
+    EXPECT_NEAR(c.ReferenceLevel, 20.0f, 1e-4f);
+    for (int second = 0; second < 20; ++second) {
+        RunFor(1.0);
+        ASSERT_LT(std::fabs(ErrorDb()), 0.5) << "at " << second << " s: " << c.ControlValue;
+    }
+    // The bare table gives 60 G x 1.0014 (suspension, 4 Hz, Q 2) x 1.0002 (armature,
+    // 6500 Hz, Q 4) = 60.10 G at full drive here: 20 G takes 0.3328 of full output.
+    EXPECT_NEAR(c.DriveOutput, 0.3328f, 0.005f);
+    EXPECT_NEAR(bench.ChannelAmplitudeG(1), 20.0, 0.3);
+    EXPECT_EQ(bench.Unit(0).protocolErrors, 0);
+    EXPECT_EQ(driver.LastFault(), "");
+}
+
+TEST_F(ClosedLoopTest, DefaultProfileRunsToTheEndOfTestWithoutAnAbort) {
+    StartServo(c);
+    RunSweep(c);
+    for (int second = 0; second < 900 && IsOn(c.SweepRunning); ++second) RunFor(1.0);
+    EXPECT_EQ(c.SweepRunning, 0.0f);
+    EXPECT_EQ(c.AbortCode, 0.0f) << c.AbortMessage;
+    EXPECT_EQ(c.CurrentFrequency, 5.0f);
+    EXPECT_EQ(c.ServoOn, 0.0f);
+    EXPECT_EQ(bench.Unit(0).protocolErrors, 0);
+    EXPECT_EQ(driver.LastFault(), "");
+    EXPECT_EQ(bench.Unit(0).driveHigh, 0u) << "the drive is off after the test";
+}
+
+} // namespace
