@@ -225,8 +225,10 @@ void ReadAdcBlock(Controller& c) {
         int active = 0;
         int count = 0;
         CheckDaq(c, daq.daqAdcTransferGetStat(c.BoardHandle, active, count));
-        CheckDaq(c, daq.daqAdcTransferBufData(c.BoardHandle, c.AdcBuffer, ScansPerBlock, 1, count));
-        c.AdcScansRead = count;
+        int scans = 0;
+        // Without a raise code a failure passes silently; the block then counts as empty.
+        if (CheckDaq(c, daq.daqAdcTransferBufData(c.BoardHandle, c.AdcBuffer, ScansPerBlock, 1, scans)) == 0)
+            c.AdcScansRead = scans;
     });
 }
 

@@ -175,6 +175,21 @@ TEST_F(MeasureResponsesTest, SecondBoardIsReadWithItsOwnGainsAndTheMasterRestore
     }
 }
 
+TEST_F(MeasureResponsesTest, ShortOrFailedBlockKeepsTheLastCounts) {
+    MeasureResponses(c);
+    board.makeBlock = [](DaqHandle, std::span<std::int16_t> buffer) { std::fill(buffer.begin(), buffer.end(), 0); };
+    board.scansDelivered = 512; // N = 512 needs scans 1..512
+    MeasureResponses(c);
+    EXPECT_EQ(c.ChannelCounts[1], 1570);
+    board.failing["daqAdcTransferBufData"] = 4;
+    board.scansDelivered = 1024;
+    MeasureResponses(c);
+    EXPECT_EQ(c.ChannelCounts[1], 1570);
+    board.failing.clear();
+    MeasureResponses(c);
+    EXPECT_EQ(c.ChannelCounts[1], 0);
+}
+
 TEST_F(MeasureResponsesTest, NothingIsReadInDemoModeOrWithoutTheBoardPath) {
     c.ChannelCounts[1] = 77;
     c.DemoMode = 1.0f;
