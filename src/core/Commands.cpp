@@ -1,6 +1,7 @@
 #include "core/Commands.h"
 
 #include "core/Controller.h"
+#include "core/SetupMenus.h"
 #include "core/StartUp.h"
 #include "core/Steps.h"
 
@@ -77,6 +78,7 @@ bool Run(Controller& c, const std::map<std::string, Command>& commands, const st
 bool RunMenuCommand(Controller& c, const std::string& name, int index) {
     if (!c.Menu.Has(name, index) || !c.Menu.Enabled(name, index)) return false;
     if (c.Closing) return false;
+    if (RunSetupCommand(c, name, index)) return true;
     const auto indexed = IndexedMenuCommands().find(name);
     if (indexed != IndexedMenuCommands().end()) {
         indexed->second(c, index);

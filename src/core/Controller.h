@@ -176,6 +176,12 @@ struct Controller {
     float ControlValue = 0.0f;         // strategy value of the raw responses, G: the servo's
     float SmoothedControlValue = 0.0f; // and of the smoothed ones, G: the alarms'
 
+    // Identification texts of the test, printed and exported with it.
+    std::string AccelModel;
+    std::string AccelSerial;
+    std::string SubTitle1;
+    std::string SubTitle2;
+
     // The program is ending; nothing may run a cycle or ask a question any more.
     bool Closing = false;
 };

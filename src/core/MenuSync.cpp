@@ -40,6 +40,8 @@ void SyncMenusToTable(Controller& c) {
         m.SetChecked("mnuViewTransferIn", k, P[57] == static_cast<float>(k + 1));
     }
     CheckByValue(c, P[62], {{"mnuSystemSepsEnglish", 0}, {"mnuSystemSepsReversed", 1}});
+    // A loaded table brings its own number format.
+    c.DecimalSeparator = IsOn(P[62]) ? "," : ".";
     CheckByValue(c, P[65], {{"mnuSystemInterfaceDIO", 0}, {"mnuSystemInterfacePCI", 1}, {"mnuSystemInterfaceUSB", 2}});
 
     // Dwell items k = 1..10 follow the number of active dwell points; a negative
