@@ -24,6 +24,10 @@ const std::map<std::string, Command>& MenuCommands() {
         {"mnuRunDirUp", [](Controller& c) { SetSweepDirection(c, 2.0f, true); }},
         {"mnuRunToggle", ToggleDisplayChannel},
         {"mnuInputsDllControl", ToggleSoftwareRemoteControl},
+        {"mnuViewXaxisIn", ZoomFrequencyIn},
+        {"mnuViewXaxisOut", ZoomFrequencyOut},
+        {"mnuViewYaxisIn", ZoomAmplitudeIn},
+        {"mnuViewYaxisOut", ZoomAmplitudeOut},
         {"mnuInputsRemote", ToggleRemoteRunInputs},
         {"mnuRunDemo", ToggleDemoMode},
         {"mnuTestControlManual", [](Controller& c) { SelectControlStrategy(c, 1.0f); }},
@@ -108,16 +112,16 @@ void HandleKey(Controller& c, int character) {
     // The zoom keys are told apart by case; every other key acts as its capital.
     switch (character) {
     case 'X':
-        ZoomFrequencyAxis(c, true);
+        ZoomFrequencyIn(c);
         return;
     case 'x':
-        ZoomFrequencyAxis(c, false);
+        ZoomFrequencyOut(c);
         return;
     case 'Y':
-        ZoomAmplitudeAxis(c, true);
+        ZoomAmplitudeIn(c);
         return;
     case 'y':
-        ZoomAmplitudeAxis(c, false);
+        ZoomAmplitudeOut(c);
         return;
     default:
         break;

@@ -7,5 +7,3 @@ void RefreshPlot(Controller&) {}
 void UpdateTraces(Controller&) {}
 void PlaceFrequencyAxisLabels(Controller&) {}
 void WriteAmplitudeAxisLabels(Controller&) {}
-void ZoomFrequencyAxis(Controller&, bool) {}
-void ZoomAmplitudeAxis(Controller&, bool) {}

@@ -77,8 +77,11 @@ void ClearHistory(Controller& c);
 void PrintReport(Controller& c);
 
 // Plot.
-void ZoomFrequencyAxis(Controller& c, bool in);
-void ZoomAmplitudeAxis(Controller& c, bool in);
+// The axis ranges: frequency `P[51]` 1..3, amplitude `P[52]` 0..3; each step redraws.
+void ZoomFrequencyIn(Controller& c);
+void ZoomFrequencyOut(Controller& c);
+void ZoomAmplitudeIn(Controller& c);
+void ZoomAmplitudeOut(Controller& c);
 void DrawPlotFrame(Controller& c);
 void DrawReferenceLines(Controller& c);
 void RefreshPlot(Controller& c);

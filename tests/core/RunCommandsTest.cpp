@@ -217,3 +217,30 @@ TEST_F(RunCommandsTest, DirectionAndDisplayChannelToggles) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RunCommandsTest, ZoomKeysByCaseAndTheirRanges) {
+    c.P[51] = 2.0f;
+    c.P[52] = 1.0f;
+    HandleKey(c, 'x');
+    EXPECT_EQ(c.P[51], 3.0f) << "lower-case x zooms out";
+    HandleKey(c, 'x');
+    EXPECT_EQ(c.P[51], 3.0f);
+    HandleKey(c, 'X');
+    HandleKey(c, 'X');
+    HandleKey(c, 'X');
+    EXPECT_EQ(c.P[51], 1.0f);
+    HandleKey(c, 'Y');
+    HandleKey(c, 'Y');
+    EXPECT_EQ(c.P[52], 0.0f);
+    HandleKey(c, 'y');
+    EXPECT_EQ(c.P[52], 1.0f);
+    RunMenuCommand(c, "mnuViewYaxisOut");
+    EXPECT_EQ(c.P[52], 2.0f);
+    c.P[51] = std::numeric_limits<float>::quiet_NaN();
+    RunMenuCommand(c, "mnuViewXaxisOut");
+    EXPECT_EQ(c.P[51], 1.0f);
+}
+
+} // namespace

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -64,6 +66,19 @@ TEST_F(BoardLayerTest, InitialisationOpensAndProgramsTheMasterInOrder) {
     EXPECT_EQ(writes.size(), 2u + 50u + 25u + 74u);
 }
 
+TEST_F(BoardLayerTest, ABoardIsMadeSafeAndClosedBeforeItIsOpenedAgain) {
+    InitialiseHardware(c);
+    board.calls.clear();
+    board.portAByBoard.clear();
+    InitialiseHardware(c);
+    const auto functions = board.Functions();
+    const auto close = std::find(functions.begin(), functions.end(), "daqClose");
+    const auto open = std::find(functions.begin(), functions.end(), "daqOpen");
+    ASSERT_NE(close, functions.end());
+    EXPECT_LT(close - functions.begin(), open - functions.begin());
+    EXPECT_EQ(FakeBoard::DriveFrames(board.portAByBoard[0]).front(), 0u);
+}
+
 TEST_F(BoardLayerTest, WordsOnTheWire) {
     c.MasterBoardHandle = c.BoardHandle = 0;
     c.FrequencyWord = 10.0f * 8.192f;
@@ -108,6 +123,12 @@ TEST_F(BoardLayerTest, GainCodesAndScales) {
         c.P[9] = millivolts / 10.0f;
         SelectChannelGains(c);
         EXPECT_EQ(c.ScanGains[0], code) << millivolts << " mV";
+    }
+    for (const float peak : {0.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+        c.PeakProfileAcceleration = peak;
+        c.P[10] = peak == 0.0f ? 10.0f : 0.0f; // inf x 0 is not a number either
+        SelectChannelGains(c);
+        EXPECT_EQ(c.ScanGains[1], 4) << peak;
     }
     c.PeakProfileAcceleration = 0.0f;
     SelectChannelGains(c);
