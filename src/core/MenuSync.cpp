@@ -33,6 +33,8 @@ void SyncMenusToTable(Controller& c) {
     for (int k = 1; k <= 4; ++k) m.SetChecked("mnuTestControlCh" + std::to_string(k), IsChecked(P[42 + k]));
     for (int k = 0; k < 8; ++k) m.SetChecked("mnuViewResponse", k, IsChecked(P[ResponseEntries[k]]));
     CheckByValue(c, P[53], {{"mnuViewPlotColorBlack", 0}, {"mnuViewPlotColorWhite", 1}});
+    c.Indicators.SetBackColor("picPlot", IsOn(P[53]) ? 0xFFFFFF : 0x000000);
+    CheckByValue(c, P[109], {{"mnuViewChannelsAll", 0}, {"mnuViewChannelsLower", 1}, {"mnuViewChannelsUpper", 2}});
     const long averageMask = RoundToInt<long>(P[55], 0);
     for (int k = 0; k < 8; ++k) m.SetChecked("mnuViewAveResponse", k, ((averageMask >> k) & 1) != 0);
     for (int k = 0; k < 10; ++k) {

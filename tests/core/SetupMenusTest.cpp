@@ -250,3 +250,24 @@ TEST_F(SetupMenusTest, TextsAreCutAndCleanedForTheFiles) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SetupMenusTest, LoadedTableBringsItsSeparatorBackgroundAndChannelRange) {
+    c.P[62] = 1.0f;
+    c.P[53] = 1.0f;
+    c.P[109] = 2.0f;
+    SyncMenusToTable(c);
+    EXPECT_EQ(c.DecimalSeparator, ",");
+    EXPECT_TRUE(c.Menu.Checked("mnuSystemSepsReversed"));
+    EXPECT_EQ(c.Indicators.Item("picPlot").backColor, 0xFFFFFFu);
+    EXPECT_TRUE(c.Menu.Checked("mnuViewChannelsUpper"));
+    EXPECT_FALSE(c.Menu.Checked("mnuViewChannelsAll"));
+    c.P[62] = 0.0f;
+    c.P[53] = 0.0f;
+    SyncMenusToTable(c);
+    EXPECT_EQ(c.DecimalSeparator, ".");
+    EXPECT_EQ(c.Indicators.Item("picPlot").backColor, 0x000000u);
+}
+
+} // namespace
