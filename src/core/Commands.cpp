@@ -13,6 +13,10 @@ using Command = void (*)(Controller&);
 const std::map<std::string, Command>& MenuCommands() {
     static const std::map<std::string, Command> commands = {
         {"mnuExit", RequestExit},
+        {"mnuFileNew", NewProfile},
+        {"mnuFileOpenProfile", OpenProfile},
+        {"mnuFileOpenLegacyProfile", OpenLegacyProfile},
+        {"mnuFileSaveProfile", SaveProfile},
         {"mnuRunAbort", StopTest},
         {"mnuRunServoOff", StopServo},
         {"mnuRunHold", HoldSweep},

@@ -63,6 +63,10 @@ void CurrentSourceCommand(Controller& c, int item);
 
 // Files.
 void LoadDefaultProfile(Controller& c);
+void SaveProfile(Controller& c);
+void OpenProfile(Controller& c);
+void OpenLegacyProfile(Controller& c);
+void NewProfile(Controller& c);
 // The end-of-test actions: the report picture saved under the current report file
 // name, and the test data exported, each as the File menu would.
 void AutoSaveReport(Controller& c);

@@ -1,4 +1,210 @@
+#include "files/ProfileFile.h"
+
+#include "core/Controller.h"
+#include "core/FileErrors.h"
+#include "core/Latin1.h"
+#include "core/NumberText.h"
 #include "core/Steps.h"
 
-// Profile file; built with the files.
-void LoadDefaultProfile(Controller&) {}
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+namespace {
+
+constexpr int Records = 200;
+constexpr int LegacyRecords = 64;
+constexpr std::size_t LargestFile = 1 << 20;
+
+const std::vector<FileFilter>& ProfileFilters() {
+    static const std::vector<FileFilter> filters = {
+        {"All Profiles (ZEKFileS.*)", "ZEKFileS.*"},
+        {"All Profiles (*.prf)", "*.prf"},
+        {"All Files (*.*)", "*.*"},
+    };
+    return filters;
+}
+
+// Reads field after field; `ended` tells when the file has no more.
+class ProfileReader {
+public:
+    explicit ProfileReader(std::string_view text) : reader_(text) {}
+    bool Ended() const { return reader_.AtEnd(); }
+    float Number() {
+        const std::optional<float> value = reader_.NextNumber();
+        if (value) return *value;
+        throw MakeFileError(reader_.LastStatus() == FieldReader::Status::EndOfInput ? FileErrorNumber::InputPastEnd
+                                                                                  : FileErrorNumber::TypeMismatch);
+    }
+    std::string Text() {
+        const std::optional<std::string> value = reader_.NextText();
+        if (!value) throw MakeFileError(FileErrorNumber::InputPastEnd);
+        return Latin1ToUtf8(*value);
+    }
+
+private:
+    FieldReader reader_;
+};
+
+void ReadRecord(ProfileReader& in, int i, ProfileSetUp& s, bool testEachField) {
+    BreakpointRow& row = s.Breakpoints[i];
+    float* const numbers[] = {&s.P[i], &row.Frequency, &row.Mode, &row.Level, &row.Abort, &row.Fifth};
+    for (float* target : numbers) {
+        if (testEachField && in.Ended()) return;
+        *target = in.Number();
+    }
+    if (testEachField && in.Ended()) return;
+    row.Comment = in.Text();
+}
+
+// Reads the next text when the file still has one.
+void ReadTextIfAny(ProfileReader& in, std::string& target) {
+    if (!in.Ended()) target = in.Text();
+}
+
+std::string ReadProfileText(const std::string& path) {
+    std::string text = ReadTextFile(path);
+    if (text.size() > LargestFile) throw MakeFileError(FileErrorNumber::PathFileAccess);
+    return text;
+}
+
+// Asks for a profile name; the proposed name comes back when the dialog is cancelled.
+std::string AskProfileName(Controller& c, const char* title, bool save) {
+    const auto chosen = save ? c.ports.dialogs->SaveFileName(title, ProfileFilters(), ProposedProfileName)
+                             : c.ports.dialogs->OpenFileName(title, ProfileFilters(), ProposedProfileName);
+    c.ProfileFileName = chosen.value_or(ProposedProfileName);
+    return c.ProfileFileName;
+}
+
+bool NoFileChosen(const std::string& name) { return name.empty() || name == ProposedProfileName; }
+
+void Apply(Controller& c, const ProfileSetUp& s) {
+    for (int i = 1; i <= Records; ++i) {
+        c.P[i] = s.P[i];
+        c.Breakpoints[i] = s.Breakpoints[i];
+    }
+    c.AccelModel = s.accelModel;
+    c.AccelSerial = s.accelSerial;
+    c.SubTitle1 = s.subTitle1;
+    c.SubTitle2 = s.subTitle2;
+}
+
+void OpenAnyProfile(Controller& c, const char* title, bool legacy) {
+    const std::string path = AskProfileName(c, title, false);
+    if (NoFileChosen(path)) return;
+    const std::string presentTitle = c.Indicators.Item("lblTestTitle").text;
+    // The file is read into a copy: a profile is applied whole or not at all.
+    ProfileSetUp read;
+    const bool loaded = RunWithFileErrorTrap(c, FileErrorTitle, [&] {
+        read = CurrentSetUp(c);
+        read.title.reset();
+        ReadProfile(ReadProfileText(path), legacy, read);
+    });
+    if (!loaded) return;
+    Apply(c, read);
+    const float first = c.Breakpoints[1].Frequency;
+    c.CurrentFrequency = std::isfinite(first) && first > 0.0f ? first : c.P[1];
+    c.Indicators.SetText("lblTestTitle", read.title.value_or(presentTitle));
+    InitialiseHardware(c);
+    UpdateCurrentSources(c);
+    SetPortBRunLevel(c);
+    SyncMenusToTable(c);
+    RefreshPlot(c);
+    StopTest(c);
+    c.Indicators.SetText("lblElapsedTime", " E.T. = 00:00:00");
+}
+
+bool EndsInExe(const std::string& name) {
+    if (name.size() < 3) return false;
+    std::string last = name.substr(name.size() - 3);
+    std::transform(last.begin(), last.end(), last.begin(), [](unsigned char ch) { return std::toupper(ch); });
+    return last == "EXE";
+}
+
+} // namespace
+
+ProfileSetUp CurrentSetUp(const Controller& c) {
+    ProfileSetUp s;
+    s.P = c.P;
+    s.Breakpoints = c.Breakpoints;
+    s.title = c.Indicators.Item("lblTestTitle").text;
+    s.accelModel = c.AccelModel;
+    s.accelSerial = c.AccelSerial;
+    s.subTitle1 = c.SubTitle1;
+    s.subTitle2 = c.SubTitle2;
+    return s;
+}
+
+std::string WriteProfile(const ProfileSetUp& s) {
+    FieldWriter out;
+    for (int i = 1; i <= Records; ++i) {
+        const BreakpointRow& row = s.Breakpoints[i];
+        for (const float value : {s.P[i], row.Frequency, row.Mode, row.Level, row.Abort, row.Fifth}) out.AddNumber(value);
+        out.AddText(Utf8ToLatin1(row.Comment));
+        out.EndRecord();
+    }
+    const std::string title = s.title.value_or("");
+    for (const std::string* text : {&title, &s.accelModel, &s.accelSerial, &s.subTitle1, &s.subTitle2}) {
+        out.AddText(Utf8ToLatin1(*text));
+        out.EndRecord();
+    }
+    return out.Text();
+}
+
+void ReadProfile(std::string_view text, bool legacy, ProfileSetUp& s) {
+    ProfileReader in(text);
+    for (int i = 1; i <= (legacy ? LegacyRecords : Records); ++i) ReadRecord(in, i, s, !legacy);
+    if (!in.Ended()) s.title = in.Text();
+    ReadTextIfAny(in, s.accelModel);
+    ReadTextIfAny(in, s.accelSerial);
+    if (legacy) return;
+    ReadTextIfAny(in, s.subTitle1);
+    ReadTextIfAny(in, s.subTitle2);
+}
+
+void LoadDefaultProfile(Controller& c) {
+    const std::string path = WorkingPath(c, DefaultProfileName);
+    const auto title = [](int number) {
+        return "Error Loading Default Profile (ZEKFileS.000)\r\n Error # " + std::to_string(number) + " Occured";
+    };
+    ProfileSetUp read;
+    const bool loaded = RunWithFileErrorTrap(c, title, [&] {
+        read = CurrentSetUp(c);
+        read.title.reset();
+        ReadProfile(ReadProfileText(path), false, read);
+    });
+    if (!loaded) return;
+    Apply(c, read);
+    c.ProfileFileName = std::string("     \\") + DefaultProfileName;
+    c.Indicators.SetText("lblTestTitle", read.title.value_or(""));
+}
+
+void SaveProfile(Controller& c) {
+    const std::string path = AskProfileName(c, "ZEK-8 Save Profile", true);
+    if (EndsInExe(path)) {
+        const MessageAnswer answer = c.ports.dialogs->MessageBox(
+            "You have chosen EXE as the file extension; do you want to continue to save this file?", "",
+            MessageButtons::YesNo, MessageIcon::Critical);
+        if (answer == MessageAnswer::No) return;
+    }
+    if (NoFileChosen(path)) return;
+    const std::string content = WriteProfile(CurrentSetUp(c));
+    RunWithFileErrorTrap(c, FileErrorTitle, [&] { ReplaceTextFile(path, content); });
+}
+
+void OpenProfile(Controller& c) { OpenAnyProfile(c, "ZEK-8 Open Profile", false); }
+
+void OpenLegacyProfile(Controller& c) { OpenAnyProfile(c, "ZEK-8 Open Legacy Profile", true); }
+
+void NewProfile(Controller& c) {
+    c.Breakpoints[1].Frequency = c.P[1];
+    c.Breakpoints[2].Frequency = c.P[2];
+    for (int i = 3; i <= 32; ++i) c.Breakpoints[i].Frequency = 0.0f;
+    for (int i = 1; i <= 32; ++i) {
+        c.Breakpoints[i].Mode = ProfileMode::Acceleration;
+        c.Breakpoints[i].Level = 1.0f;
+    }
+    RefreshPlot(c);
+    StopTest(c);
+    c.ports.shell->ShowProfileEditor();
+}

@@ -28,8 +28,11 @@ TEST_F(StartUpExitTest, StartUpLeavesTheTestStoppedAndTheWindowShown) {
     EXPECT_EQ(c.ServoOn, 0.0f);
     EXPECT_EQ(c.SweepRunning, 0.0f);
     EXPECT_EQ(c.DemoMode, 1.0f);
-    ASSERT_GE(BoxesShown(), 1u);
-    EXPECT_EQ(t.dialogs.History()[0].text, " No hardware was detected. The Software has been put in the Demo Mode");
+    // In order: no default profile, no acquisition library, no calibration file.
+    ASSERT_EQ(BoxesShown(), 3u);
+    EXPECT_EQ(t.dialogs.History()[0].title, "Error Loading Default Profile (ZEKFileS.000)\r\n Error # 76 Occured");
+    EXPECT_EQ(t.dialogs.History()[1].text, " No hardware was detected. The Software has been put in the Demo Mode");
+    EXPECT_EQ(t.dialogs.History()[2].title.rfind("Error Loading Calibration Factors File", 0), 0u);
     EXPECT_EQ(c.RemoteCommandCode, 4.0f); // Stop holds the sweep last
     EXPECT_EQ(c.StepStartTime, 3.0);
     EXPECT_TRUE(c.Menu.Checked("mnuRunServoOff"));

@@ -1,0 +1,32 @@
+#include "hardware/sim/BenchSetup.h"
+
+namespace sim {
+
+BenchModel DefaultBenchModel() {
+    BenchModel model;
+    // At 20 G these two read well above the board's range at the default gains; they
+    // are never control channels by default, so they show the modes without aborting.
+    SensorMounting& bracket = model.channels[1];
+    bracket.onSpecimen = true;
+    bracket.modeHz = 180.0;
+    bracket.modeQ = 8.0;
+    SensorMounting& panel = model.channels[2];
+    panel.onSpecimen = true;
+    panel.modeHz = 900.0;
+    panel.modeQ = 12.0;
+    return model;
+}
+
+const std::vector<std::string>& DaqFunctionNames() {
+    static const std::vector<std::string> names{
+        "daqSetDefaultErrorHandler", "daqOpen", "daqGetLastError", "daqClose", "daqFormatError", "daqSetOption",
+        "daqDacSetOutputMode", "daqDacWaveSetTrig", "daqDacWaveSetClockSource", "daqDacWaveSetFreq",
+        "daqDacWaveSetMode", "daqDacWaveSetBuffer", "daqDacWaveSetUserWave", "daqDacTransferStart",
+        "daqDacWaveArm", "daqDacWaveDisarm", "daqIOGet8255Conf", "daqIOWrite", "daqIORead", "daqAdcSetAcq",
+        "daqAdcSetScan", "daqAdcSetClockSource", "daqAdcTransferSetBuffer", "daqSetTriggerEvent", "daqAdcSetFreq",
+        "daqAdcTransferStart", "daqAdcArm", "daqAdcDisarm", "daqAdcTransferStop", "daqAdcTransferGetStat",
+        "daqAdcTransferBufData"};
+    return names;
+}
+
+} // namespace sim
