@@ -9,8 +9,13 @@
 namespace {
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
+// A window title holds one line: a line break in it is shown as a blank.
 QString Title(const std::string& title) {
-    return title.empty() ? QString::fromLatin1(ApplicationTitle) : QString::fromStdString(title);
+    if (title.empty()) return QString::fromLatin1(ApplicationTitle);
+    QString line = QString::fromStdString(title);
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return line;
 }
 
 // Keeps the cycle driver told while a dialog is open, whichever way the dialog ends.
