@@ -176,6 +176,13 @@ struct Controller {
     float ControlValue = 0.0f;         // strategy value of the raw responses, G: the servo's
     float SmoothedControlValue = 0.0f; // and of the smoothed ones, G: the alarms'
 
+    // Where the test data and the report picture go; an automatic save or export the
+    // operator declined at Servo On is not made at the end of that test.
+    std::string ExportFileName;
+    std::string ReportFileName;
+    bool AutoExportArmed = true;
+    bool AutoReportArmed = true;
+
     // Identification texts of the test, printed and exported with it.
     std::string AccelModel;
     std::string AccelSerial;

@@ -4,6 +4,7 @@
 void DrawPlotFrame(Controller&) {}
 void DrawReferenceLines(Controller&) {}
 void RefreshPlot(Controller&) {}
-void UpdateTraces(Controller&) {}
+// The live traces are drawn with the plot; the history grows here already.
+void UpdateTraces(Controller& c) { AppendHistoryPoint(c); }
 void PlaceFrequencyAxisLabels(Controller&) {}
 void WriteAmplitudeAxisLabels(Controller&) {}

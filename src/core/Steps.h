@@ -76,6 +76,16 @@ void AskReportFileName(Controller& c);
 void AskExportFileName(Controller& c);
 // The stored sweep points forgotten: a new trace starts at the lower limit.
 void ClearHistory(Controller& c);
+// One row of the history each time the frequency has moved more than 1 % in the
+// sweep direction since the last stored row; 900 rows at most.
+void AppendHistoryPoint(Controller& c);
+// Test data: the data file of the File menu and the copy for the clipboard.
+void ExportTestData(Controller& c);
+void WriteDataFile(Controller& c);
+void CopyDataToClipboard(Controller& c);
+// The report picture: the plot area as a bitmap.
+void SaveReport(Controller& c);
+void OpenReport(Controller& c);
 
 // Printed report.
 void PrintReport(Controller& c);

@@ -5,6 +5,7 @@
 #include "core/Latin1.h"
 #include "core/NumberText.h"
 #include "core/Steps.h"
+#include "files/SaveNameQuestions.h"
 
 #include <algorithm>
 #include <cctype>
@@ -112,13 +113,6 @@ void OpenAnyProfile(Controller& c, const char* title, bool legacy) {
     RefreshPlot(c);
     StopTest(c);
     c.Indicators.SetText("lblElapsedTime", " E.T. = 00:00:00");
-}
-
-bool EndsInExe(const std::string& name) {
-    if (name.size() < 3) return false;
-    std::string last = name.substr(name.size() - 3);
-    std::transform(last.begin(), last.end(), last.begin(), [](unsigned char ch) { return std::toupper(ch); });
-    return last == "EXE";
 }
 
 } // namespace

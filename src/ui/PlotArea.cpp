@@ -3,7 +3,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QImageReader>
 #include <QPainter>
+#include <QSaveFile>
 
 namespace {
 QColor ColorOf(Rgb rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
@@ -55,13 +57,26 @@ void PlotArea::Point(double x, double y, Rgb color) {
     update();
 }
 
+// Written beside the old file and renamed over it, so a failed save leaves the old
+// picture as it was.
 bool PlotArea::SaveBmp(const std::string& path) {
-    return picture_.convertToFormat(QImage::Format_RGB888).save(QString::fromStdString(path), "BMP");
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!picture_.convertToFormat(QImage::Format_RGB888).save(&file, "BMP")) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 bool PlotArea::LoadBmp(const std::string& path) {
+    // Always read as a bitmap whatever the name says; a header claiming a huge image is
+    // refused before any memory is taken for it.
+    QImageReader reader(QString::fromStdString(path), "BMP");
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > 16384 || size.height() > 16384) return false;
     QImage loaded;
-    if (!loaded.load(QString::fromStdString(path), "BMP")) return false;
+    if (!reader.read(&loaded)) return false;
     QPainter painter(&picture_);
     painter.drawImage(0, 0, loaded);
     update();
