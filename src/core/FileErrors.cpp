@@ -92,6 +92,21 @@ std::string ReadTextFile(const std::string& path) {
     return content;
 }
 
+std::string ReadDataFile(const std::string& path) {
+    constexpr std::size_t LargestFile = 1 << 20;
+    constexpr std::size_t LongestLine = 1 << 16;
+    std::string text = ReadTextFile(path);
+    if (text.size() > LargestFile) throw MakeFileError(FileErrorNumber::PathFileAccess);
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == '\n' || text[i] == '\r') {
+            if (i - lineStart > LongestLine) throw MakeFileError(FileErrorNumber::PathFileAccess);
+            lineStart = i + 1;
+        }
+    }
+    return text;
+}
+
 void ReplaceTextFile(const std::string& path, const std::string& content) {
     if (path.empty()) throw MakeFileError(FileErrorNumber::BadFileName);
     const std::string temporary = path + ".zek8-new";

@@ -32,6 +32,9 @@ std::string WorkingPath(const Controller& c, const std::string& name);
 
 // The whole file as bytes; throws FileError.
 std::string ReadTextFile(const std::string& path);
+// A data file of the controller: at most 1 MiB, no line over 64 KiB; anything
+// larger is no file of ours (error 75).
+std::string ReadDataFile(const std::string& path);
 // Writes `content` to a temporary file beside `path` and renames it over `path`,
 // so a failed write leaves the old file exactly as it was; throws FileError.
 void ReplaceTextFile(const std::string& path, const std::string& content);

@@ -15,7 +15,6 @@ namespace {
 
 constexpr int Records = 200;
 constexpr int LegacyRecords = 64;
-constexpr std::size_t LargestFile = 1 << 20;
 
 const std::vector<FileFilter>& ProfileFilters() {
     static const std::vector<FileFilter> filters = {
@@ -63,11 +62,7 @@ void ReadTextIfAny(ProfileReader& in, std::string& target) {
     if (!in.Ended()) target = in.Text();
 }
 
-std::string ReadProfileText(const std::string& path) {
-    std::string text = ReadTextFile(path);
-    if (text.size() > LargestFile) throw MakeFileError(FileErrorNumber::PathFileAccess);
-    return text;
-}
+std::string ReadProfileText(const std::string& path) { return ReadDataFile(path); }
 
 // Asks for a profile name; the proposed name comes back when the dialog is cancelled.
 std::string AskProfileName(Controller& c, const char* title, bool save) {

@@ -32,7 +32,7 @@ float ReadFactor(FieldReader& reader) {
 void LoadCalibrationFile(Controller& c) {
     const std::string path = WorkingPath(c, CalibrationFileName);
     std::string content;
-    if (!RunWithFileErrorTrap(c, LoadErrorTitle, [&] { content = ReadTextFile(path); })) return;
+    if (!RunWithFileErrorTrap(c, LoadErrorTitle, [&] { content = ReadDataFile(path); })) return;
     FieldReader reader(content);
     for (int k = 1; k <= CalibrationRecords; ++k) {
         float value = 0.0f;

@@ -250,3 +250,18 @@ TEST_F(ProfileFileTest, NewProfileResetsTheFirstRows) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ProfileFileTest, OversizedFilesAreRefusedWhole) {
+    c.P[1] = 6.0f;
+    Write(Path("long.prf"), "3,20,3,1,6,0,\"" + std::string(70000, 'x') + "\"\r\n");
+    OpenFrom(Path("long.prf"));
+    EXPECT_EQ(t.dialogs.History().back().title, "Error # 75 Occured");
+    Write(Path("huge.prf"), std::string(1100000, '\n'));
+    OpenFrom(Path("huge.prf"));
+    EXPECT_EQ(t.dialogs.History().back().title, "Error # 75 Occured");
+    EXPECT_EQ(c.P[1], 6.0f);
+}
+
+} // namespace
