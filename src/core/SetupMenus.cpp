@@ -180,9 +180,12 @@ void ChooseSeparators(Controller& c, bool reversed) {
                                     " Information", MessageButtons::Ok, MessageIcon::None);
 }
 
-void ChooseUnits(Controller& c, int units, const char* item) {
+void ChooseUnits(Controller& c, int units) {
     ConvertUnits(c, units);
-    CheckOneOf(c, {"mnuSystemUnitsEnglish", "mnuSystemUnitsMetric", "mnuSystemUnitsHybrid"}, item);
+    // The ticks follow the units in force: a refused conversion leaves them on the old units,
+    // so the menu never claims a units system the stored levels are not in.
+    const char* const items[] = {"mnuSystemUnitsEnglish", "mnuSystemUnitsMetric", "mnuSystemUnitsHybrid"};
+    for (int k = 0; k < 3; ++k) c.Menu.SetChecked(items[k], c.P[22] == static_cast<float>(k));
 }
 
 // ------------------------------------------------------------------ Inputs and Test Setup
@@ -201,11 +204,21 @@ void EnterSensitivity(Controller& c, int index) {
     InitialiseHardware(c);
 }
 
+// The first `count` characters of a UTF-8 text. Cutting by bytes could split a
+// character in two and leave a broken sequence in the title and the files.
+std::string FirstCharacters(const std::string& text, std::size_t count) {
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const bool startsCharacter = (static_cast<unsigned char>(text[at]) & 0xC0u) != 0x80u;
+        if (startsCharacter && characters++ == count) return text.substr(0, at);
+    }
+    return text;
+}
+
 // A text prompt: stored when not empty, cut to `longest` characters when that is set.
 void EnterText(Controller& c, const std::string& title, const std::string& prompt, std::string& target,
                std::size_t longest = std::string::npos) {
-    std::string answer = StorableText(c.ports.dialogs->InputBox(prompt, title, target));
-    if (answer.size() > longest) answer.resize(longest);
+    const std::string answer = FirstCharacters(StorableText(c.ports.dialogs->InputBox(prompt, title, target)), longest);
     if (!answer.empty()) target = answer;
 }
 
@@ -314,9 +327,9 @@ const std::map<std::string, Command>& SetupCommands() {
         {"mnuSystemInterfaceUSB", [](Controller& c, int) { ChooseInterface(c, 2.0f, "mnuSystemInterfaceUSB"); }},
         {"mnuSystemSepsEnglish", [](Controller& c, int) { ChooseSeparators(c, false); }},
         {"mnuSystemSepsReversed", [](Controller& c, int) { ChooseSeparators(c, true); }},
-        {"mnuSystemUnitsEnglish", [](Controller& c, int) { ChooseUnits(c, 0, "mnuSystemUnitsEnglish"); }},
-        {"mnuSystemUnitsMetric", [](Controller& c, int) { ChooseUnits(c, 1, "mnuSystemUnitsMetric"); }},
-        {"mnuSystemUnitsHybrid", [](Controller& c, int) { ChooseUnits(c, 2, "mnuSystemUnitsHybrid"); }},
+        {"mnuSystemUnitsEnglish", [](Controller& c, int) { ChooseUnits(c, 0); }},
+        {"mnuSystemUnitsMetric", [](Controller& c, int) { ChooseUnits(c, 1); }},
+        {"mnuSystemUnitsHybrid", [](Controller& c, int) { ChooseUnits(c, 2); }},
         // Inputs
         {"mnuInputsSens", EnterSensitivity},
         {"mnuInputsAccelModel", [](Controller& c, int) {
