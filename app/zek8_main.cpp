@@ -2,7 +2,8 @@
 
 #include "core/RemoteControl.h"
 #include "hardware/AbsentDaqLibrary.h"
-#include "hardware/sim/SimBench.h"
+#include "hardware/sim/BenchFile.h"
+#include "hardware/sim/SimulatedBench.h"
 #include "ui/DesktopProgram.h"
 
 #include <QApplication>
@@ -87,12 +88,12 @@ int main(int argc, char* argv[]) {
     options.addOption(benchOption);
     options.process(app);
 
-    std::optional<BenchModel> bench;
+    std::optional<sim::BenchModel> bench;
     if (options.isSet(benchOption) && options.value(benchOption) != QStringLiteral("none")) {
         const QString choice = options.value(benchOption);
         try {
-            bench = choice == QStringLiteral("sim") ? DefaultBenchModel() : LoadBenchFile(choice.toStdString());
-        } catch (const BenchFileError& error) {
+            bench = choice == QStringLiteral("sim") ? sim::DefaultBenchModel() : sim::LoadBenchFile(choice.toStdString());
+        } catch (const sim::BenchFileError& error) {
             std::fprintf(stderr, "zek8: %s\n", error.what());
             return 2;
         }
@@ -107,7 +108,7 @@ int main(int argc, char* argv[]) {
     }
 
     DesktopProgram program([&bench](Clock& clock) -> std::unique_ptr<DaqLibrary> {
-        if (bench) return std::make_unique<SimBench>(clock, *bench);
+        if (bench) return std::make_unique<sim::SimBench>(clock, *bench);
         return std::make_unique<AbsentDaqLibrary>();
     });
     EndOnTerminationSignals(program);

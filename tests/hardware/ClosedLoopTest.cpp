@@ -1,7 +1,8 @@
 #include "core/CycleDriver.h"
 #include "core/StartUp.h"
 #include "core/Steps.h"
-#include "hardware/sim/SimBench.h"
+#include "hardware/sim/BenchFile.h"
+#include "hardware/sim/SimulatedBench.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,8 @@
 #include <cmath>
 
 namespace {
+
+using namespace sim;
 
 // The whole controller on the real board path, against the default bench.
 struct ClosedLoopTest : ::testing::Test {

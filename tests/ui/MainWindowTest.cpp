@@ -1,7 +1,8 @@
 #include "core/Commands.h"
 #include "core/CycleDriver.h"
 #include "core/StartUp.h"
-#include "hardware/sim/SimBench.h"
+#include "hardware/sim/BenchFile.h"
+#include "hardware/sim/SimulatedBench.h"
 #include "support/TestController.h"
 #include "ui/MainWindow.h"
 #include "ui/PlotArea.h"
@@ -74,7 +75,7 @@ private slots:
 
     void buttonsRunATestOnTheSimulatedBench() {
         TestController t;
-        SimBench bench(t.clock, DefaultBenchModel());
+        sim::SimBench bench(t.clock, sim::DefaultBenchModel());
         t.c.ports.daq = &bench;
         t.c.WorkingFolder = "/nonexistent-zek8-folder";
         MainWindow window(t.c);

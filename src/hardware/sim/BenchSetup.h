@@ -15,13 +15,13 @@ constexpr int BenchChannels = 16; // channels 1..8 on the master board, 9..16 on
 
 // One accelerometer and what it sits on.
 struct SensorMounting {
-    bool fitted = true;         // no sensor: the input reads its own noise only
-    bool onSpecimen = false;    // else on the bare table
-    double modeHz = 0.0;        // the specimen mode under the sensor
+    bool fitted = true;      // no sensor: the input reads its own noise only
+    bool onSpecimen = false; // else on the bare table
+    double modeHz = 0.0;     // the specimen mode under the sensor
     double modeQ = 1.0;
-    double sensitivity = 10.0;  // true mV/G, whatever the controller's table says
-    bool needsCurrent = false;  // powered by the unit's constant-current source
-    double noiseG = 0.002;      // rms at the input, in G of this sensor
+    double sensitivity = 10.0;                  // true mV/G, whatever the controller's table says
+    bool needsCurrent = false;                  // powered by the unit's constant-current source
+    double noiseG = 0.002;                      // rms at the input, in G of this sensor
     std::optional<double> deadFromSeconds;      // noise only from then on
     std::optional<double> saturatedFromSeconds; // at the positive rail from then on
 };
