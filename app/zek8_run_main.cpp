@@ -1,0 +1,109 @@
+// zek8-run: a whole test without a window, on the simulated clock.
+#include "runner/HeadlessRun.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr const char* Help = R"(Usage: zek8-run [options]
+Runs a whole test of the ZEK-8 controller without a window, in simulated time: the
+controller's own start-up (defaults, the profile ZEKFileS.000 and the calibration file of the
+working folder, the hardware), then Servo On and Sweep Run at 0 s, until the test ends. A JSON
+summary goes to standard output.
+
+Options:
+  --workdir DIR        working folder of ZEKFileS.000 and ZEK8Cal.Dat (default: current)
+  --bench sim|none|FILE  the built-in simulated bench (default), no acquisition library
+                       (demo mode), or a bench file
+  --until end|abort|SECONDS
+                       stop at the end of the test or an abort (end, the default), only at
+                       an abort, or after that many simulated seconds
+  --max-seconds S      upper bound of every run in simulated seconds (default 7200)
+  --export FILE        write the data file at the end, as File / Export Test Data would
+  --trace FILE         one CSV line per cycle
+  --control-file PATH  the remote-control file (default: none)
+  --help, --version
+
+Exit status: 0 when the run ended as asked, 1 when the test aborted, 2 on bad arguments.
+)";
+
+std::optional<double> PositiveNumber(std::string_view text) {
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value) || value <= 0.0)
+        return std::nullopt;
+    return value;
+}
+
+int Fail(const std::string& message) {
+    std::cerr << "zek8-run: " << message << "\n(see zek8-run --help)\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    RunOptions options;
+    std::string tracePath;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        if (option == "--help") {
+            std::cout << Help;
+            return 0;
+        }
+        if (option == "--version") {
+            std::cout << "zek8-run " << ZEK8_VERSION << '\n';
+            return 0;
+        }
+        if (i + 1 >= argc) return Fail("unknown option or missing value: " + std::string(option));
+        const std::string value = argv[++i];
+        if (option == "--workdir") {
+            options.workdir = value;
+        } else if (option == "--bench") {
+            options.bench = value;
+        } else if (option == "--until") {
+            if (value == "end") {
+                options.until = RunOptions::Until::End;
+            } else if (value == "abort") {
+                options.until = RunOptions::Until::Abort;
+            } else if (const auto seconds = PositiveNumber(value)) {
+                options.until = RunOptions::Until::Seconds;
+                options.untilSeconds = *seconds;
+            } else {
+                return Fail("--until takes end, abort or a number of seconds, not " + value);
+            }
+        } else if (option == "--max-seconds") {
+            const auto seconds = PositiveNumber(value);
+            if (!seconds) return Fail("--max-seconds takes a positive number, not " + value);
+            options.maxSeconds = *seconds;
+        } else if (option == "--export") {
+            options.exportPath = value;
+        } else if (option == "--trace") {
+            tracePath = value;
+        } else if (option == "--control-file") {
+            options.controlFile = value;
+        } else {
+            return Fail("unknown option " + std::string(option));
+        }
+    }
+    std::ofstream trace;
+    if (!tracePath.empty()) {
+        trace.open(tracePath);
+        if (!trace) return Fail("cannot write the trace file " + tracePath);
+    }
+    try {
+        const RunSummary summary = RunHeadless(options, trace.is_open() ? &trace : nullptr);
+        std::cout << SummaryJson(summary);
+        return summary.end == "abort" ? 1 : 0;
+    } catch (const std::runtime_error& error) {
+        return Fail(error.what());
+    }
+}

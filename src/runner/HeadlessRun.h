@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A whole test without a window: the controller's own start-up, cycle, engine, board
+// layer and files, on a simulated clock, with scripted dialogs.
+struct RunOptions {
+    std::string workdir;       // empty: the current folder
+    std::string bench = "sim"; // "sim", "none" (no acquisition library) or a bench file
+    enum class Until { End, Abort, Seconds } until = Until::End;
+    double untilSeconds = 0.0;
+    double maxSeconds = 7200.0;
+    std::string exportPath; // the data file written at the end, as the File menu would
+    std::string controlFile;
+};
+
+struct ShownMessage {
+    double t = 0.0;
+    std::string title;
+    std::string text;
+    std::string answer;
+};
+
+struct ControlAccuracy {
+    double median = 0.0;
+    double p95 = 0.0;
+    double max = 0.0;
+    std::size_t cycles = 0;
+};
+
+struct RunSummary {
+    std::string end; // "end-of-test", "abort", "until" or "max-seconds"
+    double simulatedSeconds = 0.0;
+    std::uint64_t cycles = 0;
+    float sweepCounter = 0.0f;
+    float abortCode = 0.0f;
+    std::string abortMessage;
+    std::vector<ShownMessage> messages;
+    int historyRows = 0;
+    ControlAccuracy controlErrorDb;
+};
+
+// Runs Servo On and Sweep Run at 0 s and goes on until the run ends as asked. A trace
+// stream gets one CSV line per cycle. Throws std::runtime_error on a bench file that
+// cannot be read.
+RunSummary RunHeadless(const RunOptions& options, std::ostream* trace = nullptr);
+
+// The summary as JSON with stable keys.
+std::string SummaryJson(const RunSummary& summary);

@@ -1,0 +1,84 @@
+#include "runner/HeadlessRun.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// No profile or calibration file in the working folder: the controller says so, the
+// script cancels, and the defaults run.
+RunOptions DefaultRun() {
+    RunOptions options;
+    options.workdir = (std::filesystem::temp_directory_path() / "zek8-runner-none").string();
+    return options;
+}
+
+TEST(HeadlessRun, DefaultProfileOnTheBuiltInBenchEndsByItself) {
+    const RunSummary s = RunHeadless(DefaultRun());
+    EXPECT_EQ(s.end, "end-of-test");
+    EXPECT_EQ(s.abortCode, 0.0f) << s.abortMessage;
+    EXPECT_EQ(s.sweepCounter, 0.5f);
+    // One sweep up and down at 3 octaves a minute over log2(1000) octaves: 398.6 s,
+    // plus the seconds the rate estimate takes to settle.
+    EXPECT_NEAR(s.simulatedSeconds, 398.6, 398.6 * 0.03);
+    EXPECT_LT(s.controlErrorDb.p95, 1.0);
+    EXPECT_GT(s.controlErrorDb.cycles, 3500u);
+    // The traces update once a second and the sweep moves 3.5 % a second, more than the
+    // 1 % that stores a row: one row a second, up and down.
+    EXPECT_NEAR(s.historyRows, 398, 6);
+    ASSERT_EQ(s.messages.size(), 2u) << "the missing profile and calibration file";
+    EXPECT_EQ(s.messages[0].answer, "Cancel");
+}
+
+TEST(HeadlessRun, RunsAreRepeatable) {
+    RunOptions options = DefaultRun();
+    options.until = RunOptions::Until::Seconds;
+    options.untilSeconds = 60.0;
+    std::ostringstream first;
+    std::ostringstream second;
+    const std::string a = SummaryJson(RunHeadless(options, &first));
+    const std::string b = SummaryJson(RunHeadless(options, &second));
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(first.str(), second.str());
+    EXPECT_NE(a.find("\"end\": \"until\""), std::string::npos);
+}
+
+TEST(HeadlessRun, WithoutAnAcquisitionLibraryTheDemoPlantRuns) {
+    RunOptions options = DefaultRun();
+    options.bench = "none";
+    const RunSummary s = RunHeadless(options);
+    EXPECT_EQ(s.end, "end-of-test");
+    EXPECT_EQ(s.messages[1].text, " No hardware was detected. The Software has been put in the Demo Mode");
+}
+
+TEST(HeadlessRun, DeadControlSensorAborts) {
+    const auto bench = std::filesystem::temp_directory_path() / "zek8-runner-dead.bench";
+    {
+        std::ofstream file(bench);
+        file << "fault sensor 1 dead 60\n";
+    }
+    RunOptions options = DefaultRun();
+    options.bench = bench.string();
+    const RunSummary s = RunHeadless(options);
+    std::filesystem::remove(bench);
+    EXPECT_EQ(s.end, "abort");
+    EXPECT_NE(s.abortCode, 0.0f);
+    EXPECT_GT(s.simulatedSeconds, 60.0);
+    EXPECT_LT(s.simulatedSeconds, 70.0);
+    EXPECT_FALSE(s.abortMessage.empty());
+}
+
+TEST(HeadlessRun, SummaryJsonEscapesTexts) {
+    RunSummary s;
+    s.end = "abort";
+    s.messages.push_back({1.5, "Error!", "line\none \"q\"", "OK"});
+    const std::string json = SummaryJson(s);
+    EXPECT_NE(json.find("\"text\": \"line\\u000aone \\\"q\\\"\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"t\": 1.5"), std::string::npos);
+}
+
+} // namespace
