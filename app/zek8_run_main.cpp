@@ -30,6 +30,18 @@ Options:
   --export FILE        write the data file at the end, as File / Export Test Data would
   --trace FILE         one CSV line per cycle
   --control-file PATH  the remote-control file (default: none)
+  --script FILE        actions to play, one a line: SECONDS ACTION ARGS... ('#' comments)
+                         menu ITEM[INDEX] [ANSWER...]  a menu command, its prompts and file
+                                                       dialogs answered in order
+                         key C            a key on the main window
+                         button NAME      cmdServoOn, cmdServoOff, cmdRun, cmdHold, Image3
+                         spin spnFreq|spnLevel|spnDirection up|down
+                         press servo-on|stop|run|hold [SECONDS]   a bench push-button
+                         answer OK|Yes|No|Retry|Cancel   the next message box
+                         remote LINE|LINE|...   write the remote-control file
+                         bench dead|saturate CHANNEL   a sensor fault from now on
+                         bench call FUNCTION CODE      a library call failing from now on
+                       Without a script: Servo On and Sweep Run at 0 s.
   --help, --version
 
 Exit status: 0 when the run ended as asked, 1 when the test aborted, 2 on bad arguments.
@@ -88,6 +100,14 @@ int main(int argc, char* argv[]) {
             options.exportPath = value;
         } else if (option == "--trace") {
             tracePath = value;
+        } else if (option == "--script") {
+            std::ifstream script(value);
+            if (!script) return Fail("cannot read the script " + value);
+            try {
+                options.script = ReadRunScript(script);
+            } catch (const ScriptError& error) {
+                return Fail(error.what());
+            }
         } else if (option == "--control-file") {
             options.controlFile = value;
         } else {
@@ -103,6 +123,8 @@ int main(int argc, char* argv[]) {
         const RunSummary summary = RunHeadless(options, trace.is_open() ? &trace : nullptr);
         std::cout << SummaryJson(summary);
         return summary.end == "abort" ? 1 : 0;
+    } catch (const ScriptError& error) {
+        return Fail(error.what());
     } catch (const std::runtime_error& error) {
         return Fail(error.what());
     }

@@ -42,10 +42,17 @@ const char* AnswerName(MessageAnswer answer) {
     return "";
 }
 
+bool ScriptedDialogs::TakeReply(std::string& text) {
+    if (replies_.empty()) return false;
+    text = replies_.front();
+    replies_.pop_front();
+    return true;
+}
+
 std::string ScriptedDialogs::InputBox(const std::string& prompt, const std::string& title,
                                       const std::string& defaultText) {
     std::string answer;
-    if (!inputs_.empty()) {
+    if (!TakeReply(answer) && !inputs_.empty()) {
         answer = inputs_.front();
         inputs_.pop_front();
     }
@@ -67,7 +74,7 @@ MessageAnswer ScriptedDialogs::MessageBox(const std::string& text, const std::st
 std::optional<std::string> ScriptedDialogs::NextFileName(Kind kind, const std::string& title,
                                                          const std::string& proposedName) {
     std::string path;
-    if (!fileNames_.empty()) {
+    if (!TakeReply(path) && !fileNames_.empty()) {
         path = fileNames_.front();
         fileNames_.pop_front();
     }

@@ -28,6 +28,10 @@ public:
     void QueueInput(std::string text) { inputs_.push_back(std::move(text)); }
     // An empty path cancels the file dialog.
     void QueueFileName(std::string path) { fileNames_.push_back(std::move(path)); }
+    // Answers for the next prompts and file dialogs in the order they come, whatever
+    // their kind; taken before the queues above. DropReplies forgets those not used.
+    void QueueReply(std::string text) { replies_.push_back(std::move(text)); }
+    void DropReplies() { replies_.clear(); }
 
     const std::vector<Shown>& History() const { return history_; }
 
@@ -40,11 +44,13 @@ public:
                                             const std::string& proposedName) override;
 
 private:
+    bool TakeReply(std::string& text);
     std::optional<std::string> NextFileName(Kind kind, const std::string& title, const std::string& proposedName);
 
     std::deque<MessageAnswer> messageAnswers_;
     std::deque<std::string> inputs_;
     std::deque<std::string> fileNames_;
+    std::deque<std::string> replies_;
     std::vector<Shown> history_;
 };
 

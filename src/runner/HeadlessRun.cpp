@@ -5,6 +5,8 @@
 #include "core/CycleDriver.h"
 #include "core/NumberText.h"
 #include "core/ScriptedDialogs.h"
+#include "core/Commands.h"
+#include "core/FileErrors.h"
 #include "core/StartUp.h"
 #include "core/Steps.h"
 #include "hardware/AbsentDaqLibrary.h"
@@ -12,6 +14,8 @@
 #include "hardware/sim/SimulatedBench.h"
 
 #include <algorithm>
+#include <charconv>
+#include <map>
 #include <cmath>
 #include <memory>
 #include <ostream>
@@ -49,6 +53,99 @@ public:
     void EndProgram() override { ended = true; }
     bool ended = false;
 };
+
+MessageAnswer AnswerNamed(const ScriptAction& a) {
+    const std::string& name = a.args[0];
+    if (name == "OK") return MessageAnswer::Ok;
+    if (name == "Yes") return MessageAnswer::Yes;
+    if (name == "No") return MessageAnswer::No;
+    if (name == "Retry") return MessageAnswer::Retry;
+    if (name == "Cancel") return MessageAnswer::Cancel;
+    throw ScriptError("script line " + std::to_string(a.line) + ": no answer '" + name + "'");
+}
+
+[[noreturn]] void Unplayable(const ScriptAction& a, const std::string& what) {
+    throw ScriptError("script line " + std::to_string(a.line) + ": " + what);
+}
+
+// "mnuInputsSens[2]" as name and index.
+std::pair<std::string, int> MenuItem(const ScriptAction& a) {
+    const std::string& item = a.args[0];
+    const std::size_t open = item.find('[');
+    if (open == std::string::npos) return {item, -1};
+    int index = -1;
+    const auto [end, error] = std::from_chars(item.data() + open + 1, item.data() + item.size() - 1, index);
+    if (error != std::errc{} || end != item.data() + item.size() - 1 || item.back() != ']' || index < 0)
+        Unplayable(a, "'" + item + "' is not a menu item");
+    return {item.substr(0, open), index};
+}
+
+void Play(const ScriptAction& a, Controller& c, ScriptedDialogs& dialogs, sim::SimBench* bench, double benchSeconds) {
+    const std::string& first = a.args[0];
+    if (a.action == "menu") {
+        const auto [name, index] = MenuItem(a);
+        for (std::size_t i = 1; i < a.args.size(); ++i) dialogs.QueueReply(a.args[i]);
+        const bool ran = RunMenuCommand(c, name, index);
+        dialogs.DropReplies();
+        if (!ran && !c.Menu.Has(name, index)) Unplayable(a, "no menu item '" + first + "'");
+    } else if (a.action == "key") {
+        HandleKey(c, static_cast<unsigned char>(first[0]));
+    } else if (a.action == "button") {
+        if (!ClickControl(c, first)) Unplayable(a, "no button '" + first + "'");
+    } else if (a.action == "spin") {
+        if (a.args[1] != "up" && a.args[1] != "down") Unplayable(a, "a spin button goes up or down");
+        if (!SpinControl(c, first, a.args[1] == "up")) Unplayable(a, "no spin button '" + first + "'");
+    } else if (a.action == "answer") {
+        dialogs.QueueAnswer(AnswerNamed(a));
+    } else if (a.action == "remote") {
+        if (c.RemoteControlPath.empty()) Unplayable(a, "'remote' needs --control-file");
+        std::string record;
+        for (std::size_t start = 0;;) {
+            const std::size_t bar = first.find('|', start);
+            record += first.substr(start, bar == std::string::npos ? std::string::npos : bar - start) + "\r\n";
+            if (bar == std::string::npos) break;
+            start = bar + 1;
+        }
+        try {
+            ReplaceTextFile(c.RemoteControlPath, record);
+        } catch (const FileError& error) {
+            Unplayable(a, "the remote-control file cannot be written: " + error.description);
+        }
+    } else if (bench == nullptr) {
+        Unplayable(a, "'" + a.action + "' needs the simulated bench");
+    } else if (a.action == "press") {
+        static const std::map<std::string, sim::RunButton> buttons = {{"servo-on", sim::RunButton::ServoOn},
+                                                                      {"stop", sim::RunButton::Stop},
+                                                                      {"run", sim::RunButton::SweepRun},
+                                                                      {"hold", sim::RunButton::SweepHold}};
+        const auto button = buttons.find(first);
+        if (button == buttons.end()) Unplayable(a, "no push-button '" + first + "'");
+        double held = 0.2;
+        if (a.args.size() > 1) {
+            const std::string& text = a.args[1];
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), held);
+            if (error != std::errc{} || end != text.data() + text.size() || !(held > 0.0 && held < 1e6))
+                Unplayable(a, "'" + text + "' is not a time in seconds");
+        }
+        bench->PressFor(button->second, static_cast<std::int64_t>(held * 1000.0));
+    } else if (first == "dead" || first == "saturate") {
+        int channel = 0;
+        if (a.args.size() > 1) std::from_chars(a.args[1].data(), a.args[1].data() + a.args[1].size(), channel);
+        if (channel < 1 || channel > 16) Unplayable(a, "a channel is 1 to 16");
+        if (first == "dead") {
+            bench->KillSensor(channel, benchSeconds);
+        } else {
+            bench->SaturateSensor(channel, benchSeconds);
+        }
+    } else if (first == "call" && a.args.size() == 3) {
+        int code = 0;
+        std::from_chars(a.args[2].data(), a.args[2].data() + a.args[2].size(), code);
+        if (code == 0) Unplayable(a, "a failing call needs a code other than 0");
+        bench->InjectCallFault({a.args[1], code, 1});
+    } else {
+        Unplayable(a, "no bench fault '" + first + "'");
+    }
+}
 
 std::unique_ptr<DaqLibrary> MakeBackend(const std::string& bench, Clock& clock) {
     if (bench == "none") return std::make_unique<AbsentDaqLibrary>();
@@ -113,9 +210,16 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     StartUp(c);
     collectMessages();
     const double start = clock.MonotonicSeconds();
-    StartServo(c);
-    RunSweep(c);
-    collectMessages();
+    auto* bench = dynamic_cast<sim::SimBench*>(daq.get());
+    std::vector<ScriptAction> script = options.script;
+    if (script.empty()) script = {{0.0, "button", {"cmdServoOn"}, 0}, {0.0, "button", {"cmdRun"}, 0}};
+    std::size_t next = 0;
+    const auto playDue = [&] {
+        for (; next < script.size() && script[next].seconds <= clock.MonotonicSeconds() - start + 1e-9; ++next)
+            Play(script[next], c, dialogs, bench, clock.MonotonicSeconds() - start);
+        collectMessages();
+    };
+    playDue();
     double servoOnSince = start;
     if (trace != nullptr) {
         *trace << "time,CurrentFrequency,ReferenceLevel,ControlValue,DriveOutput,Compression,SweepCounter,ServoOn,"
@@ -126,10 +230,12 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
 
     CycleDriver driver(c);
     std::vector<double> errors;
-    bool servoWasOn = true;
+    bool servoWasOn = IsOn(c.ServoOn);
+    bool testSeen = IsOn(c.TestStarted);
     summary.end = "max-seconds";
     while (clock.MonotonicSeconds() - start < options.maxSeconds) {
         const std::uint64_t before = driver.CyclesRun();
+        playDue();
         const std::int64_t wait = driver.Service();
         if (wait == CycleDriver::Suspended) break; // the program is ending
         if (wait > 0) clock.AdvanceMs(wait);
@@ -151,8 +257,9 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
             for (int k = 1; k <= 16; ++k) *trace << ',' << Number(static_cast<double>(c.ChannelResponse[static_cast<std::size_t>(k)]));
             *trace << '\n';
         }
+        testSeen = testSeen || IsOn(c.TestStarted);
         const bool aborted = servoWasOn && !servoOn && c.AbortCode != 0.0f;
-        const bool ended = !aborted && !IsOn(c.TestStarted) && !IsOn(c.SweepRunning);
+        const bool ended = !aborted && testSeen && !IsOn(c.TestStarted) && !IsOn(c.SweepRunning);
         servoWasOn = servoOn;
         if (aborted && options.until != RunOptions::Until::Seconds) {
             summary.end = "abort";

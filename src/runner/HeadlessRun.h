@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "runner/RunScript.h"
+
 // A whole test without a window: the controller's own start-up, cycle, engine, board
 // layer and files, on a simulated clock, with scripted dialogs.
 struct RunOptions {
@@ -16,6 +18,8 @@ struct RunOptions {
     double maxSeconds = 7200.0;
     std::string exportPath; // the data file written at the end, as the File menu would
     std::string controlFile;
+    // The actions to play; without any, Servo On and Sweep Run at 0 s.
+    std::vector<ScriptAction> script;
 };
 
 struct ShownMessage {
@@ -44,9 +48,9 @@ struct RunSummary {
     ControlAccuracy controlErrorDb;
 };
 
-// Runs Servo On and Sweep Run at 0 s and goes on until the run ends as asked. A trace
-// stream gets one CSV line per cycle. Throws std::runtime_error on a bench file that
-// cannot be read.
+// Plays the script (or Servo On and Sweep Run at 0 s) and goes on until the run ends as
+// asked. A trace stream gets one CSV line per cycle. Throws std::runtime_error on a bench
+// file that cannot be read, ScriptError on an action that cannot be played.
 RunSummary RunHeadless(const RunOptions& options, std::ostream* trace = nullptr);
 
 // The summary as JSON with stable keys.

@@ -1,0 +1,75 @@
+#include "runner/RunScript.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <sstream>
+
+namespace {
+
+// Words split at blanks; a word in double quotes may hold blanks ("" is empty).
+std::vector<std::string> Words(const std::string& line, int number) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] == ' ' || line[i] == '\t') {
+            ++i;
+            continue;
+        }
+        if (line[i] == '#') break;
+        if (line[i] == '"') {
+            const std::size_t close = line.find('"', i + 1);
+            if (close == std::string::npos)
+                throw ScriptError("script line " + std::to_string(number) + ": a quote is not closed");
+            words.push_back(line.substr(i + 1, close - i - 1));
+            i = close + 1;
+            continue;
+        }
+        const std::size_t end = line.find_first_of(" \t", i);
+        words.push_back(line.substr(i, end == std::string::npos ? std::string::npos : end - i));
+        i = end == std::string::npos ? line.size() : end;
+    }
+    return words;
+}
+
+// How many arguments each action takes, at least and at most.
+const std::map<std::string, std::pair<std::size_t, std::size_t>>& Arity() {
+    static const std::map<std::string, std::pair<std::size_t, std::size_t>> arity = {
+        {"menu", {1, 64}}, {"key", {1, 1}},   {"button", {1, 1}},   {"spin", {2, 2}},
+        {"press", {1, 2}}, {"answer", {1, 1}}, {"remote", {1, 1}}, {"bench", {2, 3}},
+    };
+    return arity;
+}
+
+} // namespace
+
+std::vector<ScriptAction> ReadRunScript(std::istream& in) {
+    std::vector<ScriptAction> actions;
+    int number = 0;
+    for (std::string text; std::getline(in, text);) {
+        ++number;
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        std::vector<std::string> words = Words(text, number);
+        if (words.empty()) continue;
+        const auto fail = [number](const std::string& what) {
+            throw ScriptError("script line " + std::to_string(number) + ": " + what);
+        };
+        double seconds = 0.0;
+        const std::string& time = words[0];
+        const auto [end, error] = std::from_chars(time.data(), time.data() + time.size(), seconds);
+        if (error != std::errc{} || end != time.data() + time.size() || !std::isfinite(seconds) || seconds < 0.0)
+            fail("'" + time + "' is not a time in seconds");
+        if (words.size() < 2) fail("an action is missing after the time");
+        ScriptAction action{seconds, words[1], {words.begin() + 2, words.end()}, number};
+        const auto arity = Arity().find(action.action);
+        if (arity == Arity().end()) fail("unknown action '" + action.action + "'");
+        if (action.args.size() < arity->second.first || action.args.size() > arity->second.second)
+            fail("'" + action.action + "' takes " + std::to_string(arity->second.first) +
+                 (arity->second.first == arity->second.second ? "" : " or more") + " arguments");
+        actions.push_back(std::move(action));
+    }
+    std::stable_sort(actions.begin(), actions.end(),
+                     [](const ScriptAction& a, const ScriptAction& b) { return a.seconds < b.seconds; });
+    return actions;
+}

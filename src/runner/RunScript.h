@@ -1,0 +1,32 @@
+#pragma once
+
+#include <istream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A run script: one action a line, "SECONDS ACTION ARGS...", '#' starting a comment.
+//   menu ITEM[INDEX] [ANSWER...]   a menu command; its prompts and file dialogs take
+//                                  the answers in order ("" for an empty answer)
+//   key C                          a key pressed on the main window
+//   button NAME                    cmdServoOn, cmdServoOff, cmdRun, cmdHold, Image3, lblChannel
+//   spin spnFreq|spnLevel|spnDirection up|down
+//   press servo-on|stop|run|hold [SECONDS]   a bench push-button (held 0.2 s by default)
+//   answer OK|Yes|No|Retry|Cancel  how the next message box is answered
+//   remote LINE|LINE|...           the remote-control file as the outside program writes it
+//   bench dead|saturate CHANNEL    a bench sensor fault from now on
+//   bench call FUNCTION CODE       a library call that fails from now on
+struct ScriptAction {
+    double seconds = 0.0;
+    std::string action;
+    std::vector<std::string> args;
+    int line = 0;
+};
+
+struct ScriptError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The actions in time order (lines of equal time keep their order). Throws ScriptError
+// naming the line for anything it does not understand.
+std::vector<ScriptAction> ReadRunScript(std::istream& in);

@@ -1,0 +1,126 @@
+#include "runner/HeadlessRun.h"
+#include "runner/RunScript.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::filesystem::path Scratch(const std::string& name) {
+    return std::filesystem::temp_directory_path() /
+           ("zek8-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" + name);
+}
+
+RunOptions Scripted(const std::string& script) {
+    RunOptions options;
+    options.workdir = Scratch("none").string();
+    std::istringstream in(script);
+    options.script = ReadRunScript(in);
+    return options;
+}
+
+TEST(RunScript, ReadsActionsInTimeOrderAndNamesBadLines) {
+    std::istringstream in("# setup\n5 key h\n0 menu mnuSweepLL \"\" 20\n0 button cmdServoOn # go\n");
+    const auto actions = ReadRunScript(in);
+    ASSERT_EQ(actions.size(), 3u);
+    EXPECT_EQ(actions[0].action, "menu");
+    EXPECT_EQ(actions[0].args, (std::vector<std::string>{"mnuSweepLL", "", "20"}));
+    EXPECT_EQ(actions[1].action, "button");
+    EXPECT_EQ(actions[2].seconds, 5.0);
+    for (const auto& [text, message] : std::vector<std::pair<std::string, std::string>>{
+             {"x menu a\n", "line 1: 'x' is not a time"},
+             {"1 fly\n", "line 1: unknown action 'fly'"},
+             {"\n1 spin spnFreq\n", "line 2: 'spin' takes 2 arguments"},
+             {"1 key \"a\n", "line 1: a quote is not closed"},
+         }) {
+        std::istringstream bad(text);
+        try {
+            ReadRunScript(bad);
+            ADD_FAILURE() << text;
+        } catch (const ScriptError& error) {
+            EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
+        }
+    }
+}
+
+TEST(ScriptedRun, LinearSweepTakesItsSpanOverItsRate) {
+    const RunSummary s = RunHeadless(Scripted("0 menu mnuSweepTypeLinear\n0 menu mnuSweepLL 20\n"
+                                              "0 menu mnuSweepUL 200\n0 menu mnuSweepRateRate 10\n0 menu mnuRunLL\n"
+                                              "0 button cmdServoOn\n0 button cmdRun\n"));
+    EXPECT_EQ(s.end, "end-of-test");
+    EXPECT_EQ(s.abortCode, 0.0f) << s.abortMessage;
+    // 180 Hz each way at 10 Hz a second: 36 s, and about a second while the rate
+    // estimate settles.
+    EXPECT_GT(s.simulatedSeconds, 36.0);
+    EXPECT_LT(s.simulatedSeconds, 39.0);
+}
+
+TEST(ScriptedRun, TwoDwellPointsHoldForTheirDurationsBothWays) {
+    const RunSummary s = RunHeadless(Scripted(
+        "0 menu mnuSweepDwellActive 2\n0 menu mnuSweepDwellFreq[0] 100\n0 menu mnuSweepDwellTime[0] 10\n"
+        "0 menu mnuSweepDwellFreq[1] 1000\n0 menu mnuSweepDwellTime[1] 5\n0 button cmdServoOn\n0 button cmdRun\n"));
+    EXPECT_EQ(s.end, "end-of-test");
+    EXPECT_EQ(s.abortCode, 0.0f) << s.abortMessage;
+    // The sweep of the default profile, 398.6 s, and each dwell met up and down.
+    const double expected = 398.6 + 2.0 * (10.0 + 5.0);
+    EXPECT_NEAR(s.simulatedSeconds, expected, expected * 0.03);
+}
+
+TEST(ScriptedRun, RemoteControlFileCommandsActOnce) {
+    RunOptions options = Scripted("0 menu mnuInputsDllControl\n1 remote 1\n2 remote 3\n30 remote 4\n"
+                                  "35 key r\n40 remote 2\n");
+    const auto file = Scratch("control.dat");
+    options.controlFile = file.string();
+    std::ostringstream trace;
+    const RunSummary s = RunHeadless(options, &trace);
+    std::filesystem::remove(file);
+    EXPECT_EQ(s.end, "end-of-test");
+    EXPECT_NEAR(s.simulatedSeconds, 40.0, 0.3);
+    EXPECT_EQ(s.abortCode, 0.0f) << s.abortMessage;
+    // Held from 30 s to 35 s: the frequency stands still there.
+    std::istringstream lines(trace.str());
+    std::string line;
+    std::getline(lines, line);
+    double at31 = 0.0, at34 = 0.0, at38 = 0.0;
+    while (std::getline(lines, line)) {
+        const double t = std::stod(line);
+        const double f = std::stod(line.substr(line.find(',') + 1));
+        if (std::fabs(t - 31.0) < 0.05) at31 = f;
+        if (std::fabs(t - 34.0) < 0.05) at34 = f;
+        if (std::fabs(t - 38.0) < 0.05) at38 = f;
+    }
+    EXPECT_GT(at31, 5.0);
+    EXPECT_EQ(at31, at34);
+    EXPECT_GT(at38, at34);
+}
+
+TEST(ScriptedRun, BenchPushButtonsRunAndStopTheTest) {
+    // The push-buttons are read while Inputs / Remote Controls is ticked.
+    const RunSummary s =
+        RunHeadless(Scripted("0 menu mnuInputsRemote\n1 press servo-on\n2 press run\n20 press stop\n"));
+    EXPECT_EQ(s.end, "end-of-test");
+    EXPECT_NEAR(s.simulatedSeconds, 20.0, 0.5);
+}
+
+TEST(ScriptedRun, SensorWithoutItsCurrentSourceCannotCloseTheLoop) {
+    const auto bench = Scratch("current.bench");
+    std::ofstream(bench) << "channel 1 table 10 current\n";
+    RunOptions options = Scripted("0 button cmdServoOn\n0 button cmdRun\n");
+    options.bench = bench.string();
+    const RunSummary s = RunHeadless(options);
+    std::filesystem::remove(bench);
+    EXPECT_EQ(s.end, "abort");
+    EXPECT_LT(s.simulatedSeconds, 60.0);
+}
+
+TEST(ScriptedRun, ActionsThatCannotBePlayedAreReported) {
+    EXPECT_THROW(RunHeadless(Scripted("1 remote 1\n")), ScriptError) << "no control file";
+    EXPECT_THROW(RunHeadless(Scripted("0 menu mnuNothing\n")), ScriptError);
+    EXPECT_THROW(RunHeadless(Scripted("0 answer Maybe\n")), ScriptError);
+}
+
+} // namespace
