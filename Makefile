@@ -14,8 +14,16 @@ $(BUILD_DIR)/build.ninja:
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# Without a display the same controller runs a whole test headless instead.
 run: build
-	$(BUILD_DIR)/app/zek8 $(ARGS)
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] || [ -n "$(ARGS)" ]; then \
+	  $(BUILD_DIR)/app/zek8 $(ARGS); \
+	else \
+	  echo "No display: running the default profile on the simulated bench with zek8-run."; \
+	  $(BUILD_DIR)/app/zek8-run --bench sim --export $(BUILD_DIR)/zek8-run-data.dat --state $(BUILD_DIR)/zek8-run-state.json; \
+	  echo "Data file: $(BUILD_DIR)/zek8-run-data.dat, state: $(BUILD_DIR)/zek8-run-state.json"; \
+	  echo "For the window, start it on a display: $(BUILD_DIR)/app/zek8 (or xvfb-run -a $(BUILD_DIR)/app/zek8)."; \
+	fi
 
 test: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 namespace {
 
@@ -21,6 +22,8 @@ summary goes to standard output.
 
 Options:
   --workdir DIR        working folder of ZEKFileS.000 and ZEK8Cal.Dat (default: current)
+  --profile FILE       the profile loaded at start-up instead of ZEKFileS.000
+  --calibration FILE   the calibration factors instead of ZEK8Cal.Dat
   --bench sim|none|FILE  the built-in simulated bench (default), no acquisition library
                        (demo mode), or a bench file
   --until end|abort|SECONDS
@@ -29,6 +32,8 @@ Options:
   --max-seconds S      upper bound of every run in simulated seconds (default 7200)
   --export FILE        write the data file at the end, as File / Export Test Data would
   --trace FILE         one CSV line per cycle
+  --state FILE         the whole state at the end as JSON (P, breakpoints, state, menus,
+                       panel, calibration)
   --control-file PATH  the remote-control file (default: none)
   --script FILE        actions to play, one a line: SECONDS ACTION ARGS... ('#' comments)
                          menu ITEM[INDEX] [ANSWER...]  a menu command, its prompts and file
@@ -79,6 +84,12 @@ int main(int argc, char* argv[]) {
         const std::string value = argv[++i];
         if (option == "--workdir") {
             options.workdir = value;
+        } else if (option == "--profile") {
+            options.profile = value;
+        } else if (option == "--calibration") {
+            options.calibration = value;
+        } else if (option == "--state") {
+            options.statePath = value;
         } else if (option == "--bench") {
             options.bench = value;
         } else if (option == "--until") {
@@ -114,6 +125,7 @@ int main(int argc, char* argv[]) {
             return Fail("unknown option " + std::string(option));
         }
     }
+    options.progress = isatty(STDERR_FILENO) != 0;
     std::ofstream trace;
     if (!tracePath.empty()) {
         trace.open(tracePath);

@@ -59,6 +59,10 @@ struct Controller {
     std::string DecimalSeparator;
     std::string ProfileFileName;
     std::string WorkingFolder; // of "ZEKFileS.000" and "ZEK8Cal.Dat"; empty = the current folder
+    // Other files in their place, chosen by whoever starts the controller; empty = the
+    // files of the working folder.
+    std::string StartUpProfilePath;
+    std::string CalibrationPath;
 
     // Run time. Interval starts are monotonic seconds of the clock, so nothing
     // stalls or fires early at midnight.

@@ -152,7 +152,8 @@ void ReadProfile(std::string_view text, bool legacy, ProfileSetUp& s) {
 }
 
 void LoadDefaultProfile(Controller& c) {
-    const std::string path = WorkingPath(c, DefaultProfileName);
+    const std::string path =
+        c.StartUpProfilePath.empty() ? WorkingPath(c, DefaultProfileName) : c.StartUpProfilePath;
     const auto title = [](int number) {
         return "Error Loading Default Profile (ZEKFileS.000)\r\n Error # " + std::to_string(number) + " Occured";
     };

@@ -30,7 +30,7 @@ float ReadFactor(FieldReader& reader) {
 } // namespace
 
 void LoadCalibrationFile(Controller& c) {
-    const std::string path = WorkingPath(c, CalibrationFileName);
+    const std::string path = c.CalibrationPath.empty() ? WorkingPath(c, CalibrationFileName) : c.CalibrationPath;
     std::string content;
     if (!RunWithFileErrorTrap(c, LoadErrorTitle, [&] { content = ReadDataFile(path); })) return;
     FieldReader reader(content);
@@ -48,7 +48,7 @@ void SaveCalibrationFile(Controller& c) {
         writer.AddNumber(c.CalibrationFactor[static_cast<std::size_t>(k)]);
         writer.EndRecord();
     }
-    const std::string path = WorkingPath(c, CalibrationFileName);
+    const std::string path = c.CalibrationPath.empty() ? WorkingPath(c, CalibrationFileName) : c.CalibrationPath;
     RunWithFileErrorTrap(c, FileErrorTitle, [&] { ReplaceTextFile(path, writer.Text()); });
 }
 

@@ -12,9 +12,12 @@
 #include "hardware/AbsentDaqLibrary.h"
 #include "hardware/sim/BenchFile.h"
 #include "hardware/sim/SimulatedBench.h"
+#include "runner/JsonText.h"
+#include "runner/StateJson.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <map>
 #include <cmath>
 #include <memory>
@@ -164,23 +167,8 @@ double Percentile(std::vector<double> values, double fraction) {
     return values[std::min(index, values.size() - 1)];
 }
 
-void Escape(std::ostream& out, const std::string& text) {
-    out << '"';
-    for (const char ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        if (ch == '"' || ch == '\\') {
-            out << '\\' << ch;
-        } else if (byte < 0x20) {
-            static const char* hex = "0123456789abcdef";
-            out << "\\u00" << hex[byte >> 4] << hex[byte & 15];
-        } else {
-            out << ch;
-        }
-    }
-    out << '"';
-}
-
-std::string Number(double value) { return std::isfinite(value) ? GeneralNumber(value) : "null"; }
+std::string Number(double value) { return JsonNumber(value); }
+void Escape(std::ostream& out, const std::string& text) { WriteJsonString(out, text); }
 
 } // namespace
 
@@ -195,6 +183,8 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     Controller& c = *controller;
     c.ports = Ports{&clock, &dialogs, &plot, &clipboard, &shell, daq.get()};
     c.WorkingFolder = options.workdir;
+    c.StartUpProfilePath = options.profile;
+    c.CalibrationPath = options.calibration;
     c.RemoteControlPath = options.controlFile;
 
     RunSummary summary;
@@ -261,6 +251,11 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
         const bool aborted = servoWasOn && !servoOn && c.AbortCode != 0.0f;
         const bool ended = !aborted && testSeen && !IsOn(c.TestStarted) && !IsOn(c.SweepRunning);
         servoWasOn = servoOn;
+        if (options.progress && driver.CyclesRun() % 100 == 0) {
+            std::fprintf(stderr, "\r  %8.1f Hz   sweep %4.1f   %7.1f s ", static_cast<double>(c.CurrentFrequency),
+                         static_cast<double>(c.SweepCounter), now);
+            std::fflush(stderr);
+        }
         if (aborted && options.until != RunOptions::Until::Seconds) {
             summary.end = "abort";
             break;
@@ -280,6 +275,14 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
         collectMessages();
     }
 
+    if (options.progress) std::fputc('\n', stderr);
+    if (!options.statePath.empty()) {
+        try {
+            ReplaceTextFile(options.statePath, StateJson(c));
+        } catch (const FileError& error) {
+            throw std::runtime_error("cannot write " + options.statePath + ": " + error.description);
+        }
+    }
     summary.simulatedSeconds = clock.MonotonicSeconds() - start;
     summary.cycles = driver.CyclesRun();
     summary.sweepCounter = c.SweepCounter;

@@ -12,6 +12,10 @@
 // layer and files, on a simulated clock, with scripted dialogs.
 struct RunOptions {
     std::string workdir;       // empty: the current folder
+    std::string profile;       // empty: ZEKFileS.000 of the working folder
+    std::string calibration;   // empty: ZEK8Cal.Dat of the working folder
+    std::string statePath;     // the whole state at the end, as JSON
+    bool progress = false;     // a progress line on standard error
     std::string bench = "sim"; // "sim", "none" (no acquisition library) or a bench file
     enum class Until { End, Abort, Seconds } until = Until::End;
     double untilSeconds = 0.0;

@@ -82,3 +82,30 @@ TEST(HeadlessRun, SummaryJsonEscapesTexts) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(HeadlessRun, ProfileOfTwoSweepsAndTheStateAtTheEnd) {
+    const auto profile = std::filesystem::temp_directory_path() / "zek8-runner-two.prf";
+    const auto state = std::filesystem::temp_directory_path() / "zek8-runner-two.json";
+    // Records 1..5: the limits, sweep type, rate and two sweeps with the default profile rows.
+    std::ofstream(profile, std::ios::binary) << "5,5,1,500,6,0,\"\"\r\n5000,20,3,10,6,0,\"\"\r\n"
+                                                "1,44.3,1,100,6,0,\"\"\r\n3,62.6,3,20,6,0,\"\"\r\n"
+                                                "2,5000,3,20,6,0,\"\"\r\n";
+    RunOptions options = DefaultRun();
+    options.profile = profile.string();
+    options.statePath = state.string();
+    const RunSummary s = RunHeadless(options);
+    std::ifstream in(state);
+    const std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(profile);
+    std::filesystem::remove(state);
+    EXPECT_EQ(s.end, "end-of-test");
+    EXPECT_NEAR(s.simulatedSeconds, 2 * 398.6, 2 * 398.6 * 0.03);
+    EXPECT_EQ(s.messages.size(), 1u) << "only the calibration file is missing";
+    EXPECT_NE(json.find("\"P\": [2, 5, 5000, 1, 3, 2,"), std::string::npos) << json.substr(0, 80);
+    EXPECT_NE(json.find("\"mnuInputsSens[2]\": {\"checked\": false, \"enabled\": true}"), std::string::npos);
+    EXPECT_NE(json.find("\"ProfileFileName\": \"     \\\\ZEKFileS.000\""), std::string::npos);
+}
+
+} // namespace
