@@ -30,6 +30,7 @@ Options:
                        stop at the end of the test or an abort (end, the default), only at
                        an abort, or after that many simulated seconds
   --max-seconds S      upper bound of every run in simulated seconds (default 7200)
+  --realtime           run on the wall clock instead of simulated time
   --export FILE        write the data file at the end, as File / Export Test Data would
   --trace FILE         one CSV line per cycle
   --state FILE         the whole state at the end as JSON (P, breakpoints, state, menus,
@@ -75,6 +76,10 @@ int main(int argc, char* argv[]) {
         if (option == "--help") {
             std::cout << Help;
             return 0;
+        }
+        if (option == "--realtime") {
+            options.realtime = true;
+            continue;
         }
         if (option == "--version") {
             std::cout << "zek8-run " << ZEK8_VERSION << '\n';

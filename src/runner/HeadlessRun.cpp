@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <thread>
 #include <cstdio>
 #include <map>
 #include <cmath>
@@ -173,7 +175,9 @@ void Escape(std::ostream& out, const std::string& text) { WriteJsonString(out, t
 } // namespace
 
 RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
-    SimulatedClock clock;
+    SimulatedClock simulatedClock;
+    SystemClock wallClock;
+    Clock& clock = options.realtime ? static_cast<Clock&>(wallClock) : simulatedClock;
     ScriptedDialogs dialogs;
     SizeOnlyCanvas plot;
     TextClipboard clipboard;
@@ -228,7 +232,8 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
         playDue();
         const std::int64_t wait = driver.Service();
         if (wait == CycleDriver::Suspended) break; // the program is ending
-        if (wait > 0) clock.AdvanceMs(wait);
+        if (wait > 0 && options.realtime) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+        if (wait > 0 && !options.realtime) simulatedClock.AdvanceMs(wait);
         if (driver.CyclesRun() == before) continue;
         collectMessages();
         const double now = clock.MonotonicSeconds() - start;

@@ -16,6 +16,7 @@ struct RunOptions {
     std::string calibration;   // empty: ZEK8Cal.Dat of the working folder
     std::string statePath;     // the whole state at the end, as JSON
     bool progress = false;     // a progress line on standard error
+    bool realtime = false;     // the wall clock instead of simulated time
     std::string bench = "sim"; // "sim", "none" (no acquisition library) or a bench file
     enum class Until { End, Abort, Seconds } until = Until::End;
     double untilSeconds = 0.0;

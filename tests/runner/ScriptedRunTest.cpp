@@ -124,3 +124,64 @@ TEST(ScriptedRun, ActionsThatCannotBePlayedAreReported) {
 }
 
 } // namespace
+
+namespace {
+
+// The drive column of every trace line.
+std::vector<double> Drives(const std::string& trace) {
+    std::vector<double> drives;
+    std::istringstream lines(trace);
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line)) {
+        std::size_t at = 0;
+        for (int field = 0; field < 4; ++field) at = line.find(',', at) + 1;
+        drives.push_back(std::stod(line.substr(at)));
+    }
+    return drives;
+}
+
+TEST(ScriptedRun, MilStepsEveryPeriodBetweenTheLimits) {
+    // 30 to 34 Hz (the 10 G segment of the default profile) in 1 Hz steps every 0.05
+    // minute: 4 steps each way, and the stepped sweep counts only its arrivals at the
+    // limits, so one sweep runs up, down and up: 12 steps of 3 s.
+    const RunSummary s = RunHeadless(Scripted("0 menu mnuSweepTypeMIL167\n0 menu mnuSweepLL 30\n0 menu mnuSweepUL 34\n"
+                                              "0 menu mnuSweepRateRate 1\n0 menu mnuSweepRateTime 0.05\n"
+                                              "0 menu mnuRunLL\n0 button cmdServoOn\n0 button cmdRun\n"));
+    EXPECT_EQ(s.end, "end-of-test");
+    EXPECT_EQ(s.abortCode, 0.0f) << s.abortMessage;
+    EXPECT_NEAR(s.simulatedSeconds, 12 * 3.0, 1.0);
+}
+
+TEST(ScriptedRun, ResonanceUnderTheControlSensorOverTestsAFastSweep) {
+    const auto bench = Scratch("resonance.bench");
+    std::ofstream(bench) << "channel 1 specimen 300 50 10\n";
+    RunOptions options = Scripted("0 menu mnuSweepRateRate 30\n0 menu mnuSweepUL 400\n0 button cmdServoOn\n"
+                                  "0 button cmdRun\n");
+    options.bench = bench.string();
+    std::ostringstream trace;
+    const RunSummary s = RunHeadless(options, &trace);
+    std::filesystem::remove(bench);
+    EXPECT_EQ(s.end, "abort");
+    EXPECT_EQ(s.abortMessage, " OVER-TEST ");
+    ASSERT_FALSE(s.messages.empty());
+    EXPECT_EQ(s.messages.back().text, " OVER-TEST ");
+    const std::vector<double> drives = Drives(trace.str());
+    ASSERT_FALSE(drives.empty());
+    EXPECT_EQ(drives.back(), 0.0001) << "the drive is down to word 0 on the cycle of the abort";
+}
+
+TEST(ScriptedRun, DeadControlSensorAbortsWithoutOverdriving) {
+    const auto bench = Scratch("dead.bench");
+    std::ofstream(bench) << "fault sensor 1 dead 60\n";
+    RunOptions options = Scripted("0 button cmdServoOn\n0 button cmdRun\n");
+    options.bench = bench.string();
+    std::ostringstream trace;
+    const RunSummary s = RunHeadless(options, &trace);
+    std::filesystem::remove(bench);
+    EXPECT_EQ(s.end, "abort");
+    EXPECT_LT(s.simulatedSeconds, 70.0);
+    for (const double drive : Drives(trace.str())) ASSERT_LE(drive, 1.0);
+}
+
+} // namespace
