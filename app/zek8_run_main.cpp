@@ -1,11 +1,15 @@
 // zek8-run: a whole test without a window, on the simulated clock.
 #include "runner/HeadlessRun.h"
+#include "ui/ImageCanvas.h"
+
+#include <QGuiApplication>
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -32,6 +36,7 @@ Options:
   --max-seconds S      upper bound of every run in simulated seconds (default 7200)
   --realtime           run on the wall clock instead of simulated time
   --export FILE        write the data file at the end, as File / Export Test Data would
+  --report FILE        write the report picture (a bitmap of the plot) at the end
   --trace FILE         one CSV line per cycle
   --state FILE         the whole state at the end as JSON (P, breakpoints, state, menus,
                        panel, calibration)
@@ -112,6 +117,8 @@ int main(int argc, char* argv[]) {
             const auto seconds = PositiveNumber(value);
             if (!seconds) return Fail("--max-seconds takes a positive number, not " + value);
             options.maxSeconds = *seconds;
+        } else if (option == "--report") {
+            options.reportPath = value;
         } else if (option == "--export") {
             options.exportPath = value;
         } else if (option == "--trace") {
@@ -131,6 +138,15 @@ int main(int argc, char* argv[]) {
         }
     }
     options.progress = isatty(STDERR_FILENO) != 0;
+    // The report picture is drawn with Qt on an image; no window is opened for it.
+    std::unique_ptr<QGuiApplication> gui;
+    std::unique_ptr<ImageCanvas> picture;
+    if (!options.reportPath.empty()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        gui = std::make_unique<QGuiApplication>(argc, argv);
+        picture = std::make_unique<ImageCanvas>(1000, 600);
+        options.plot = picture.get();
+    }
     std::ofstream trace;
     if (!tracePath.empty()) {
         trace.open(tracePath);

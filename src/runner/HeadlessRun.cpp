@@ -185,7 +185,8 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     const std::unique_ptr<DaqLibrary> daq = MakeBackend(options.bench, clock);
     auto controller = std::make_unique<Controller>();
     Controller& c = *controller;
-    c.ports = Ports{&clock, &dialogs, &plot, &clipboard, &shell, daq.get()};
+    Canvas* picture = options.plot != nullptr ? options.plot : &plot;
+    c.ports = Ports{&clock, &dialogs, picture, &clipboard, &shell, daq.get()};
     c.WorkingFolder = options.workdir;
     c.StartUpProfilePath = options.profile;
     c.CalibrationPath = options.calibration;
@@ -280,6 +281,12 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
         collectMessages();
     }
 
+    if (!options.reportPath.empty()) {
+        c.ReportFileName = options.reportPath;
+        c.AutoReportArmed = true;
+        AutoSaveReport(c);
+        collectMessages();
+    }
     if (options.progress) std::fputc('\n', stderr);
     if (!options.statePath.empty()) {
         try {
