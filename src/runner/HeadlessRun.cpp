@@ -7,6 +7,7 @@
 #include "core/ScriptedDialogs.h"
 #include "core/Commands.h"
 #include "core/FileErrors.h"
+#include "core/SizeOnlyCanvas.h"
 #include "core/StartUp.h"
 #include "core/Steps.h"
 #include "hardware/AbsentDaqLibrary.h"
@@ -28,20 +29,6 @@
 #include <stdexcept>
 
 namespace {
-
-// The runner has no picture to draw on: its plot keeps only its size.
-class SizeOnlyCanvas final : public Canvas {
-public:
-    int Width() const override { return 1000; }
-    int Height() const override { return 600; }
-    void Cls(Rgb) override {}
-    void Line(double, double, double, double, Rgb) override {}
-    void Box(double, double, double, double, Rgb, bool) override {}
-    void Text(double, double, const std::string&, Rgb) override {}
-    void Point(double, double, Rgb) override {}
-    bool SaveBmp(const std::string&) override { return false; }
-    bool LoadBmp(const std::string&) override { return false; }
-};
 
 class TextClipboard final : public Clipboard {
 public:
@@ -179,7 +166,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     SystemClock wallClock;
     Clock& clock = options.realtime ? static_cast<Clock&>(wallClock) : simulatedClock;
     ScriptedDialogs dialogs;
-    SizeOnlyCanvas plot;
+    SizeOnlyCanvas plot(1000, 600);
     TextClipboard clipboard;
     RunShell shell;
     const std::unique_ptr<DaqLibrary> daq = MakeBackend(options.bench, clock);

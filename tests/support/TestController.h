@@ -4,28 +4,10 @@
 #include "core/Clock.h"
 #include "core/Controller.h"
 #include "core/ScriptedDialogs.h"
+#include "core/SizeOnlyCanvas.h"
 
 #include <string>
 #include <vector>
-
-// A canvas that only knows its size; drawing goes nowhere.
-class BlankCanvas final : public Canvas {
-public:
-    BlankCanvas(int width, int height) : width_(width), height_(height) {}
-    int Width() const override { return width_; }
-    int Height() const override { return height_; }
-    void Cls(Rgb) override {}
-    void Line(double, double, double, double, Rgb) override {}
-    void Box(double, double, double, double, Rgb, bool) override {}
-    void Text(double, double, const std::string&, Rgb) override {}
-    void Point(double, double, Rgb) override {}
-    bool SaveBmp(const std::string&) override { return false; }
-    bool LoadBmp(const std::string&) override { return false; }
-
-private:
-    int width_;
-    int height_;
-};
 
 class NullClipboard final : public Clipboard {
 public:
@@ -47,7 +29,7 @@ public:
 struct TestController {
     SimulatedClock clock;
     ScriptedDialogs dialogs;
-    BlankCanvas plot{1000, 600};
+    SizeOnlyCanvas plot{1000, 600};
     NullClipboard clipboard;
     RecordingShell shell;
     Controller c;
