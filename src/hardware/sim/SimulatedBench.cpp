@@ -348,12 +348,10 @@ int SimBench::daqGetLastError(DaqHandle handle, int& errorCode) {
 }
 
 int SimBench::daqClose(DaqHandle handle) {
-    const auto [device, refusal] = EnterOn("daqClose", handle, {});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    board = BoardState{};
-    return Leave(nullptr, 0);
+    return OnBoard("daqClose", handle, {}, [&](BoardState& board) {
+        board = BoardState{};
+        return Leave(nullptr, 0);
+    });
 }
 
 int SimBench::daqFormatError(int errorCode, std::span<char> text) {
@@ -398,149 +396,115 @@ int SimBench::daqFormatError(int errorCode, std::span<char> text) {
 }
 
 int SimBench::daqSetOption(DaqHandle handle, int channel, int flags, int optionType, float value) {
-    const auto [device, refusal] =
-        EnterOn("daqSetOption", handle, {Number(channel), Number(flags), Number(optionType), value});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (!std::isfinite(value))
-        return Leave(device, InvalidParameter);
-    board.options[{channel, flags, optionType}] = value;
-    return Leave(device, 0);
+    return OnBoard("daqSetOption", handle, {Number(channel), Number(flags), Number(optionType), value}, [&](BoardState& board) {
+        if (!std::isfinite(value))
+            return InvalidParameter;
+        board.options[{channel, flags, optionType}] = value;
+        return 0;
+    });
 }
 
 int SimBench::daqDacSetOutputMode(DaqHandle handle, int deviceType, int output, int mode) {
-    const auto [device, refusal] =
-        EnterOn("daqDacSetOutputMode", handle, {Number(deviceType), Number(output), Number(mode)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (!ValidOutput(deviceType, output))
-        return Leave(device, InvalidParameter);
-    board.dac[static_cast<std::size_t>(output)].outputMode = mode;
-    return Leave(device, 0);
+    return OnBoard("daqDacSetOutputMode", handle, {Number(deviceType), Number(output), Number(mode)}, [&](BoardState& board) {
+        if (!ValidOutput(deviceType, output))
+            return InvalidParameter;
+        board.dac[static_cast<std::size_t>(output)].outputMode = mode;
+        return 0;
+    });
 }
 
 int SimBench::daqDacWaveSetTrig(DaqHandle handle, int deviceType, int output, int triggerSource, int rising) {
-    const auto [device, refusal] =
-        EnterOn("daqDacWaveSetTrig", handle,
-                {Number(deviceType), Number(output), Number(triggerSource), Number(rising)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (!ValidOutput(deviceType, output) || (rising != 0 && rising != 1))
-        return Leave(device, InvalidParameter);
-    DacOutput& dac = board.dac[static_cast<std::size_t>(output)];
-    dac.triggerSource = triggerSource;
-    dac.triggerRising = rising;
-    return Leave(device, 0);
+    return OnBoard("daqDacWaveSetTrig", handle, {Number(deviceType), Number(output), Number(triggerSource), Number(rising)}, [&](BoardState& board) {
+        if (!ValidOutput(deviceType, output) || (rising != 0 && rising != 1))
+            return InvalidParameter;
+        DacOutput& dac = board.dac[static_cast<std::size_t>(output)];
+        dac.triggerSource = triggerSource;
+        dac.triggerRising = rising;
+        return 0;
+    });
 }
 
 int SimBench::daqDacWaveSetClockSource(DaqHandle handle, int deviceType, int output, int clockSource) {
-    const auto [device, refusal] = EnterOn("daqDacWaveSetClockSource", handle,
-                                           {Number(deviceType), Number(output), Number(clockSource)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (!ValidOutput(deviceType, output))
-        return Leave(device, InvalidParameter);
-    board.dac[static_cast<std::size_t>(output)].clockSource = clockSource;
-    return Leave(device, 0);
+    return OnBoard("daqDacWaveSetClockSource", handle, {Number(deviceType), Number(output), Number(clockSource)}, [&](BoardState& board) {
+        if (!ValidOutput(deviceType, output))
+            return InvalidParameter;
+        board.dac[static_cast<std::size_t>(output)].clockSource = clockSource;
+        return 0;
+    });
 }
 
 int SimBench::daqDacWaveSetFreq(DaqHandle handle, int deviceType, int output, float frequency) {
-    const auto [device, refusal] =
-        EnterOn("daqDacWaveSetFreq", handle, {Number(deviceType), Number(output), frequency});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (!ValidOutput(deviceType, output) || !(frequency > 0.0f) || !(frequency <= HighestScanRate))
-        return Leave(device, InvalidParameter);
-    board.dac[static_cast<std::size_t>(output)].updateRate = frequency;
-    return Leave(device, 0);
+    return OnBoard("daqDacWaveSetFreq", handle, {Number(deviceType), Number(output), frequency}, [&](BoardState& board) {
+        if (!ValidOutput(deviceType, output) || !(frequency > 0.0f) || !(frequency <= HighestScanRate))
+            return InvalidParameter;
+        board.dac[static_cast<std::size_t>(output)].updateRate = frequency;
+        return 0;
+    });
 }
 
 int SimBench::daqDacWaveSetMode(DaqHandle handle, int deviceType, int output, int mode, int updateCount) {
-    const auto [device, refusal] = EnterOn(
-        "daqDacWaveSetMode", handle, {Number(deviceType), Number(output), Number(mode), Number(updateCount)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (!ValidOutput(deviceType, output))
-        return Leave(device, InvalidParameter);
-    DacOutput& dac = board.dac[static_cast<std::size_t>(output)];
-    dac.waveMode = mode;
-    dac.updateCount = updateCount;
-    return Leave(device, 0);
+    return OnBoard("daqDacWaveSetMode", handle, {Number(deviceType), Number(output), Number(mode), Number(updateCount)}, [&](BoardState& board) {
+        if (!ValidOutput(deviceType, output))
+            return InvalidParameter;
+        DacOutput& dac = board.dac[static_cast<std::size_t>(output)];
+        dac.waveMode = mode;
+        dac.updateCount = updateCount;
+        return 0;
+    });
 }
 
 int SimBench::daqDacWaveSetBuffer(DaqHandle handle, int deviceType, int output,
                                   std::span<std::int16_t> buffer, int count, int transferMask) {
-    const auto [device, refusal] =
-        EnterOn("daqDacWaveSetBuffer", handle,
-                {Number(deviceType), Number(output), static_cast<double>(buffer.size()), Number(count),
-                 Number(transferMask)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (!ValidOutput(deviceType, output) || count <= 0)
-        return Leave(device, InvalidParameter);
-    if (static_cast<std::size_t>(count) > buffer.size())
-        return Leave(device, BufferTooSmall);
-    DacOutput& dac = board.dac[static_cast<std::size_t>(output)];
-    dac.buffer = buffer;
-    dac.bufferCount = count;
-    dac.transferMask = transferMask;
-    return Leave(device, 0);
+    return OnBoard("daqDacWaveSetBuffer", handle, {Number(deviceType), Number(output), static_cast<double>(buffer.size()), Number(count), Number(transferMask)}, [&](BoardState& board) {
+        if (!ValidOutput(deviceType, output) || count <= 0)
+            return InvalidParameter;
+        if (static_cast<std::size_t>(count) > buffer.size())
+            return BufferTooSmall;
+        DacOutput& dac = board.dac[static_cast<std::size_t>(output)];
+        dac.buffer = buffer;
+        dac.bufferCount = count;
+        dac.transferMask = transferMask;
+        return 0;
+    });
 }
 
 int SimBench::daqDacWaveSetUserWave(DaqHandle handle, int deviceType, int output) {
-    const auto [device, refusal] =
-        EnterOn("daqDacWaveSetUserWave", handle, {Number(deviceType), Number(output)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (!ValidOutput(deviceType, output))
-        return Leave(device, InvalidParameter);
-    board.dac[static_cast<std::size_t>(output)].userWave = true;
-    return Leave(device, 0);
+    return OnBoard("daqDacWaveSetUserWave", handle, {Number(deviceType), Number(output)}, [&](BoardState& board) {
+        if (!ValidOutput(deviceType, output))
+            return InvalidParameter;
+        board.dac[static_cast<std::size_t>(output)].userWave = true;
+        return 0;
+    });
 }
 
 int SimBench::daqDacTransferStart(DaqHandle handle, int deviceType, int output) {
-    const auto [device, refusal] =
-        EnterOn("daqDacTransferStart", handle, {Number(deviceType), Number(output)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (!ValidOutput(deviceType, output))
-        return Leave(device, InvalidParameter);
-    DacOutput& dac = board.dac[static_cast<std::size_t>(output)];
-    if (dac.bufferCount == 0)
-        return Leave(device, NoTransferBuffer);
-    dac.transferRunning = true;
-    return Leave(device, 0);
+    return OnBoard("daqDacTransferStart", handle, {Number(deviceType), Number(output)}, [&](BoardState& board) {
+        if (!ValidOutput(deviceType, output))
+            return InvalidParameter;
+        DacOutput& dac = board.dac[static_cast<std::size_t>(output)];
+        if (dac.bufferCount == 0)
+            return NoTransferBuffer;
+        dac.transferRunning = true;
+        return 0;
+    });
 }
 
 int SimBench::daqDacWaveArm(DaqHandle handle, int deviceType) {
-    const auto [device, refusal] = EnterOn("daqDacWaveArm", handle, {Number(deviceType)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (deviceType != AnalogueOutputs)
-        return Leave(device, InvalidParameter);
-    board.dacArmed = true;
-    return Leave(device, 0);
+    return OnBoard("daqDacWaveArm", handle, {Number(deviceType)}, [&](BoardState& board) {
+        if (deviceType != AnalogueOutputs)
+            return InvalidParameter;
+        board.dacArmed = true;
+        return 0;
+    });
 }
 
 int SimBench::daqDacWaveDisarm(DaqHandle handle, int deviceType) {
-    const auto [device, refusal] = EnterOn("daqDacWaveDisarm", handle, {Number(deviceType)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (deviceType != AnalogueOutputs)
-        return Leave(device, InvalidParameter);
-    board.dacArmed = false;
-    return Leave(device, 0);
+    return OnBoard("daqDacWaveDisarm", handle, {Number(deviceType)}, [&](BoardState& board) {
+        if (deviceType != AnalogueOutputs)
+            return InvalidParameter;
+        board.dacArmed = false;
+        return 0;
+    });
 }
 
 int SimBench::daqIOGet8255Conf(DaqHandle handle, int portA, int portB, int portCHigh, int portCLow,
@@ -601,49 +565,42 @@ int SimBench::daqIOWrite(DaqHandle handle, int deviceType, int devicePort, int w
 
 int SimBench::daqIORead(DaqHandle handle, int deviceType, int devicePort, int whichDevice, int whichExpPort,
                         int& value) {
-    const auto [device, refusal] =
-        EnterOn("daqIORead", handle,
-                {Number(deviceType), Number(devicePort), Number(whichDevice), Number(whichExpPort)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (deviceType != LocalDigitalPorts || devicePort < PortA || devicePort > ConfigurationPort)
-        return Leave(device, InvalidParameter);
-    switch (devicePort) {
-    case PortA:
-        value = board.portA;
-        break;
-    case PortB:
-        value = board.portB;
-        break;
-    case PortC: {
-        // The push-buttons pull their lines low; the upper half of port C is not wired.
-        const double now = NowMs();
-        value = 0;
-        for (int button = 0; button < 4; ++button)
-            if (!ButtonDown(button, now))
-                value |= 1 << button;
-        break;
-    }
-    default:
-        value = board.ppiConfiguration;
-        break;
-    }
-    return Leave(device, 0);
+    return OnBoard("daqIORead", handle, {Number(deviceType), Number(devicePort), Number(whichDevice), Number(whichExpPort)}, [&](BoardState& board) {
+        if (deviceType != LocalDigitalPorts || devicePort < PortA || devicePort > ConfigurationPort)
+            return InvalidParameter;
+        switch (devicePort) {
+        case PortA:
+            value = board.portA;
+            break;
+        case PortB:
+            value = board.portB;
+            break;
+        case PortC: {
+            // The push-buttons pull their lines low; the upper half of port C is not wired.
+            const double now = NowMs();
+            value = 0;
+            for (int button = 0; button < 4; ++button)
+                if (!ButtonDown(button, now))
+                    value |= 1 << button;
+            break;
+        }
+        default:
+            value = board.ppiConfiguration;
+            break;
+        }
+        return 0;
+    });
 }
 
 int SimBench::daqAdcSetAcq(DaqHandle handle, int mode, int preTriggerCount, int postTriggerCount) {
-    const auto [device, refusal] =
-        EnterOn("daqAdcSetAcq", handle, {Number(mode), Number(preTriggerCount), Number(postTriggerCount)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (preTriggerCount < 0 || postTriggerCount < 0)
-        return Leave(device, InvalidParameter);
-    board.acquisitionMode = mode;
-    board.preTriggerCount = preTriggerCount;
-    board.postTriggerCount = postTriggerCount;
-    return Leave(device, 0);
+    return OnBoard("daqAdcSetAcq", handle, {Number(mode), Number(preTriggerCount), Number(postTriggerCount)}, [&](BoardState& board) {
+        if (preTriggerCount < 0 || postTriggerCount < 0)
+            return InvalidParameter;
+        board.acquisitionMode = mode;
+        board.preTriggerCount = preTriggerCount;
+        board.postTriggerCount = postTriggerCount;
+        return 0;
+    });
 }
 
 int SimBench::daqAdcSetScan(DaqHandle handle, std::span<const std::int32_t> channels,
@@ -654,179 +611,150 @@ int SimBench::daqAdcSetScan(DaqHandle handle, std::span<const std::int32_t> chan
     for (const auto list : {channels, gains, flags})
         for (std::size_t i = 0; i < std::min(listed, list.size()); ++i)
             arguments.push_back(list[i]);
-    const auto [device, refusal] = EnterOn("daqAdcSetScan", handle, std::move(arguments));
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
+    return OnBoard("daqAdcSetScan", handle, std::move(arguments), [&](BoardState& board) {
 
-    if (count < 1 || count > BoardInputs || channels.size() < listed || gains.size() < listed ||
-        flags.size() < listed)
-        return Leave(device, InvalidParameter);
-    for (std::size_t i = 0; i < listed; ++i)
-        if (channels[i] < 0 || channels[i] >= BoardInputs || gains[i] < 0 || gains[i] > HighestGainCode)
-            return Leave(device, InvalidParameter);
-    const bool resized = board.scanChannels.size() != listed;
-    board.scanChannels.assign(channels.begin(), channels.begin() + count);
-    board.scanGains.assign(gains.begin(), gains.begin() + count);
-    board.scanFlags.assign(flags.begin(), flags.begin() + count);
-    board.scanListSet = true;
-    // A running acquisition takes the new gains from its next scan on; a new length of
-    // scan starts its record afresh.
-    if (board.acquiring && resized) {
-        StopAcquisition(board);
-        StartIfReady(board);
-    }
-    return Leave(device, 0);
+        if (count < 1 || count > BoardInputs || channels.size() < listed || gains.size() < listed ||
+            flags.size() < listed)
+            return InvalidParameter;
+        for (std::size_t i = 0; i < listed; ++i)
+            if (channels[i] < 0 || channels[i] >= BoardInputs || gains[i] < 0 || gains[i] > HighestGainCode)
+                return InvalidParameter;
+        const bool resized = board.scanChannels.size() != listed;
+        board.scanChannels.assign(channels.begin(), channels.begin() + count);
+        board.scanGains.assign(gains.begin(), gains.begin() + count);
+        board.scanFlags.assign(flags.begin(), flags.begin() + count);
+        board.scanListSet = true;
+        // A running acquisition takes the new gains from its next scan on; a new length of
+        // scan starts its record afresh.
+        if (board.acquiring && resized) {
+            StopAcquisition(board);
+            StartIfReady(board);
+        }
+        return 0;
+    });
 }
 
 int SimBench::daqAdcSetClockSource(DaqHandle handle, int clockSource) {
-    const auto [device, refusal] = EnterOn("daqAdcSetClockSource", handle, {Number(clockSource)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    board.adcClockSource = clockSource;
-    return Leave(device, 0);
+    return OnBoard("daqAdcSetClockSource", handle, {Number(clockSource)}, [&](BoardState& board) {
+        board.adcClockSource = clockSource;
+        return 0;
+    });
 }
 
 int SimBench::daqAdcTransferSetBuffer(DaqHandle handle, std::span<std::int16_t> buffer, int scanCount,
                                       int transferMask) {
-    const auto [device, refusal] =
-        EnterOn("daqAdcTransferSetBuffer", handle,
-                {static_cast<double>(buffer.size()), Number(scanCount), Number(transferMask)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (scanCount <= 0)
-        return Leave(device, InvalidParameter);
-    if (buffer.size() < static_cast<std::size_t>(scanCount) * board.scanChannels.size())
-        return Leave(device, BufferTooSmall);
-    const bool resized = scanCount != ScanCapacity(board);
-    board.transferBuffer = buffer;
-    board.transferScans = scanCount;
-    board.transferMask = transferMask;
-    if (board.acquiring && resized) {
-        StopAcquisition(board);
-        StartIfReady(board);
-    }
-    return Leave(device, 0);
+    return OnBoard("daqAdcTransferSetBuffer", handle, {static_cast<double>(buffer.size()), Number(scanCount), Number(transferMask)}, [&](BoardState& board) {
+        if (scanCount <= 0)
+            return InvalidParameter;
+        if (buffer.size() < static_cast<std::size_t>(scanCount) * board.scanChannels.size())
+            return BufferTooSmall;
+        const bool resized = scanCount != ScanCapacity(board);
+        board.transferBuffer = buffer;
+        board.transferScans = scanCount;
+        board.transferMask = transferMask;
+        if (board.acquiring && resized) {
+            StopAcquisition(board);
+            StartIfReady(board);
+        }
+        return 0;
+    });
 }
 
 int SimBench::daqSetTriggerEvent(DaqHandle handle, int triggerSource, int sensitivity, int channel,
                                  int gainCode, int flags, int channelType, float level, float variance,
                                  int event) {
-    const auto [device, refusal] =
-        EnterOn("daqSetTriggerEvent", handle,
-                {Number(triggerSource), Number(sensitivity), Number(channel), Number(gainCode), Number(flags),
-                 Number(channelType), level, variance, Number(event)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (event != 0 && event != 1)
-        return Leave(device, InvalidParameter);
-    board.triggers[static_cast<std::size_t>(event)] = {true,  triggerSource, sensitivity, channel, gainCode,
-                                                       flags, channelType,   level,       variance};
-    return Leave(device, 0);
+    return OnBoard("daqSetTriggerEvent", handle, {Number(triggerSource), Number(sensitivity), Number(channel), Number(gainCode), Number(flags), Number(channelType), level, variance, Number(event)}, [&](BoardState& board) {
+        if (event != 0 && event != 1)
+            return InvalidParameter;
+        board.triggers[static_cast<std::size_t>(event)] = {true,  triggerSource, sensitivity, channel, gainCode,
+                                                           flags, channelType,   level,       variance};
+        return 0;
+    });
 }
 
 int SimBench::daqAdcSetFreq(DaqHandle handle, float frequency) {
-    const auto [device, refusal] = EnterOn("daqAdcSetFreq", handle, {frequency});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (!(frequency > 0.0f) || !(frequency <= HighestScanRate))
-        return Leave(device, InvalidParameter);
-    const bool changed = frequency != board.scanRate;
-    board.scanRate = frequency;
-    if (board.acquiring && changed) {
-        StopAcquisition(board);
-        StartIfReady(board);
-    }
-    return Leave(device, 0);
+    return OnBoard("daqAdcSetFreq", handle, {frequency}, [&](BoardState& board) {
+        if (!(frequency > 0.0f) || !(frequency <= HighestScanRate))
+            return InvalidParameter;
+        const bool changed = frequency != board.scanRate;
+        board.scanRate = frequency;
+        if (board.acquiring && changed) {
+            StopAcquisition(board);
+            StartIfReady(board);
+        }
+        return 0;
+    });
 }
 
 int SimBench::daqAdcTransferStart(DaqHandle handle) {
-    const auto [device, refusal] = EnterOn("daqAdcTransferStart", handle, {});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (board.transferScans == 0)
-        return Leave(device, NoTransferBuffer);
-    board.transferRunning = true;
-    StartIfReady(board);
-    return Leave(device, 0);
+    return OnBoard("daqAdcTransferStart", handle, {}, [&](BoardState& board) {
+        if (board.transferScans == 0)
+            return NoTransferBuffer;
+        board.transferRunning = true;
+        StartIfReady(board);
+        return 0;
+    });
 }
 
 int SimBench::daqAdcArm(DaqHandle handle) {
-    const auto [device, refusal] = EnterOn("daqAdcArm", handle, {});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (!board.scanListSet)
-        return Leave(device, NoScanList);
-    board.armed = true;
-    StartIfReady(board);
-    return Leave(device, 0);
+    return OnBoard("daqAdcArm", handle, {}, [&](BoardState& board) {
+        if (!board.scanListSet)
+            return NoScanList;
+        board.armed = true;
+        StartIfReady(board);
+        return 0;
+    });
 }
 
 int SimBench::daqAdcDisarm(DaqHandle handle) {
-    const auto [device, refusal] = EnterOn("daqAdcDisarm", handle, {});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    board.armed = false;
-    StopAcquisition(board);
-    return Leave(device, 0);
+    return OnBoard("daqAdcDisarm", handle, {}, [&](BoardState& board) {
+        board.armed = false;
+        StopAcquisition(board);
+        return 0;
+    });
 }
 
 int SimBench::daqAdcTransferStop(DaqHandle handle) {
-    const auto [device, refusal] = EnterOn("daqAdcTransferStop", handle, {});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    board.transferRunning = false;
-    StopAcquisition(board);
-    return Leave(device, 0);
+    return OnBoard("daqAdcTransferStop", handle, {}, [&](BoardState& board) {
+        board.transferRunning = false;
+        StopAcquisition(board);
+        return 0;
+    });
 }
 
 int SimBench::daqAdcTransferGetStat(DaqHandle handle, int& active, int& returnedCount) {
-    const auto [device, refusal] = EnterOn("daqAdcTransferGetStat", handle, {});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    active = board.acquiring ? 1 : 0;
-    returnedCount = static_cast<int>(std::min<std::int64_t>(board.scansTaken, INT32_MAX));
-    return Leave(device, 0);
+    return OnBoard("daqAdcTransferGetStat", handle, {}, [&](BoardState& board) {
+        active = board.acquiring ? 1 : 0;
+        returnedCount = static_cast<int>(std::min<std::int64_t>(board.scansTaken, INT32_MAX));
+        return 0;
+    });
 }
 
 int SimBench::daqAdcTransferBufData(DaqHandle handle, std::span<std::int16_t> buffer, int scanCount,
                                     int bufferMask, int& returnedCount) {
     // Whatever fails, the caller is never told of scans it did not get.
     returnedCount = 0;
-    const auto [device, refusal] =
-        EnterOn("daqAdcTransferBufData", handle,
-                {static_cast<double>(buffer.size()), Number(scanCount), Number(bufferMask)});
-    if (refusal != 0)
-        return Leave(device, refusal);
-    BoardState& board = device->board;
-    if (!board.acquiring)
-        return Leave(device, NotScanning);
-    const std::size_t positions = board.scanChannels.size();
-    if (scanCount <= 0)
-        return Leave(device, InvalidParameter);
-    if (buffer.size() < static_cast<std::size_t>(scanCount) * positions)
-        return Leave(device, BufferTooSmall);
-    const std::int64_t capacity = ScanCapacity(board);
-    const std::int64_t scans = std::min({static_cast<std::int64_t>(scanCount), board.scansTaken, capacity});
-    const std::int64_t oldest = board.scansTaken - scans;
-    for (std::int64_t s = 0; s < scans; ++s) {
-        const auto from =
-            board.ring.begin() +
-            static_cast<std::ptrdiff_t>(((oldest + s) % capacity) * static_cast<std::int64_t>(positions));
-        std::copy_n(from, positions,
-                    buffer.begin() + static_cast<std::ptrdiff_t>(s * static_cast<std::int64_t>(positions)));
-    }
-    returnedCount = static_cast<int>(scans);
-    return Leave(device, 0);
+    return OnBoard("daqAdcTransferBufData", handle, {static_cast<double>(buffer.size()), Number(scanCount), Number(bufferMask)}, [&](BoardState& board) {
+        if (!board.acquiring)
+            return NotScanning;
+        const std::size_t positions = board.scanChannels.size();
+        if (scanCount <= 0)
+            return InvalidParameter;
+        if (buffer.size() < static_cast<std::size_t>(scanCount) * positions)
+            return BufferTooSmall;
+        const std::int64_t capacity = ScanCapacity(board);
+        const std::int64_t scans = std::min({static_cast<std::int64_t>(scanCount), board.scansTaken, capacity});
+        const std::int64_t oldest = board.scansTaken - scans;
+        for (std::int64_t s = 0; s < scans; ++s) {
+            const auto from =
+                board.ring.begin() +
+                static_cast<std::ptrdiff_t>(((oldest + s) % capacity) * static_cast<std::int64_t>(positions));
+            std::copy_n(from, positions,
+                        buffer.begin() + static_cast<std::ptrdiff_t>(s * static_cast<std::int64_t>(positions)));
+        }
+        returnedCount = static_cast<int>(scans);
+        return 0;
+    });
 }
 
 } // namespace sim

@@ -222,6 +222,13 @@ class SimBench final : public DaqLibrary {
     Opened EnterOn(std::string_view function, DaqHandle handle, std::vector<double> arguments);
     // Ends a call on `board` (null when the handle was not open) with `result`.
     int Leave(Device* device, int result);
+    // A call on an open board: logged and checked by EnterOn, then `body` gives the result.
+    template <class Body>
+    int OnBoard(std::string_view function, DaqHandle handle, std::vector<double> arguments, Body body) {
+        const auto [device, refusal] = EnterOn(function, handle, std::move(arguments));
+        if (refusal != 0) return Leave(device, refusal);
+        return Leave(device, body(device->board));
+    }
     Device* Find(DaqHandle handle);
     const Device& At(DaqHandle handle) const;
 
