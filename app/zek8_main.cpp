@@ -12,10 +12,10 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -92,7 +92,8 @@ int main(int argc, char* argv[]) {
     if (options.isSet(benchOption) && options.value(benchOption) != QStringLiteral("none")) {
         const QString choice = options.value(benchOption);
         try {
-            bench = choice == QStringLiteral("sim") ? sim::DefaultBenchModel() : sim::LoadBenchFile(choice.toStdString());
+            bench =
+                choice == QStringLiteral("sim") ? sim::DefaultBenchModel() : sim::LoadBenchFile(choice.toStdString());
         } catch (const sim::BenchFileError& error) {
             std::fprintf(stderr, "zek8: %s\n", error.what());
             return 2;

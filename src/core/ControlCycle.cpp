@@ -50,6 +50,4 @@ void ControlCycle(Controller& c) {
     if (c.CycleCounter == 6 && (IsOn(c.ServoOn) || IsOn(c.P[0]))) run("UpdateTraces", UpdateTraces);
 }
 
-void UpdateTimerTick(Controller& c) {
-    c.TimerInterval = CycleIntervalMs(c.P[16]);
-}
+void UpdateTimerTick(Controller& c) { c.TimerInterval = CycleIntervalMs(c.P[16]); }

@@ -73,7 +73,7 @@ struct Controller {
     double TestStartDate = 0.0;
     float DayRolloverSeconds = 0.0f;
     float ElapsedTimeValue = 0.0f; // fraction of a day
-    std::string ElapsedTimePrefix;  // message prefix of the elapsed-time line
+    std::string ElapsedTimePrefix; // message prefix of the elapsed-time line
 
     // Control cycle.
     int CycleCounter = 0;
@@ -129,7 +129,7 @@ struct Controller {
     int PlotFrameStyle = 0;
     int ColorPrinting = 0;
     float PictureLoaded = 0.0f;
-    std::array<float, 6> PlotPenPositions{}; // one horizontal, five vertical
+    std::array<float, 6> PlotPenPositions{};  // one horizontal, five vertical
     std::array<float, 5> PrintPenPositions{}; // one horizontal, four vertical
 
     // Board layer: handles, the acquisition arrays and the channel scales.
@@ -163,20 +163,20 @@ struct Controller {
     double DwellStartTime = 0.0;    // RunSeconds when the present dwell began
 
     // Response measurement and drive law (engine).
-    std::int16_t DriveWord = 0;         // round(DriveOutput x 4000) of this cycle
-    std::int16_t PreviousDriveWord = 0; // and of the cycle before
-    std::array<std::int16_t, 17> ChannelCounts{};  // detector output of channels 1..16, 0..32767
-    std::array<float, 17> ChannelRawResponse{};    // this cycle's response of channels 1..16, G peak
+    std::int16_t DriveWord = 0;                            // round(DriveOutput x 4000) of this cycle
+    std::int16_t PreviousDriveWord = 0;                    // and of the cycle before
+    std::array<std::int16_t, 17> ChannelCounts{};          // detector output of channels 1..16, 0..32767
+    std::array<float, 17> ChannelRawResponse{};            // this cycle's response of channels 1..16, G peak
     std::array<std::array<float, 65>, 17> ChannelWindow{}; // per channel, places 0..L of the ring
-    std::int16_t WindowPosition = 0;  // next place written, 0..L (L = DetectorWindowLength)
-    std::int16_t DetectorSamples = 0; // samples per channel the detector averages
+    std::int16_t WindowPosition = 0;                       // next place written, 0..L (L = DetectorWindowLength)
+    std::int16_t DetectorSamples = 0;                      // samples per channel the detector averages
     std::int16_t ControlChannelCount = 0;
     float ServoGain = 0.0f;
     float ControlError = 0.0f; // (ReferenceLevel - ControlValue) / ReferenceLevel, -1..1
 
     // Alarms and status panel (engine).
-    std::string AbortMessage;     // text of the last abort
-    double CursorShownTime = 0.0; // monotonic seconds of the last cursor readout
+    std::string AbortMessage;          // text of the last abort
+    double CursorShownTime = 0.0;      // monotonic seconds of the last cursor readout
     float ControlValue = 0.0f;         // strategy value of the raw responses, G: the servo's
     float SmoothedControlValue = 0.0f; // and of the smoothed ones, G: the alarms'
 

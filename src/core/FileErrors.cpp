@@ -139,9 +139,8 @@ bool RunWithFileErrorTrap(Controller& c, const std::function<std::string(int)>& 
             step();
             return true;
         } catch (const FileError& error) {
-            const MessageAnswer answer = c.ports.dialogs->MessageBox(error.description, titleFor(error.number),
-                                                                     MessageButtons::RetryCancel,
-                                                                     MessageIcon::Exclamation);
+            const MessageAnswer answer = c.ports.dialogs->MessageBox(
+                error.description, titleFor(error.number), MessageButtons::RetryCancel, MessageIcon::Exclamation);
             if (answer != MessageAnswer::Retry) return false;
         }
     }

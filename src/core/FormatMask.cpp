@@ -16,8 +16,8 @@ int CountDigitPlaces(std::string_view mask) {
 
 // The magnitude rounded half away from zero to `fractionDigits` decimals.
 struct FixedDigits {
-    std::string integer;   // no leading zeros; empty when the integer part is 0
-    std::string fraction;  // exactly fractionDigits digits
+    std::string integer;  // no leading zeros; empty when the integer part is 0
+    std::string fraction; // exactly fractionDigits digits
 };
 
 FixedDigits RoundToFixed(double magnitude, int fractionDigits) {
@@ -77,7 +77,7 @@ std::string FormatMask(double value, std::string_view mask, char decimalPoint) {
     const int forcedPlaces = hasZeroPlace ? integerPlaces - hashesBeforeZero : 0;
     const int shownInteger = std::max(static_cast<int>(fixed.integer.size()), forcedPlaces);
     fixed.integer.insert(0, static_cast<std::size_t>(shownInteger) - fixed.integer.size(), '0');
-    const int surplus = shownInteger - integerPlaces;  // digits beyond the places go to the first one
+    const int surplus = shownInteger - integerPlaces; // digits beyond the places go to the first one
 
     // Trailing zeros on "#" places after the point are dropped.
     int shownFraction = fractionPlaces;
@@ -102,7 +102,8 @@ std::string FormatMask(double value, std::string_view mask, char decimalPoint) {
             out += c;
             continue;
         }
-        if (place == 0 && surplus > 0) put(std::string_view(fixed.integer).substr(0, static_cast<std::size_t>(surplus)));
+        if (place == 0 && surplus > 0)
+            put(std::string_view(fixed.integer).substr(0, static_cast<std::size_t>(surplus)));
         const int index = surplus + place++;
         if (index >= 0) put(std::string_view(fixed.integer).substr(static_cast<std::size_t>(index), 1));
     }

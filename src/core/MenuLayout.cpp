@@ -38,16 +38,13 @@ constexpr Initial kGreyed{false, false};
 // update after board start-up enables them only with the second board active.
 Initial SlaveChannelsGreyed(int index) { return index + 1 >= kFirstSlaveChannel ? kGreyed : kOff; }
 
-std::string ChannelCaption(int index, const std::string& suffix) {
-    return "Ch#" + std::to_string(index + 1) + suffix;
-}
+std::string ChannelCaption(int index, const std::string& suffix) { return "Ch#" + std::to_string(index + 1) + suffix; }
 
 class LayoutBuilder {
 public:
     void Menu(const std::string& name, const std::string& caption) { Add({name, -1}, "", caption, kOff); }
 
-    void Item(const std::string& parent, const std::string& name, const std::string& caption,
-              Initial initial = kOff) {
+    void Item(const std::string& parent, const std::string& name, const std::string& caption, Initial initial = kOff) {
         Add({name, -1}, parent, caption, initial);
     }
 
@@ -57,9 +54,9 @@ public:
         Add({parent + "Sep" + std::to_string(number), -1}, parent, "-", kOff);
     }
 
-    void Array(const std::string& parent, const std::string& name, int count,
-               const std::function<std::string(int)>& caption,
-               const std::function<Initial(int)>& initial = [](int) { return kOff; }) {
+    void Array(
+        const std::string& parent, const std::string& name, int count, const std::function<std::string(int)>& caption,
+        const std::function<Initial(int)>& initial = [](int) { return kOff; }) {
         for (int index = 0; index < count; ++index) Add({name, index}, parent, caption(index), initial(index));
     }
 
@@ -154,11 +151,13 @@ std::vector<MenuEntry> MainMenuLayout() {
     // No dwell point is active by default; the dwell count enables the first items.
     const auto dwellGreyed = [](int) { return kGreyed; };
     m.Separator("mnuSweepDwell");
-    m.Array("mnuSweepDwell", "mnuSweepDwellFreq", kDwellPointCount,
-            [](int index) { return "Dwell Frequency #" + std::to_string(index + 1); }, dwellGreyed);
+    m.Array(
+        "mnuSweepDwell", "mnuSweepDwellFreq", kDwellPointCount,
+        [](int index) { return "Dwell Frequency #" + std::to_string(index + 1); }, dwellGreyed);
     m.Separator("mnuSweepDwell");
-    m.Array("mnuSweepDwell", "mnuSweepDwellTime", kDwellPointCount,
-            [](int index) { return "Dwell Time Duration #" + std::to_string(index + 1); }, dwellGreyed);
+    m.Array(
+        "mnuSweepDwell", "mnuSweepDwellTime", kDwellPointCount,
+        [](int index) { return "Dwell Time Duration #" + std::to_string(index + 1); }, dwellGreyed);
 
     m.Menu("mnuSystem", "S&ystem");
     m.Item("mnuSystem", "mnuSystemUpdate", "Update &Rate");
@@ -197,11 +196,9 @@ std::vector<MenuEntry> MainMenuLayout() {
 
     m.Menu("mnuInputs", "&Inputs");
     m.Item("mnuInputs", "mnuInputsSensitivity", "&Sensitivity");
-    m.Array("mnuInputsSensitivity", "mnuInputsSens", kChannelCount, perChannel(" Sensitivity"),
-            SlaveChannelsGreyed);
+    m.Array("mnuInputsSensitivity", "mnuInputsSens", kChannelCount, perChannel(" Sensitivity"), SlaveChannelsGreyed);
     m.Item("mnuInputs", "mnuInputsCurrentSources", "Input &Current");
-    m.Array("mnuInputsCurrentSources", "mnuInputsCurrent", kChannelCount, perChannel(" Current"),
-            SlaveChannelsGreyed);
+    m.Array("mnuInputsCurrentSources", "mnuInputsCurrent", kChannelCount, perChannel(" Current"), SlaveChannelsGreyed);
     m.Item("mnuInputs", "mnuInputsAccel", "&Accelerometer");
     m.Item("mnuInputsAccel", "mnuInputsAccelModel", "Model #");
     m.Item("mnuInputsAccel", "mnuInputsAccelSerial", "Serial #");

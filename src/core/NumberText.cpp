@@ -1,8 +1,8 @@
 #include "core/NumberText.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <system_error>
@@ -20,7 +20,7 @@ DecimalDigits FromScientific(const char* first, const char* last) {
     for (; p != last && *p != 'e'; ++p) {
         if (*p != '.') result.digits += *p;
     }
-    if (p != last) ++p;  // 'e'
+    if (p != last) ++p; // 'e'
     if (p != last && *p == '+') ++p;
     std::from_chars(p, last, result.exponent);
     while (!result.digits.empty() && result.digits.back() == '0') result.digits.pop_back();
@@ -90,7 +90,8 @@ DecimalDigits ShortestDigits(double value) {
     char buffer[64];
     std::to_chars_result written{};
     if (std::fabs(value) <= FLT_MAX && static_cast<double>(static_cast<float>(value)) == value) {
-        written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value), std::chars_format::scientific);
+        written =
+            std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value), std::chars_format::scientific);
     } else {
         written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
     }

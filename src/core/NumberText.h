@@ -76,8 +76,8 @@ class FieldReader {
 public:
     enum class Status {
         Ok,
-        EndOfInput,  // no field left: the file ended before this field
-        NotANumber,  // the field was there (and is consumed) but holds no number
+        EndOfInput, // no field left: the file ended before this field
+        NotANumber, // the field was there (and is consumed) but holds no number
     };
 
     explicit FieldReader(std::string_view text) : text_(text) {}

@@ -4,6 +4,7 @@ Panel::Panel() {
     // The indicators as the window shows them before the first status refresh.
     const Rgb black = 0x000000;
     const Rgb grey = 0xC0C0C0;
+    // clang-format off
     const std::pair<const char*, const char*> labels[] = {
         {"lblLL", "  L.Limit ="},       {"lblUL", "  U.LIMIT="},         {"lblRate", "  RATE= "},
         {"lblSweepType", "  LOG SWEEP"}, {"lblSweepNumber", "  SWEEP #"}, {"lblElapsedTime", "  E.T.= 00:00:00"},
@@ -17,6 +18,7 @@ Panel::Panel() {
         {"cmdServoOn", "&Servo On"},    {"cmdServoOff", "Servo &Off"},   {"cmdRun", "Sweep &Run"},
         {"cmdHold", "Sweep &Hold"},     {"frmQMS", "ZEK-8 DIGITAL SINE CONTROLLER"},
     };
+    // clang-format on
     for (const auto& [name, text] : labels) items_[name] = {text, black, grey, true, 0.0};
     for (const char* letter : {"lblDMode", "lblVMode", "lblAMode"}) {
         items_[letter].foreColor = 0xFFFFFF;

@@ -34,8 +34,7 @@ constexpr const char* AboveLastPoint = "WARNING: the Upper Limit is greater than
 constexpr const char* AtMostTenThousand = "The Number must be less than or equal to 10,000.";
 
 // A lower frequency limit: an error below `lowest`, a caution below the profile's start.
-void EnterLowerFrequency(Controller& c, int entry, const std::string& prompt, float lowest,
-                         const std::string& tooLow) {
+void EnterLowerFrequency(Controller& c, int entry, const std::string& prompt, float lowest, const std::string& tooLow) {
     const auto value = AskNumber(c, SweepTitle, prompt, c.P[entry]);
     if (!value) return;
     if (*value < lowest) OutOfBounds(c, tooLow);
@@ -128,10 +127,9 @@ void EnterDwellFrequency(Controller& c, int index) {
     if (index < 0 || index > 9) return;
     const int point = index == 1 ? 2 : 1; // points 3 to 10 share the first point's text
     BreakpointRow& row = c.Breakpoints[101 + index];
-    const auto value = AskNumber(c, "Dwell Frequency Setup",
-                                 "Enter Dwell Point #" + std::to_string(point) +
-                                     " Frequency between the Lower & Upper Limits",
-                                 row.Frequency);
+    const auto value = AskNumber(
+        c, "Dwell Frequency Setup",
+        "Enter Dwell Point #" + std::to_string(point) + " Frequency between the Lower & Upper Limits", row.Frequency);
     if (!value) return;
     if (*value <= c.P[1]) OutOfBounds(c, "The Number must be greater than the Lower Limit");
     if (*value >= c.P[2]) OutOfBounds(c, "The Number must be less than the Upper Limit");
@@ -141,9 +139,9 @@ void EnterDwellFrequency(Controller& c, int index) {
 void EnterDwellTime(Controller& c, int index) {
     if (index < 0 || index > 9) return;
     BreakpointRow& row = c.Breakpoints[101 + index];
-    const auto value = AskNumber(c, "Dwell Duration Setup",
-                                 "Enter Dwell Point #" + std::to_string(index + 1) + " Time Duration in seconds",
-                                 row.Mode);
+    const auto value =
+        AskNumber(c, "Dwell Duration Setup",
+                  "Enter Dwell Point #" + std::to_string(index + 1) + " Time Duration in seconds", row.Mode);
     if (!value) return;
     if (*value < 0.01f) {
         OutOfBounds(c, "The Number must be greater than 0.01 seconds");
@@ -255,11 +253,14 @@ Command Plain(void (*command)(Controller&)) {
 const std::map<std::string, Command>& SetupCommands() {
     static const std::map<std::string, Command> commands = {
         // Sweep Setup
-        {"mnuSweepLL", [](Controller& c, int) {
-             EnterLowerFrequency(c, 1, "Enter the Lower Frequency Limit in Hz.", 1.0f, "The Number must be 1.0 or greater.");
+        {"mnuSweepLL",
+         [](Controller& c, int) {
+             EnterLowerFrequency(c, 1, "Enter the Lower Frequency Limit in Hz.", 1.0f,
+                                 "The Number must be 1.0 or greater.");
          }},
         {"mnuSweepUL", [](Controller& c, int) { EnterUpperFrequency(c, 2, "Enter the Upper Frequency Limit in Hz."); }},
-        {"mnuSweepNo", [](Controller& c, int) {
+        {"mnuSweepNo",
+         [](Controller& c, int) {
              EnterEntry(c, 5, SweepTitle, "Enter the total # of sweep cycles", [](float v) { return v > 0.0f; });
          }},
         {"mnuSweepRateRate", Plain(EnterRate)},
@@ -272,52 +273,62 @@ const std::map<std::string, Command>& SetupCommands() {
         {"mnuSweepServoRateFast", [](Controller& c, int) { ChooseServoRate(c, 3.0f, "mnuSweepServoRateFast"); }},
         {"mnuSweepResonanceEnabled",
          [](Controller& c, int) { ToggleSwitch(c, "mnuSweepResonanceEnabled", 90, 1.0f, 0.0f); }},
-        {"mnuSweepResonanceLL", [](Controller& c, int) {
+        {"mnuSweepResonanceLL",
+         [](Controller& c, int) {
              EnterLowerFrequency(c, 88, "Enter the Resonance Search Band Lower Frequency Limit in Hz.", 10.0f,
                                  "The Number must be 10 or greater.");
          }},
-        {"mnuSweepResonanceUL", [](Controller& c, int) {
+        {"mnuSweepResonanceUL",
+         [](Controller& c, int) {
              EnterUpperFrequency(c, 89, "Enter the Resonance Search Band Upper Frequency Limit in Hz.");
          }},
         {"mnuSweepDwellActive", Plain(EnterActiveDwellPoints)},
         {"mnuSweepDwellFreq", EnterDwellFrequency},
         {"mnuSweepDwellTime", EnterDwellTime},
         // System
-        {"mnuSystemUpdate", [](Controller& c, int) {
-             EnterEntry(c, 16, "ZEK-8 Update Rate",
-                        "Enter the system update rate in samples/second.\r\nThe default value is 50 for faster computers",
-                        [](float v) { return v > 1.0f; });
+        {"mnuSystemUpdate",
+         [](Controller& c, int) {
+             EnterEntry(
+                 c, 16, "ZEK-8 Update Rate",
+                 "Enter the system update rate in samples/second.\r\nThe default value is 50 for faster computers",
+                 [](float v) { return v > 1.0f; });
          }},
-        {"mnuSystemMaxD", [](Controller& c, int) {
+        {"mnuSystemMaxD",
+         [](Controller& c, int) {
              EnterSystemLimit(c, 18, " Setup Maximum Displacement Limit",
                               " Enter the maximum allowable system displacement in mils-peak-peak.",
                               " Enter the maximum allowable system displacement in MM-peak-peak.");
          }},
-        {"mnuSystemMaxV", [](Controller& c, int) {
+        {"mnuSystemMaxV",
+         [](Controller& c, int) {
              EnterSystemLimit(c, 19, " Setup Maximum Velocity Limit",
                               " Enter the maximum allowable system velocity in IPS-peak.",
                               " Enter the maximum allowable system velocity in CM/Sec-peak.");
          }},
-        {"mnuSystemMaxA", [](Controller& c, int) {
+        {"mnuSystemMaxA",
+         [](Controller& c, int) {
              EnterSystemLimit(c, 21, " Setup Maximum Acceleration Limit",
                               " Enter the maximum allowable system acceleration in G-peak.",
                               " Enter the maximum allowable system acceleration in M/Sec^2.");
          }},
-        {"mnuSystemLowGain", [](Controller& c, int) {
+        {"mnuSystemLowGain",
+         [](Controller& c, int) {
              if (c.P[37] < 1.0f) c.P[37] = 20.0f;
              EnterEntry(c, 37, " Low Gain Trip Point",
                         " Enter the Low-Gain trip point in Db. greater than 1.0. Low-Gain is defined as the "
                         "compression point where at least 0.25 G feedback is expected.",
                         [](float v) { return v > 1.0f; });
          }},
-        {"mnuSystemOpenLoop", [](Controller& c, int) {
+        {"mnuSystemOpenLoop",
+         [](Controller& c, int) {
              if (c.P[38] < 0.1f) c.P[38] = 0.5f;
              EnterEntry(c, 38, " Open-Loop Trip Point",
                         " Enter the Open-Loop trip point in Db. greater than 0.1. Open-Loop is defined as the "
                         "minimum compression point.",
                         [](float v) { return v > 0.1f; });
          }},
-        {"mnuSystemManualSteps", [](Controller& c, int) {
+        {"mnuSystemManualSteps",
+         [](Controller& c, int) {
              if (c.P[29] == 0.0f) c.P[29] = 0.1f;
              EnterEntry(c, 29, " Setup Manual Mode stepsize", " Enter the Manual Mode Level step size multiplier",
                         [](float v) { return v > 0.0f; });
@@ -332,19 +343,23 @@ const std::map<std::string, Command>& SetupCommands() {
         {"mnuSystemUnitsHybrid", [](Controller& c, int) { ChooseUnits(c, 2); }},
         // Inputs
         {"mnuInputsSens", EnterSensitivity},
-        {"mnuInputsAccelModel", [](Controller& c, int) {
+        {"mnuInputsAccelModel",
+         [](Controller& c, int) {
              EnterText(c, "Accelerometer Model #", "Enter the accelerometer model #", c.AccelModel);
          }},
-        {"mnuInputsAccelSerial", [](Controller& c, int) {
+        {"mnuInputsAccelSerial",
+         [](Controller& c, int) {
              EnterText(c, "Accelerometer Serial #", "Enter the accelerometer serial #", c.AccelSerial);
          }},
         // Test Setup
         {"mnuTestAlarm", Plain(EnterAbortLimit)},
         {"mnuTestTitle", Plain(EnterTestTitle)},
-        {"mnuTestSubTitle1", [](Controller& c, int) {
+        {"mnuTestSubTitle1",
+         [](Controller& c, int) {
              EnterText(c, "Test Title", "Enter a new Test SubTitle1, below the test title", c.SubTitle1, 65);
          }},
-        {"mnuTestSubTitle2", [](Controller& c, int) {
+        {"mnuTestSubTitle2",
+         [](Controller& c, int) {
              EnterText(c, "Test Title", "Enter a new Test SubTitle2, below SubTitle1", c.SubTitle2, 65);
          }},
         {"mnuTestAutoPrint", [](Controller& c, int) { ToggleSwitch(c, "mnuTestAutoPrint", 33, 1.0f, 0.0f); }},

@@ -17,7 +17,7 @@ struct Factors {
 // From -> to, for English 0, Metric 1, Hybrid 2 (Hybrid: millimetres and centimetres
 // per second as Metric, accelerations in G as English).
 Factors FactorsFor(int from, int to) {
-    constexpr float InchToMetre = 0.0254f;    // mils to mm for displacement
+    constexpr float InchToMetre = 0.0254f; // mils to mm for displacement
     constexpr float IpsToCmPerS = 2.54f;
     constexpr float GToMetric = 9.807f;
     constexpr float MetreToInch = 39.37f;

@@ -26,11 +26,9 @@ constexpr float DefaultLowGainTrip = 20.0f; // dB
 // Average and Extremal close the loop over the ticked channels 1 to 4; with none of
 // them ticked there is no feedback at all and the drive would only ever grow.
 bool HasNoControlChannel(const Controller& c) {
-    if (IsOn(c.P[0]))
-        return false;
+    if (IsOn(c.P[0])) return false;
     for (int entry = 43; entry <= 46; ++entry) {
-        if (IsChecked(c.P[entry]))
-            return false;
+        if (IsChecked(c.P[entry])) return false;
     }
     return true;
 }
@@ -48,23 +46,18 @@ float SystemLimitExceeded(const Controller& c) {
     const bool metric = c.P[22] == 1.0f;
     const bool hybrid = c.P[22] == 2.0f;
 
-    const float acceleration = metric
-                                   ? static_cast<float>(static_cast<double>(c.SmoothedControlValue) * 9.807)
-                                   : c.SmoothedControlValue;
+    const float acceleration =
+        metric ? static_cast<float>(static_cast<double>(c.SmoothedControlValue) * 9.807) : c.SmoothedControlValue;
     const bool millimetres = metric || hybrid;
-    const float displacement = millimetres
-                                   ? static_cast<float>(static_cast<double>(c.ControlDisplacement) * 0.0254)
-                                   : c.ControlDisplacement;
+    const float displacement =
+        millimetres ? static_cast<float>(static_cast<double>(c.ControlDisplacement) * 0.0254) : c.ControlDisplacement;
     const float velocity =
         millimetres ? static_cast<float>(static_cast<double>(c.ControlVelocity) * 2.54) : c.ControlVelocity;
 
     // A limit of 1 or less switches the acceleration check off.
-    if (acceleration > c.P[21] && c.P[21] > 1.0f)
-        return AbortReason::AccelerationLimit;
-    if (displacement > c.P[18])
-        return AbortReason::DisplacementLimit;
-    if (velocity > c.P[19])
-        return AbortReason::VelocityLimit;
+    if (acceleration > c.P[21] && c.P[21] > 1.0f) return AbortReason::AccelerationLimit;
+    if (displacement > c.P[18]) return AbortReason::DisplacementLimit;
+    if (velocity > c.P[19]) return AbortReason::VelocityLimit;
     return 0.0f;
 }
 
@@ -73,8 +66,7 @@ float SystemLimitExceeded(const Controller& c) {
 float AbortBandAtFrequency(const Controller& c) {
     int row = 32;
     for (int i = 1; i <= 31; ++i) {
-        if (c.Breakpoints[i].Frequency <= c.CurrentFrequency &&
-            c.CurrentFrequency < c.Breakpoints[i + 1].Frequency) {
+        if (c.Breakpoints[i].Frequency <= c.CurrentFrequency && c.CurrentFrequency < c.Breakpoints[i + 1].Frequency) {
             row = i;
             break;
         }
@@ -86,57 +78,41 @@ float ToleranceChecks(Controller& c) {
     const double factor = std::exp(0.115 * static_cast<double>(AbortBandAtFrequency(c)));
     const double reference = static_cast<double>(c.ReferenceLevel);
 
-    const float sinceSegmentStart =
-        static_cast<float>(c.ports.clock->MonotonicSeconds() - c.SegmentStartTime);
-    if (static_cast<float>(reference / factor) > c.SmoothedControlValue &&
-        sinceSegmentStart > UnderTestGraceSeconds) {
+    const float sinceSegmentStart = static_cast<float>(c.ports.clock->MonotonicSeconds() - c.SegmentStartTime);
+    if (static_cast<float>(reference / factor) > c.SmoothedControlValue && sinceSegmentStart > UnderTestGraceSeconds) {
         return AbortReason::UnderTest;
     }
-    if (static_cast<float>(reference * factor) < c.SmoothedControlValue)
-        return AbortReason::OverTest;
+    if (static_cast<float>(reference * factor) < c.SmoothedControlValue) return AbortReason::OverTest;
 
-    if (c.P[37] < 1.0f)
-        c.P[37] = DefaultLowGainTrip;
-    if (c.Compression < c.P[37] && c.SmoothedControlValue < LowGainResponse)
-        return AbortReason::LowGain;
+    if (c.P[37] < 1.0f) c.P[37] = DefaultLowGainTrip;
+    if (c.Compression < c.P[37] && c.SmoothedControlValue < LowGainResponse) return AbortReason::LowGain;
     return 0.0f;
 }
 
 // The first failing check ends the pass: one abort, one message and one code per cycle.
 float FirstFailingCheck(Controller& c) {
-    if (IsOpenLoop(c))
-        return AbortReason::OpenLoop;
-    if (const float code = SystemLimitExceeded(c); code != 0.0f)
-        return code;
+    if (IsOpenLoop(c)) return AbortReason::OpenLoop;
+    if (const float code = SystemLimitExceeded(c); code != 0.0f) return code;
     // Manual drives open loop on purpose: no band and no low-gain check.
-    if (IsOn(c.P[0]))
-        return 0.0f;
+    if (IsOn(c.P[0])) return 0.0f;
     return ToleranceChecks(c);
 }
 } // namespace
 
 std::string AbortMessageText(float code) {
-    if (code == AbortReason::OpenLoop)
-        return " OPEN LOOP";
-    if (code == AbortReason::DisplacementLimit)
-        return " Displacement> System D LIMIT  ";
-    if (code == AbortReason::VelocityLimit)
-        return " Velocity > System V LIMIT  ";
-    if (code == AbortReason::UnderTest)
-        return " UNDER-TEST ";
-    if (code == AbortReason::OverTest)
-        return " OVER-TEST ";
-    if (code == AbortReason::LowGain)
-        return " LOW GAIN  ";
+    if (code == AbortReason::OpenLoop) return " OPEN LOOP";
+    if (code == AbortReason::DisplacementLimit) return " Displacement> System D LIMIT  ";
+    if (code == AbortReason::VelocityLimit) return " Velocity > System V LIMIT  ";
+    if (code == AbortReason::UnderTest) return " UNDER-TEST ";
+    if (code == AbortReason::OverTest) return " OVER-TEST ";
+    if (code == AbortReason::LowGain) return " LOW GAIN  ";
     return " Acceleration > System A LIMIT ";
 }
 
 void CheckAlarms(Controller& c) {
-    if (c.AbortCode > 0.0f)
-        return;
+    if (c.AbortCode > 0.0f) return;
     const float code = FirstFailingCheck(c);
-    if (code == 0.0f)
-        return;
+    if (code == 0.0f) return;
     c.AbortCode = code;
     AbortTest(c);
 }
@@ -156,8 +132,6 @@ void AbortTest(Controller& c) {
         boardFault = std::current_exception();
     }
     StopTest(c);
-    if (!c.Closing)
-        c.ports.dialogs->MessageBox(c.AbortMessage, "", MessageButtons::Ok, MessageIcon::None);
-    if (boardFault)
-        std::rethrow_exception(boardFault);
+    if (!c.Closing) c.ports.dialogs->MessageBox(c.AbortMessage, "", MessageButtons::Ok, MessageIcon::None);
+    if (boardFault) std::rethrow_exception(boardFault);
 }

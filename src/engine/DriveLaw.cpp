@@ -31,36 +31,27 @@ constexpr float Manual = 1.0f;
 constexpr double ManualDrivePerLevel = 0.001;
 
 float RateGain(float servoRate) {
-    if (servoRate == Slow)
-        return 10.0f;
-    if (servoRate == Medium)
-        return 18.0f;
+    if (servoRate == Slow) return 10.0f;
+    if (servoRate == Medium) return 18.0f;
     return 25.0f;
 }
 
-float Times(float value, double factor) {
-    return static_cast<float>(static_cast<double>(value) * factor);
-}
+float Times(float value, double factor) { return static_cast<float>(static_cast<double>(value) * factor); }
 
 // Far below the reference the gain doubles; close to it, it is cut in three steps
 // that add up, to 0.02178 of its value within 1 %.
 void AdjustGainForError(Controller& c) {
-    if (c.ControlValue / c.ReferenceLevel < 0.1f)
-        c.ServoGain = Times(c.ServoGain, 2.0);
+    if (c.ControlValue / c.ReferenceLevel < 0.1f) c.ServoGain = Times(c.ServoGain, 2.0);
     const float size = std::fabs(c.ControlError);
-    if (size < 0.06f)
-        c.ServoGain = Times(c.ServoGain, 0.66);
-    if (size < 0.03f)
-        c.ServoGain = Times(c.ServoGain, 0.33);
-    if (size < 0.01f)
-        c.ServoGain = Times(c.ServoGain, 0.1);
+    if (size < 0.06f) c.ServoGain = Times(c.ServoGain, 0.66);
+    if (size < 0.03f) c.ServoGain = Times(c.ServoGain, 0.33);
+    if (size < 0.01f) c.ServoGain = Times(c.ServoGain, 0.1);
 }
 
 } // namespace
 
 float LimitDrive(float drive) {
-    if (!std::isfinite(drive) || drive < SmallestDrive)
-        return SmallestDrive;
+    if (!std::isfinite(drive) || drive < SmallestDrive) return SmallestDrive;
     return drive > FullDrive ? FullDrive : drive;
 }
 
@@ -70,21 +61,18 @@ std::int16_t DriveWordFor(float drive) {
 
 float FrequencyWordFor(float frequency) {
     const float word = Times(frequency, FrequencyWordPerHz);
-    if (!std::isfinite(word) || word < 0.0f)
-        return 0.0f;
+    if (!std::isfinite(word) || word < 0.0f) return 0.0f;
     return word > LargestFrequencyWord ? LargestFrequencyWord : word;
 }
 
 void SendFrequency(Controller& c) {
-    if (!(c.DemoMode == 0.0f && IsOn(c.P[65])))
-        return;
+    if (!(c.DemoMode == 0.0f && IsOn(c.P[65]))) return;
     c.FrequencyWord = FrequencyWordFor(c.CurrentFrequency);
     SendFrequencyWord(c);
 }
 
 void UpdateServoGain(Controller& c) {
-    if (c.ReferenceLevel <= LowestReference)
-        c.ReferenceLevel = LowestReference;
+    if (c.ReferenceLevel <= LowestReference) c.ReferenceLevel = LowestReference;
     c.ServoGain = RateGain(c.P[6]);
     const float f = c.CurrentFrequency;
     // Below 20 Hz the gain falls with the frequency, to 0.2 of its value at 0 Hz; a
@@ -93,20 +81,17 @@ void UpdateServoGain(Controller& c) {
         const double lowered = 0.04 * static_cast<double>(f > 0.0f ? f : 0.0f) + 0.2;
         c.ServoGain = Times(c.ServoGain, lowered);
     }
-    if (c.SweepRunning == 0.0f)
-        c.ServoGain = Times(c.ServoGain, 0.33);
+    if (c.SweepRunning == 0.0f) c.ServoGain = Times(c.ServoGain, 0.33);
 }
 
 void SendDrive(Controller& c) {
-    if (!(c.DemoMode == 0.0f && IsOn(c.P[65])))
-        return;
+    if (!(c.DemoMode == 0.0f && IsOn(c.P[65]))) return;
     c.PreviousDriveWord = c.DriveWord;
     c.DriveWord = DriveWordFor(c.DriveOutput);
     c.DriveWordLow = 0;
     c.DriveWordHigh = c.DriveWord;
     SendDriveWord(c, c.DriveWordLow, c.DriveWordHigh);
-    if (IsOn(c.P[90]))
-        ResonanceReversal(c);
+    if (IsOn(c.P[90])) ResonanceReversal(c);
 }
 
 void UpdateDrive(Controller& c) {
@@ -122,26 +107,20 @@ void UpdateDrive(Controller& c) {
     }
     if (!manual && !HasControlFeedback(c)) {
         c.ControlError = 0.0f;
-        if (IsOn(c.DemoMode))
-            c.DriveOutput = Times(reference, ManualDrivePerLevel);
+        if (IsOn(c.DemoMode)) c.DriveOutput = Times(reference, ManualDrivePerLevel);
         c.DriveOutput = LimitDrive(c.DriveOutput);
         return;
     }
 
     float error = (reference - c.ControlValue) / reference;
-    if (error > 1.0f)
-        error = 1.0f;
-    if (error < -1.0f)
-        error = -1.0f;
+    if (error > 1.0f) error = 1.0f;
+    if (error < -1.0f) error = -1.0f;
     // Only a control value that is not a number leaves no error to act on.
     c.ControlError = std::isfinite(error) ? error : 0.0f;
     AdjustGainForError(c);
 
-    if (manual)
-        c.DriveOutput = Times(reference, ManualDrivePerLevel);
-    c.DriveOutput =
-        Times(c.DriveOutput, 1.0 + static_cast<double>(c.ServoGain) * StepPerGain * c.ControlError);
-    if (IsOn(c.DemoMode))
-        c.DriveOutput = Times(reference, ManualDrivePerLevel);
+    if (manual) c.DriveOutput = Times(reference, ManualDrivePerLevel);
+    c.DriveOutput = Times(c.DriveOutput, 1.0 + static_cast<double>(c.ServoGain) * StepPerGain * c.ControlError);
+    if (IsOn(c.DemoMode)) c.DriveOutput = Times(reference, ManualDrivePerLevel);
     c.DriveOutput = LimitDrive(c.DriveOutput);
 }

@@ -26,10 +26,8 @@ constexpr float SlopeExponent = 0.07215f; // dB per octave and a natural log int
 enum class Units { English, Metric, Hybrid };
 
 Units UnitsOf(const Controller& c) {
-    if (c.P[22] == 1.0f)
-        return Units::Metric;
-    if (c.P[22] == 2.0f)
-        return Units::Hybrid;
+    if (c.P[22] == 1.0f) return Units::Metric;
+    if (c.P[22] == 2.0f) return Units::Hybrid;
     return Units::English;
 }
 
@@ -54,8 +52,7 @@ std::optional<float> RowLevel(const Controller& c, int i, float f) {
     const BreakpointRow& row = c.Breakpoints[i];
     const float breakpoint = row.Frequency;
     const float level = row.Level;
-    if (!(breakpoint > 0.0f) || level == 0.0f)
-        return std::nullopt;
+    if (!(breakpoint > 0.0f) || level == 0.0f) return std::nullopt;
 
     const Units units = UnitsOf(c);
     float value = 0.0f;
@@ -73,19 +70,16 @@ std::optional<float> RowLevel(const Controller& c, int i, float f) {
     } else {
         return std::nullopt;
     }
-    if (!std::isfinite(value))
-        return std::nullopt;
+    if (!std::isfinite(value)) return std::nullopt;
     return value;
 }
 
 // Evaluates row i; true when it gave the reference.
 bool TakeRow(Controller& c, int i, float f) {
     const std::optional<float> level = RowLevel(c, i, f);
-    if (!level)
-        return false;
+    if (!level) return false;
     const float reference = IsOn(c.ServoOn) ? c.LevelFactor * *level : 0.01f;
-    if (!std::isfinite(reference))
-        return false;
+    if (!std::isfinite(reference)) return false;
     c.ProfileLevel = *level;
     c.ReferenceLevel = reference;
     return true;
@@ -104,16 +98,13 @@ float CheckedRowAcceleration(Controller& c, int i) {
     const Units units = UnitsOf(c);
     float candidate = 0.0f;
     if (row.Mode == ProfileMode::Displacement) {
-        if (level > c.P[18])
-            ShowProfileMessage(c, " Test specified Displacement > System D Limit ");
+        if (level > c.P[18]) ShowProfileMessage(c, " Test specified Displacement > System D Limit ");
         candidate = DisplacementToG(f, level, units);
     } else if (row.Mode == ProfileMode::Velocity) {
-        if (level > c.P[19])
-            ShowProfileMessage(c, " Test specified Velocity > System V Limit ");
+        if (level > c.P[19]) ShowProfileMessage(c, " Test specified Velocity > System V Limit ");
         candidate = VelocityToG(f, level, units);
     } else if (row.Mode == ProfileMode::Acceleration) {
-        if (level > c.P[21])
-            ShowProfileMessage(c, " Test specified Acceleration > System A Limit ");
+        if (level > c.P[21]) ShowProfileMessage(c, " Test specified Acceleration > System A Limit ");
         candidate = AccelerationToG(level, units);
     }
     return std::isfinite(candidate) ? candidate : 0.0f;
@@ -123,8 +114,7 @@ float CheckedRowAcceleration(Controller& c, int i) {
 
 void ComputeReference(Controller& c) {
     // In Manual control only the Level buttons move the reference.
-    if (IsOn(c.P[0]))
-        return;
+    if (IsOn(c.P[0])) return;
 
     const float f = c.CurrentFrequency;
     const float upperLimit = c.P[2];
@@ -133,18 +123,15 @@ void ComputeReference(Controller& c) {
         const float next = c.Breakpoints[i + 1].Frequency;
         if (breakpoint <= f && f < next) {
             c.ActiveMode = c.Breakpoints[i].Mode;
-            if (TakeRow(c, i, f))
-                return;
+            if (TakeRow(c, i, f)) return;
         }
         // At or above the upper limit the row at the limit still applies, so the
         // reference holds when the sweep sits at UL past the last segment.
         if (breakpoint >= upperLimit && f >= upperLimit) {
             c.ActiveMode = c.Breakpoints[i].Mode;
-            if (TakeRow(c, i, f))
-                return;
+            if (TakeRow(c, i, f)) return;
         }
-        if (breakpoint >= upperLimit)
-            return;
+        if (breakpoint >= upperLimit) return;
     }
 }
 
@@ -157,26 +144,22 @@ void CheckProfile(Controller& c) {
             table[1].Frequency = c.P[1];
         }
         if (table[1].Frequency > c.P[1]) {
-            ShowProfileMessage(
-                c, "The initial point is greater than the Lower Limit: the Lower Limit will be changed to "
-                   "agree.");
+            ShowProfileMessage(c,
+                               "The initial point is greater than the Lower Limit: the Lower Limit will be changed to "
+                               "agree.");
             c.P[1] = table[1].Frequency;
         }
         if (table[i].Frequency > 0.0f && table[i].Frequency > c.P[2]) {
-            ShowProfileMessage(
-                c, "Illegal Frequency; the last point must be less than or equal to the upper limit.");
+            ShowProfileMessage(c, "Illegal Frequency; the last point must be less than or equal to the upper limit.");
             table[i].Frequency = c.P[2];
         }
-        if (table[i].Frequency > table[i - 1].Frequency)
-            c.ProfileLastFrequency = table[i].Frequency;
+        if (table[i].Frequency > table[i - 1].Frequency) c.ProfileLastFrequency = table[i].Frequency;
 
         const float candidate = CheckedRowAcceleration(c, i);
-        if (candidate > c.PeakProfileAcceleration)
-            c.PeakProfileAcceleration = candidate;
+        if (candidate > c.PeakProfileAcceleration) c.PeakProfileAcceleration = candidate;
     }
     if (c.ProfileLastFrequency > 0.0f && c.ProfileLastFrequency < c.P[2]) {
-        ShowProfileMessage(
-            c, "The last point is less than the Upper Limit; the Upper Limit will be changed to agree.");
+        ShowProfileMessage(c, "The last point is less than the Upper Limit; the Upper Limit will be changed to agree.");
         c.P[2] = c.ProfileLastFrequency;
     }
 }

@@ -46,13 +46,9 @@ constexpr std::array<double, ChannelsPerBoard> DemoChannelShare = {1.0, 0.9, 0.8
 constexpr double DemoDriveShare = 0.0025;
 constexpr float SmallestDrive = 0.0001f;
 
-float ScaleOrOne(float value) {
-    return std::isfinite(value) && value > 0.0f ? value : 1.0f;
-}
+float ScaleOrOne(float value) { return std::isfinite(value) && value > 0.0f ? value : 1.0f; }
 
-float Product(float value, double constant) {
-    return static_cast<float>(static_cast<double>(value) * constant);
-}
+float Product(float value, double constant) { return static_cast<float>(static_cast<double>(value) * constant); }
 
 void StoreCounts(Controller& c, int firstChannel) {
     const bool peak = c.P[68] == 1.0f;
@@ -61,10 +57,8 @@ void StoreCounts(Controller& c, int firstChannel) {
         const DetectedAmplitude amplitude = DetectAmplitude(c.AdcBuffer, place, c.DetectorSamples);
         auto& counts = c.ChannelCounts[static_cast<std::size_t>(firstChannel + place)];
         // Any other detector setting leaves the counts as they were.
-        if (rectifiedMean)
-            counts = amplitude.rectifiedMean;
-        if (peak)
-            counts = amplitude.peak;
+        if (rectifiedMean) counts = amplitude.rectifiedMean;
+        if (peak) counts = amplitude.peak;
     }
 }
 
@@ -94,20 +88,17 @@ std::int16_t WindowLength(const Controller& c) {
 // over places 1..L; place 0 is written in its turn but never averaged.
 std::array<float, Channels + 1> AdvanceWindow(Controller& c) {
     const std::int16_t length = WindowLength(c);
-    if (c.WindowPosition < 0 || c.WindowPosition > length)
-        c.WindowPosition = 0;
+    if (c.WindowPosition < 0 || c.WindowPosition > length) c.WindowPosition = 0;
     std::array<float, Channels + 1> mean{};
     for (int k = 1; k <= Channels; ++k) {
         auto& ring = c.ChannelWindow[static_cast<std::size_t>(k)];
         ring[static_cast<std::size_t>(c.WindowPosition)] = c.ChannelRawResponse[static_cast<std::size_t>(k)];
         float sum = 0.0f;
-        for (int place = 1; place <= length; ++place)
-            sum += ring[static_cast<std::size_t>(place)];
+        for (int place = 1; place <= length; ++place) sum += ring[static_cast<std::size_t>(place)];
         mean[static_cast<std::size_t>(k)] = sum / static_cast<float>(length);
     }
     c.WindowPosition = static_cast<std::int16_t>(c.WindowPosition + 1);
-    if (c.WindowPosition > length)
-        c.WindowPosition = 0;
+    if (c.WindowPosition > length) c.WindowPosition = 0;
     return mean;
 }
 
@@ -125,8 +116,7 @@ void RunDemoPlant(Controller& c) {
 
 std::size_t DisplayedChannel(float displayChannel) {
     for (int k = 2; k <= Channels; ++k) {
-        if (displayChannel == static_cast<float>(k))
-            return static_cast<std::size_t>(k);
+        if (displayChannel == static_cast<float>(k)) return static_cast<std::size_t>(k);
     }
     return 1;
 }
@@ -134,8 +124,7 @@ std::size_t DisplayedChannel(float displayChannel) {
 // At no frequency there is nothing to integrate: the readouts keep their values.
 void DeriveVelocityAndDisplacement(Controller& c) {
     const float f = c.CurrentFrequency;
-    if (!(f > 0.0f))
-        return;
+    if (!(f > 0.0f)) return;
     const float velocity =
         std::min(static_cast<float>(static_cast<double>(c.ControlResponse) * 61.45 / f), VelocityLimit);
     c.ControlVelocity = static_cast<float>(0.33 * velocity + 0.67 * c.ControlVelocity);
@@ -150,8 +139,7 @@ void ComputeCompression(Controller& c) {
     } else {
         c.Compression = static_cast<float>(std::fabs(8.688 * std::log(static_cast<double>(c.DriveOutput))));
     }
-    if (c.Compression > CompressionLimit)
-        c.Compression = CompressionLimit;
+    if (c.Compression > CompressionLimit) c.Compression = CompressionLimit;
 }
 
 // With no ticked channel there is nothing to average or compare: both values stay 0
@@ -160,23 +148,19 @@ void FormControlValues(Controller& c) {
     c.ControlValue = 0.0f;
     c.SmoothedControlValue = 0.0f;
     c.ControlChannelCount = CountControlChannels(c);
-    if (c.ControlChannelCount == 0)
-        return;
+    if (c.ControlChannelCount == 0) return;
     float rawSum = 0.0f;
     float smoothedSum = 0.0f;
     for (int k = 1; k <= 4; ++k) {
-        if (!IsChecked(c.P[42 + k]))
-            continue;
+        if (!IsChecked(c.P[42 + k])) continue;
         const float raw = c.ChannelRawResponse[static_cast<std::size_t>(k)];
         const float smoothed = c.ChannelResponse[static_cast<std::size_t>(k)];
         if (c.P[0] == Average) {
             rawSum += raw;
             smoothedSum += smoothed;
         } else if (c.P[0] == Extremal) {
-            if (raw > c.ControlValue)
-                c.ControlValue = raw;
-            if (smoothed > c.SmoothedControlValue)
-                c.SmoothedControlValue = smoothed;
+            if (raw > c.ControlValue) c.ControlValue = raw;
+            if (smoothed > c.SmoothedControlValue) c.SmoothedControlValue = smoothed;
         }
     }
     if (c.P[0] == Average) {
@@ -196,30 +180,28 @@ std::int16_t DetectorSampleCount(float frequency, float sampleRate) {
         const double halfPeriod = 0.5 * rate / static_cast<double>(frequency);
         for (int i = 1; i <= 1000; ++i) {
             samples = FloorToInt<std::int32_t>(i * halfPeriod, std::numeric_limits<std::int32_t>::max());
-            if (samples >= FewestDetectorSamples)
-                break;
+            if (samples >= FewestDetectorSamples) break;
         }
     }
     return static_cast<std::int16_t>(std::clamp<std::int32_t>(samples, 1, MostDetectorSamples));
 }
 
 DetectedAmplitude DetectAmplitude(std::span<const std::int16_t> block, int place, int samples) {
-    if (place < 0 || place >= SamplesPerScan || samples < 1 ||
-        block.size() <= static_cast<std::size_t>(place))
+    if (place < 0 || place >= SamplesPerScan || samples < 1 || block.size() <= static_cast<std::size_t>(place))
         return {};
-    const int scansHeld = static_cast<int>(
-        (block.size() - static_cast<std::size_t>(place) + SamplesPerScan - 1) / SamplesPerScan);
+    const int scansHeld =
+        static_cast<int>((block.size() - static_cast<std::size_t>(place) + SamplesPerScan - 1) / SamplesPerScan);
     const int lastScan = std::min(samples, scansHeld - 1);
     std::int32_t sum = 0;
     std::int32_t largest = 0;
     for (int scan = 1; scan <= lastScan; ++scan) {
-        const std::int32_t magnitude = std::abs(
-            static_cast<std::int32_t>(block[static_cast<std::size_t>(scan * SamplesPerScan + place)]));
+        const std::int32_t magnitude =
+            std::abs(static_cast<std::int32_t>(block[static_cast<std::size_t>(scan * SamplesPerScan + place)]));
         sum += magnitude;
         largest = std::max(largest, magnitude);
     }
-    const std::int32_t mean = RoundToInt<std::int32_t>(
-        static_cast<double>(sum) * RectifiedMeanToPeak / static_cast<double>(samples), 0);
+    const std::int32_t mean =
+        RoundToInt<std::int32_t>(static_cast<double>(sum) * RectifiedMeanToPeak / static_cast<double>(samples), 0);
     return {static_cast<std::int16_t>(std::min(mean, LargestCount)),
             static_cast<std::int16_t>(std::min(largest, LargestCount))};
 }
@@ -227,8 +209,7 @@ DetectedAmplitude DetectAmplitude(std::span<const std::int16_t> block, int place
 std::int16_t CountControlChannels(const Controller& c) {
     std::int16_t count = 0;
     for (int entry = 43; entry <= 46; ++entry) {
-        if (IsChecked(c.P[entry]))
-            ++count;
+        if (IsChecked(c.P[entry])) ++count;
     }
     return count;
 }
@@ -238,8 +219,7 @@ bool HasControlFeedback(const Controller& c) {
 }
 
 void MeasureResponses(Controller& c) {
-    if (IsOn(c.DemoMode) || !IsOn(c.P[65]))
-        return;
+    if (IsOn(c.DemoMode) || !IsOn(c.P[65])) return;
     ReadAdcBlock(c);
     c.DetectorSamples = DetectorSampleCount(c.CurrentFrequency, c.SampleRate);
     // A block short of the detector's scans (or none, after a failed read) would
@@ -258,12 +238,11 @@ void ScaleAndSmoothResponses(Controller& c) {
     if (IsOn(c.P[65])) {
         c.DetectorWindowLength = BoardWindowLength;
         for (std::size_t k = 1; k <= Channels; ++k) {
-            c.ChannelRawResponse[k] = static_cast<float>(c.ChannelCounts[k]) *
-                                      ScaleOrOne(c.CalibrationFactor[k]) / ScaleOrOne(c.ChannelScale[k]);
+            c.ChannelRawResponse[k] = static_cast<float>(c.ChannelCounts[k]) * ScaleOrOne(c.CalibrationFactor[k]) /
+                                      ScaleOrOne(c.ChannelScale[k]);
         }
     }
-    if (IsOn(c.DemoMode))
-        RunDemoPlant(c);
+    if (IsOn(c.DemoMode)) RunDemoPlant(c);
 
     const std::array<float, Channels + 1> windowMean = AdvanceWindow(c);
 
@@ -275,8 +254,7 @@ void ScaleAndSmoothResponses(Controller& c) {
     }
 
     c.ControlResponse = std::max(c.ChannelResponse[DisplayedChannel(c.DisplayChannel)], ResponseFloor);
-    for (std::size_t k = 1; k <= Channels; ++k)
-        c.ChannelResponse[k] = std::max(c.ChannelResponse[k], ResponseFloor);
+    for (std::size_t k = 1; k <= Channels; ++k) c.ChannelResponse[k] = std::max(c.ChannelResponse[k], ResponseFloor);
 
     DeriveVelocityAndDisplacement(c);
     ComputeCompression(c);

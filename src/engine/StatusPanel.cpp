@@ -20,29 +20,21 @@ constexpr double CursorReadoutSeconds = 3.0;
 constexpr std::size_t ProfileNameShown = 16;
 
 std::string RateLine(const Controller& c, char point) {
-    if (c.P[3] == 1.0f)
-        return " RATE = " + FormatMask(c.P[4], "##.##", point) + " OCT/M.";
-    if (c.P[3] == 2.0f)
-        return " RATE = " + FormatMask(c.P[4], "###.#", point) + " HZ/S.";
-    return " RATE = " + FormatMask(c.P[4], "###.#", point) + " HZ/ " + FormatMask(c.P[7], "##.##", point) +
-           " M";
+    if (c.P[3] == 1.0f) return " RATE = " + FormatMask(c.P[4], "##.##", point) + " OCT/M.";
+    if (c.P[3] == 2.0f) return " RATE = " + FormatMask(c.P[4], "###.#", point) + " HZ/S.";
+    return " RATE = " + FormatMask(c.P[4], "###.#", point) + " HZ/ " + FormatMask(c.P[7], "##.##", point) + " M";
 }
 
 std::string SweepTypeWord(float type) {
-    if (type == 1.0f)
-        return " LOGARITHMIC";
-    if (type == 2.0f)
-        return " LINEAR      ";
+    if (type == 1.0f) return " LOGARITHMIC";
+    if (type == 2.0f) return " LINEAR      ";
     return " MIL-167     ";
 }
 
 std::string ServoRateWord(float rate) {
-    if (rate == 1.0f)
-        return " RATE = SLOW  ";
-    if (rate == 2.0f)
-        return " RATE = MEDIUM";
-    if (rate == 3.0f)
-        return " RATE = FAST  ";
+    if (rate == 1.0f) return " RATE = SLOW  ";
+    if (rate == 2.0f) return " RATE = MEDIUM";
+    if (rate == 3.0f) return " RATE = FAST  ";
     return "";
 }
 
@@ -53,15 +45,13 @@ void UpdateRunTime(Controller& c) {
     // itself and needs no whole days added.
     c.DayRolloverSeconds = 0.0f;
     double run = c.ElapsedSeconds + static_cast<double>(c.DayRolloverSeconds);
-    if (IsOn(c.SweepRunning))
-        run += c.ports.clock->MonotonicSeconds() - c.SegmentStartTime;
+    if (IsOn(c.SweepRunning)) run += c.ports.clock->MonotonicSeconds() - c.SegmentStartTime;
     c.RunSeconds = run;
 
     const ElapsedTime elapsed = ElapsedTimeOf(run);
     c.ElapsedTimePrefix = elapsed.dayPrefix;
     c.ElapsedTimeValue = static_cast<float>(elapsed.dayFraction);
-    if (IsOn(c.SweepRunning))
-        c.Indicators.SetText("lblElapsedTime", elapsed.text);
+    if (IsOn(c.SweepRunning)) c.Indicators.SetText("lblElapsedTime", elapsed.text);
 }
 
 void WriteWallClock(Controller& c) {
@@ -74,29 +64,23 @@ void WriteWallClock(Controller& c) {
 }
 
 std::string ControlModeWord(const Controller& c) {
-    if (IsOn(c.RemoteDriveOverride) || IsOn(c.RemoteFrequencyOverride))
-        return " Remote Control";
-    if (IsOn(c.DemoMode))
-        return " DEMO MODE  ";
+    if (IsOn(c.RemoteDriveOverride) || IsOn(c.RemoteFrequencyOverride)) return " Remote Control";
+    if (IsOn(c.DemoMode)) return " DEMO MODE  ";
     return IsOn(c.P[0]) ? "    MANUAL " : "   AUTOMATIC";
 }
 
 void ShowSegment(Controller& c) {
     const char* letters[] = {"lblDMode", "lblVMode", "lblAMode"};
     const float mode = c.ActiveMode;
-    if (mode != ProfileMode::Displacement && mode != ProfileMode::Velocity &&
-        mode != ProfileMode::Acceleration)
-        return;
+    if (mode != ProfileMode::Displacement && mode != ProfileMode::Velocity && mode != ProfileMode::Acceleration) return;
     for (int i = 0; i < 3; ++i) {
-        c.Indicators.SetBackColor(letters[i],
-                                  mode == static_cast<float>(i + 1) ? ActiveSegment : IdleSegment);
+        c.Indicators.SetBackColor(letters[i], mode == static_cast<float>(i + 1) ? ActiveSegment : IdleSegment);
     }
 }
 } // namespace
 
 ElapsedTime ElapsedTimeOf(double runSeconds) {
-    if (!(runSeconds > 0.0))
-        runSeconds = 0.0;
+    if (!(runSeconds > 0.0)) runSeconds = 0.0;
     // Minutes first, then the seconds left rounded: 59.6 s reads as one minute.
     const long long minutes = TruncateToInt<long long>(runSeconds / 60.0, 0);
     const long long seconds = RoundToInt<long long>(runSeconds - 60.0 * static_cast<double>(minutes), 0);
@@ -106,8 +90,7 @@ ElapsedTime ElapsedTimeOf(double runSeconds) {
     const long long days = total / 86400;
 
     ElapsedTime elapsed;
-    if (days > 0)
-        elapsed.dayPrefix = std::to_string(days) + ":";
+    if (days > 0) elapsed.dayPrefix = std::to_string(days) + ":";
     elapsed.dayFraction = static_cast<double>(total % 86400) / SecondsPerDay;
     elapsed.text = " E.T. = " + elapsed.dayPrefix + FormatTimeOfDay(elapsed.dayFraction, "hh:mm:ss");
     return elapsed;
@@ -128,15 +111,12 @@ void RefreshStatusPanel(Controller& c) {
 
     WriteWallClock(c);
     const std::string& profile = c.ProfileFileName;
-    panel.SetText("Label17", profile.size() > ProfileNameShown
-                                 ? profile.substr(profile.size() - ProfileNameShown)
-                                 : profile);
+    panel.SetText("Label17",
+                  profile.size() > ProfileNameShown ? profile.substr(profile.size() - ProfileNameShown) : profile);
 
     panel.SetText("lblServoRate", ServoRateWord(c.P[6]));
-    if (c.SweepDirection == 1.0f)
-        panel.SetText("lblServoSpeed", " DIRECTION = DN");
-    if (c.SweepDirection == 2.0f)
-        panel.SetText("lblServoSpeed", " DIRECTION = UP");
+    if (c.SweepDirection == 1.0f) panel.SetText("lblServoSpeed", " DIRECTION = DN");
+    if (c.SweepDirection == 2.0f) panel.SetText("lblServoSpeed", " DIRECTION = UP");
     panel.SetText("lblComp", " COMP. = " + FormatMask(c.Compression, "##.0", point) + " Db.");
 
     PlaceFrequencyAxisLabels(c);
@@ -156,8 +136,7 @@ void RefreshStatusPanel(Controller& c) {
     if (c.ports.clock->MonotonicSeconds() - c.CursorShownTime > CursorReadoutSeconds) {
         panel.SetVisible("lblCursor", false);
     }
-    if (const auto banner = BannerLine(c.BannerSelector))
-        panel.SetText("frmQMS", *banner);
+    if (const auto banner = BannerLine(c.BannerSelector)) panel.SetText("frmQMS", *banner);
 }
 
 void DisplayAccelerationOnly(Controller& c) {

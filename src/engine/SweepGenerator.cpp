@@ -22,34 +22,27 @@ constexpr float OctavesPerMinuteToRelativeStep = 0.01155f;
 constexpr int FirstDwellRow = 101;
 constexpr int LastDwellRow = 110;
 
-double TimerNow(const Controller& c) {
-    return c.ports.clock->MonotonicSeconds();
-}
+double TimerNow(const Controller& c) { return c.ports.clock->MonotonicSeconds(); }
 
 // The step follows the cycle rate actually achieved once there is enough of a run
 // to measure it.
 void EstimateCycleRate(Controller& c) {
     if (c.RunCycleCount > 20.0 && c.RunSeconds > 2.0) {
         const float measured = static_cast<float>(c.RunCycleCount / c.RunSeconds);
-        if (std::isfinite(measured) && measured > 0.0f)
-            c.CycleRate = measured;
+        if (std::isfinite(measured) && measured > 0.0f) c.CycleRate = measured;
     }
 }
 
 void TurnAtLimits(Controller& c) {
-    if (c.CurrentFrequency <= c.P[1])
-        c.SweepDirection = Up;
-    if (c.CurrentFrequency >= c.P[2])
-        c.SweepDirection = Down;
+    if (c.CurrentFrequency <= c.P[1]) c.SweepDirection = Up;
+    if (c.CurrentFrequency >= c.P[2]) c.SweepDirection = Down;
 }
 
 bool WaitingAtDwell(const Controller& c) {
     return c.DwellActive == 1 && c.DwellStartTime + static_cast<double>(c.DwellDuration) > c.RunSeconds;
 }
 
-bool AtOrBeyondLimit(const Controller& c) {
-    return !(c.P[1] < c.CurrentFrequency && c.CurrentFrequency < c.P[2]);
-}
+bool AtOrBeyondLimit(const Controller& c) { return !(c.P[1] < c.CurrentFrequency && c.CurrentFrequency < c.P[2]); }
 
 void StepFrequency(Controller& c) {
     if (c.P[3] == Mil167) {
@@ -60,21 +53,16 @@ void StepFrequency(Controller& c) {
     const float cyclesPerSecond = c.CycleRate;
     // Only a profile damaged outside the setup dialogs holds a cycle rate that is
     // not positive; no step size can be derived from it.
-    if (!(std::isfinite(cyclesPerSecond) && cyclesPerSecond > 0.0f))
-        return;
+    if (!(std::isfinite(cyclesPerSecond) && cyclesPerSecond > 0.0f)) return;
 
     float& f = c.CurrentFrequency;
     if (c.P[3] == Logarithmic) {
         const float relativeStep = rate * OctavesPerMinuteToRelativeStep / cyclesPerSecond;
-        if (c.SweepDirection == Up)
-            f = f * (1.0f + relativeStep);
-        if (c.SweepDirection == Down)
-            f = f * (1.0f - relativeStep);
+        if (c.SweepDirection == Up) f = f * (1.0f + relativeStep);
+        if (c.SweepDirection == Down) f = f * (1.0f - relativeStep);
     } else if (c.P[3] == Linear) {
-        if (c.SweepDirection == Up)
-            f = f + rate / cyclesPerSecond;
-        if (c.SweepDirection == Down)
-            f = f - rate / cyclesPerSecond;
+        if (c.SweepDirection == Up) f = f + rate / cyclesPerSecond;
+        if (c.SweepDirection == Down) f = f - rate / cyclesPerSecond;
     }
 }
 
@@ -82,12 +70,9 @@ void ClampToLimits(Controller& c) {
     float& f = c.CurrentFrequency;
     // A frequency that is not a number (a remote override can bring one) must not
     // reach the generator; infinities are caught by the limits below.
-    if (std::isnan(f))
-        f = std::isfinite(c.PreviousFrequency) ? c.PreviousFrequency : c.P[1];
-    if (f < c.P[1])
-        f = c.P[1];
-    if (f > c.P[2])
-        f = c.P[2];
+    if (std::isnan(f)) f = std::isfinite(c.PreviousFrequency) ? c.PreviousFrequency : c.P[1];
+    if (f < c.P[1]) f = c.P[1];
+    if (f > c.P[2]) f = c.P[2];
 }
 
 // Every dwell row is tested in table order against the frequency as it stands, so a
@@ -95,19 +80,16 @@ void ClampToLimits(Controller& c) {
 void DetectDwell(Controller& c) {
     const bool up = c.SweepDirection == Up;
     const bool down = c.SweepDirection == Down;
-    if (!up && !down)
-        return;
+    if (!up && !down) return;
 
     float& f = c.CurrentFrequency;
     for (int i = FirstDwellRow; i <= LastDwellRow; ++i) {
         const BreakpointRow& row = c.Breakpoints[i];
         const float dwellFrequency = row.Frequency;
-        if (!(dwellFrequency > 0.0f))
-            continue; // an empty dwell row
+        if (!(dwellFrequency > 0.0f)) continue; // an empty dwell row
         const bool reached = up ? (f >= dwellFrequency && c.PreviousFrequency < dwellFrequency)
                                 : (f <= dwellFrequency && c.PreviousFrequency > dwellFrequency);
-        if (!reached)
-            continue;
+        if (!reached) continue;
         f = dwellFrequency;
         c.DwellStartTime = c.RunSeconds;
         c.DwellActive = 1;
@@ -123,10 +105,8 @@ void SweepStep(Controller& c) {
     // A dwell holds the whole sweep, its count included: a dwell point at a limit
     // would otherwise add a half sweep on every cycle it waits and end the test
     // early. The arrival at the limit counts once, on the cycle the dwell ends.
-    if (WaitingAtDwell(c))
-        return;
-    if (c.P[3] < Mil167 && AtOrBeyondLimit(c))
-        c.SweepCounter += 0.5f;
+    if (WaitingAtDwell(c)) return;
+    if (c.P[3] < Mil167 && AtOrBeyondLimit(c)) c.SweepCounter += 0.5f;
     if (c.P[5] + 0.5f < c.SweepCounter) {
         EndOfTest(c);
         return;
@@ -157,26 +137,20 @@ void MilStep(Controller& c) {
 
 void EndOfTest(Controller& c) {
     StopTest(c);
-    if (c.Menu.Checked("mnuTestAutoPrint"))
-        PrintReport(c);
+    if (c.Menu.Checked("mnuTestAutoPrint")) PrintReport(c);
     c.CurrentFrequency = c.P[1];
     c.LastStoredFrequency = c.P[1];
     c.SweepCounter = 0.5f;
-    if (c.Menu.Checked("mnuTestAutoSave"))
-        AutoSaveReport(c);
-    if (c.Menu.Checked("mnuTestAutoExport"))
-        AutoExportData(c);
+    if (c.Menu.Checked("mnuTestAutoSave")) AutoSaveReport(c);
+    if (c.Menu.Checked("mnuTestAutoExport")) AutoExportData(c);
 }
 
 void ResonanceReversal(Controller& c) {
-    if (!IsOn(c.P[90]))
-        return;
+    if (!IsOn(c.P[90])) return;
     const float f = c.CurrentFrequency;
-    if (!(c.P[88] <= f && f <= c.P[89]))
-        return;
+    if (!(c.P[88] <= f && f <= c.P[89])) return;
     const int growth = static_cast<int>(c.DriveWord) - static_cast<int>(c.PreviousDriveWord);
-    if (growth <= 1)
-        return;
+    if (growth <= 1) return;
     if (c.SweepDirection == Up) {
         c.SweepDirection = Down;
     } else if (c.SweepDirection == Down) {

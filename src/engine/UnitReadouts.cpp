@@ -16,21 +16,16 @@ enum class Quantity { Displacement, Velocity, Acceleration };
 // quantity the profile controls at this frequency. A slope segment controls an
 // acceleration slope, so it shows the acceleration too.
 Quantity ShownQuantity(const Controller& c) {
-    if (!IsChecked(c.P[17]))
-        return Quantity::Acceleration;
-    if (c.ActiveMode == ProfileMode::Displacement)
-        return Quantity::Displacement;
-    if (c.ActiveMode == ProfileMode::Velocity)
-        return Quantity::Velocity;
+    if (!IsChecked(c.P[17])) return Quantity::Acceleration;
+    if (c.ActiveMode == ProfileMode::Displacement) return Quantity::Displacement;
+    if (c.ActiveMode == ProfileMode::Velocity) return Quantity::Velocity;
     return Quantity::Acceleration;
 }
 
 // The large readout keeps about four figures whatever the size of the level in G.
 std::string LargeReadoutInG(float value, char point) {
-    if (value > 999.9f)
-        return FormatMask(value, "   ##0.", point);
-    if (value > 99.9f)
-        return FormatMask(value, "   ##0.0", point);
+    if (value > 999.9f) return FormatMask(value, "   ##0.", point);
+    if (value > 99.9f) return FormatMask(value, "   ##0.0", point);
     return FormatMask(value, "   ##0.00", point);
 }
 
@@ -108,9 +103,7 @@ Readouts Hybrid(const Controller& c, char point) {
 
 void WriteUnitReadouts(Controller& c) {
     const char point = c.DecimalSeparator.empty() ? '.' : c.DecimalSeparator.front();
-    const Readouts r = c.P[22] == 1.0f   ? Metric(c, point)
-                       : c.P[22] == 2.0f ? Hybrid(c, point)
-                                         : English(c, point);
+    const Readouts r = c.P[22] == 1.0f ? Metric(c, point) : c.P[22] == 2.0f ? Hybrid(c, point) : English(c, point);
     Panel& panel = c.Indicators;
     panel.SetText("lblDisp", r.displacement);
     panel.SetText("lblVel", r.velocity);

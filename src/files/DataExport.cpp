@@ -108,8 +108,8 @@ const std::vector<FileFilter>& ExportFilters() {
 std::string DataFileText(const Controller& c) {
     FileSink out;
     WriteSequence(c, out);
-    for (const std::string* text : {&c.ProfileFileName, &c.Indicators.Item("lblTestTitle").text, &c.AccelModel,
-                                    &c.AccelSerial}) {
+    for (const std::string* text :
+         {&c.ProfileFileName, &c.Indicators.Item("lblTestTitle").text, &c.AccelModel, &c.AccelSerial}) {
         out.Text(*text);
         out.EndRecord();
     }
@@ -159,8 +159,8 @@ void WriteDataFile(Controller& c) {
 }
 
 void ExportTestData(Controller& c) {
-    c.ExportFileName =
-        c.ports.dialogs->SaveFileName("ZEK-8 Save Test Data", ExportFilters(), ProposedDataName).value_or(ProposedDataName);
+    c.ExportFileName = c.ports.dialogs->SaveFileName("ZEK-8 Save Test Data", ExportFilters(), ProposedDataName)
+                           .value_or(ProposedDataName);
     if (c.ExportFileName.empty() || c.ExportFileName == ProposedDataName) return;
     WriteDataFile(c);
 }

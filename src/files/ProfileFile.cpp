@@ -34,7 +34,7 @@ public:
         const std::optional<float> value = reader_.NextNumber();
         if (value) return *value;
         throw MakeFileError(reader_.LastStatus() == FieldReader::Status::EndOfInput ? FileErrorNumber::InputPastEnd
-                                                                                  : FileErrorNumber::TypeMismatch);
+                                                                                    : FileErrorNumber::TypeMismatch);
     }
     std::string Text() {
         const std::optional<std::string> value = reader_.NextText();
@@ -128,7 +128,8 @@ std::string WriteProfile(const ProfileSetUp& s) {
     FieldWriter out;
     for (int i = 1; i <= Records; ++i) {
         const BreakpointRow& row = s.Breakpoints[i];
-        for (const float value : {s.P[i], row.Frequency, row.Mode, row.Level, row.Abort, row.Fifth}) out.AddNumber(value);
+        for (const float value : {s.P[i], row.Frequency, row.Mode, row.Level, row.Abort, row.Fifth})
+            out.AddNumber(value);
         out.AddText(Utf8ToLatin1(row.Comment));
         out.EndRecord();
     }
@@ -152,8 +153,7 @@ void ReadProfile(std::string_view text, bool legacy, ProfileSetUp& s) {
 }
 
 void LoadDefaultProfile(Controller& c) {
-    const std::string path =
-        c.StartUpProfilePath.empty() ? WorkingPath(c, DefaultProfileName) : c.StartUpProfilePath;
+    const std::string path = c.StartUpProfilePath.empty() ? WorkingPath(c, DefaultProfileName) : c.StartUpProfilePath;
     const auto title = [](int number) {
         return "Error Loading Default Profile (ZEKFileS.000)\r\n Error # " + std::to_string(number) + " Occured";
     };

@@ -17,9 +17,11 @@ bool ConfirmSaveName(Controller& c, const std::string& name, const std::string& 
         return c.ports.dialogs->MessageBox(question, "", MessageButtons::YesNo, MessageIcon::Critical) !=
                MessageAnswer::No;
     };
-    if (EndsInExe(name) && !ask("You have chosen EXE as the file extension; do you want to continue to save this file?"))
+    if (EndsInExe(name) &&
+        !ask("You have chosen EXE as the file extension; do you want to continue to save this file?"))
         return false;
-    if (name.empty() && !ask("You have not chosen a filename; do you want to continue to save this file?")) return false;
+    if (name.empty() && !ask("You have not chosen a filename; do you want to continue to save this file?"))
+        return false;
     if (name == proposedName &&
         !ask("You have not chosen an extension the filename; do you want to continue to save this file?"))
         return false;

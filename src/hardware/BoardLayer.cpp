@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int OptionOutputLevel = 16385; // 0x4001
+constexpr int OptionOutputLevel = 16385;  // 0x4001
 constexpr int OptionOutputEnable = 16387; // 0x4003
 constexpr int ReadFaultSlot = 0;
 

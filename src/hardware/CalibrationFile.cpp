@@ -22,7 +22,7 @@ float ReadFactor(FieldReader& reader) {
     const std::optional<float> value = reader.NextNumber();
     if (!value) {
         throw MakeFileError(reader.LastStatus() == FieldReader::Status::EndOfInput ? FileErrorNumber::InputPastEnd
-                                                                                  : FileErrorNumber::TypeMismatch);
+                                                                                   : FileErrorNumber::TypeMismatch);
     }
     return *value;
 }
@@ -56,9 +56,9 @@ void EnterCalibrationFactor(Controller& c, int item) {
     if (item < 0 || item > 15) return;
     const int channel = item + 1;
     float& factor = c.CalibrationFactor[static_cast<std::size_t>(channel)];
-    const std::string answer = c.ports.dialogs->InputBox(
-        "Enter Channel #" + std::to_string(channel) + " calibration factor between 0.75 and 1.25",
-        "Setup Calibration Factors", PromptDefault(c, factor));
+    const std::string answer = c.ports.dialogs->InputBox("Enter Channel #" + std::to_string(channel) +
+                                                             " calibration factor between 0.75 and 1.25",
+                                                         "Setup Calibration Factors", PromptDefault(c, factor));
     const auto value = ParsePromptNumber(c, answer);
     if (!value) return;
     if (*value < 0.75f || *value > 1.25f) {

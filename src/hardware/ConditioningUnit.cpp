@@ -100,10 +100,10 @@ std::optional<std::int16_t> ReadRunInputs(Controller& c) {
 }
 
 int CurrentSourceEntry(int channel) {
-    if (channel <= 2) return 10 + channel;  // P[11], P[12]
-    if (channel <= 4) return 38 + channel;  // P[41], P[42]
-    if (channel <= 8) return 70 + channel;  // P[75]..P[78]
-    return 102 + channel;                   // P[111]..P[118]
+    if (channel <= 2) return 10 + channel; // P[11], P[12]
+    if (channel <= 4) return 38 + channel; // P[41], P[42]
+    if (channel <= 8) return 70 + channel; // P[75]..P[78]
+    return 102 + channel;                  // P[111]..P[118]
 }
 
 namespace {

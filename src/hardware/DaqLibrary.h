@@ -48,8 +48,7 @@ public:
 
     virtual int daqAdcSetAcq(DaqHandle handle, int mode, int preTriggerCount, int postTriggerCount) = 0;
     virtual int daqAdcSetScan(DaqHandle handle, std::span<const std::int32_t> channels,
-                              std::span<const std::int32_t> gains, std::span<const std::int32_t> flags,
-                              int count) = 0;
+                              std::span<const std::int32_t> gains, std::span<const std::int32_t> flags, int count) = 0;
     virtual int daqAdcSetClockSource(DaqHandle handle, int clockSource) = 0;
     virtual int daqAdcTransferSetBuffer(DaqHandle handle, std::span<std::int16_t> buffer, int scanCount,
                                         int transferMask) = 0;

@@ -1,12 +1,12 @@
 #include "runner/HeadlessRun.h"
 
 #include "core/Clock.h"
+#include "core/Commands.h"
 #include "core/Controller.h"
 #include "core/CycleDriver.h"
+#include "core/FileErrors.h"
 #include "core/NumberText.h"
 #include "core/ScriptedDialogs.h"
-#include "core/Commands.h"
-#include "core/FileErrors.h"
 #include "core/SizeOnlyCanvas.h"
 #include "core/StartUp.h"
 #include "core/Steps.h"
@@ -19,14 +19,14 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <thread>
+#include <cmath>
 #include <cstdio>
 #include <map>
-#include <cmath>
 #include <memory>
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -229,15 +229,16 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
         if (servoOn && !servoWasOn) servoOnSince = clock.MonotonicSeconds();
         if (servoOn && clock.MonotonicSeconds() - servoOnSince >= 5.0 && c.ReferenceLevel > 0.0f &&
             c.ControlValue > 0.0f) {
-            errors.push_back(std::fabs(20.0 * std::log10(static_cast<double>(c.ControlValue) /
-                                                         static_cast<double>(c.ReferenceLevel))));
+            errors.push_back(std::fabs(
+                20.0 * std::log10(static_cast<double>(c.ControlValue) / static_cast<double>(c.ReferenceLevel))));
         }
         if (trace != nullptr) {
             *trace << Number(now);
             for (const float v : {c.CurrentFrequency, c.ReferenceLevel, c.ControlValue, c.DriveOutput, c.Compression,
                                   c.SweepCounter, c.ServoOn, c.SweepRunning, c.AbortCode})
                 *trace << ',' << Number(static_cast<double>(v));
-            for (int k = 1; k <= 16; ++k) *trace << ',' << Number(static_cast<double>(c.ChannelResponse[static_cast<std::size_t>(k)]));
+            for (int k = 1; k <= 16; ++k)
+                *trace << ',' << Number(static_cast<double>(c.ChannelResponse[static_cast<std::size_t>(k)]));
             *trace << '\n';
         }
         testSeen = testSeen || IsOn(c.TestStarted);

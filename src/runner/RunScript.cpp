@@ -36,7 +36,7 @@ std::vector<std::string> Words(const std::string& line, int number) {
 // How many arguments each action takes, at least and at most.
 const std::map<std::string, std::pair<std::size_t, std::size_t>>& Arity() {
     static const std::map<std::string, std::pair<std::size_t, std::size_t>> arity = {
-        {"menu", {1, 64}}, {"key", {1, 1}},   {"button", {1, 1}},   {"spin", {2, 2}},
+        {"menu", {1, 64}}, {"key", {1, 1}},    {"button", {1, 1}}, {"spin", {2, 2}},
         {"press", {1, 2}}, {"answer", {1, 1}}, {"remote", {1, 1}}, {"bench", {2, 3}},
     };
     return arity;

@@ -51,7 +51,8 @@ std::string StateJson(const Controller& c) {
     for (std::size_t i = 0; i < std::size(values); ++i)
         out << (i == 0 ? "\n    \"" : ",\n    \"") << values[i].first << "\": " << JsonNumber(values[i].second);
     out << ",\n    \"ChannelResponse\": [";
-    for (int k = 1; k <= 16; ++k) out << (k == 1 ? "" : ", ") << JsonNumber(c.ChannelResponse[static_cast<std::size_t>(k)]);
+    for (int k = 1; k <= 16; ++k)
+        out << (k == 1 ? "" : ", ") << JsonNumber(c.ChannelResponse[static_cast<std::size_t>(k)]);
     out << "],\n    \"AbortMessage\": ";
     WriteJsonString(out, c.AbortMessage);
     out << ",\n    \"ProfileFileName\": ";
@@ -63,8 +64,8 @@ std::string StateJson(const Controller& c) {
         out << (first ? "\n    " : ",\n    ");
         first = false;
         WriteJsonString(out, name);
-        out << ": {\"checked\": " << (e.checked ? "true" : "false") << ", \"enabled\": " << (e.enabled ? "true" : "false")
-            << '}';
+        out << ": {\"checked\": " << (e.checked ? "true" : "false")
+            << ", \"enabled\": " << (e.enabled ? "true" : "false") << '}';
     }
     out << "\n  },\n  \"panel\": {";
     first = true;
@@ -77,7 +78,8 @@ std::string StateJson(const Controller& c) {
         out << ", \"visible\": " << (item.visible ? "true" : "false") << '}';
     }
     out << "\n  },\n  \"calibration\": [";
-    for (int k = 1; k <= 64; ++k) out << (k == 1 ? "" : ", ") << JsonNumber(c.CalibrationFactor[static_cast<std::size_t>(k)]);
+    for (int k = 1; k <= 64; ++k)
+        out << (k == 1 ? "" : ", ") << JsonNumber(c.CalibrationFactor[static_cast<std::size_t>(k)]);
     out << "]\n}\n";
     return out.str();
 }

@@ -69,7 +69,6 @@ void DesktopProgram::StartController() {
     driver_->Start();
 }
 
-
 void DesktopProgram::ShowMainWindow() {
     ShowFullScreenSized(*window_);
     // Let the window take its size before the plot frame is drawn on it.

@@ -51,8 +51,10 @@ QPixmap SinePicture() {
     QPainterPath path;
     for (int x = 0; x <= 56; ++x) {
         const double y = 16 - 12 * std::sin(x * 2.0 * M_PI / 28.0);
-        if (x == 0) path.moveTo(x, y);
-        else path.lineTo(x, y);
+        if (x == 0)
+            path.moveTo(x, y);
+        else
+            path.lineTo(x, y);
     }
     painter.drawPath(path);
     return picture;
@@ -101,8 +103,7 @@ void MainWindow::BuildMenus() {
     for (const MenuEntry& entry : c_.Menu.Entries()) {
         const QPair<QString, int> key{QString::fromStdString(entry.key.name), entry.key.index};
         const QString caption = QString::fromStdString(entry.caption);
-        QMenu* parentMenu =
-            menus.value({QString::fromStdString(entry.parent.name), entry.parent.index}, nullptr);
+        QMenu* parentMenu = menus.value({QString::fromStdString(entry.parent.name), entry.parent.index}, nullptr);
         QAction* action = nullptr;
         if (entry.parent.name.empty()) {
             QMenu* menu = menuBar()->addMenu(caption);
@@ -120,9 +121,8 @@ void MainWindow::BuildMenus() {
             action = parentMenu->addAction(caption);
             const std::string name = entry.key.name;
             const int index = entry.key.index;
-            connect(action, &QAction::triggered, this, [this, name, index] {
-                Guarded([&] { RunMenuCommand(c_, name, index); });
-            });
+            connect(action, &QAction::triggered, this,
+                    [this, name, index] { Guarded([&] { RunMenuCommand(c_, name, index); }); });
         }
         action->setObjectName(key.first + (key.second >= 0 ? QStringLiteral("_%1").arg(key.second) : QString()));
         actions_.insert(key, action);
@@ -147,8 +147,8 @@ QWidget* MainWindow::BuildPanel() {
     panel->setMinimumWidth(300);
     auto* column = new QVBoxLayout(panel);
     column->setSpacing(2);
-    for (const char* name : {"lblLL", "lblUL", "lblRate", "lblSweepType", "lblSweepNumber", "lblElapsedTime",
-                             "lblTime", "lblDate", "Label17", "lblServoRate", "lblServoSpeed", "lblComp"})
+    for (const char* name : {"lblLL", "lblUL", "lblRate", "lblSweepType", "lblSweepNumber", "lblElapsedTime", "lblTime",
+                             "lblDate", "Label17", "lblServoRate", "lblServoSpeed", "lblComp"})
         column->addWidget(AddLabel(name));
     gauge_ = new QProgressBar;
     gauge_->setObjectName(QStringLiteral("Gauge1"));
@@ -266,8 +266,8 @@ void MainWindow::RenderPanel() {
         } else if (auto* label = qobject_cast<QLabel*>(widget)) {
             if (label->pixmap().isNull()) {
                 label->setText(QString::fromStdString(item.text));
-                label->setStyleSheet(QStringLiteral("color: %1; background-color: %2;")
-                                         .arg(Hex(item.foreColor), Hex(item.backColor)));
+                label->setStyleSheet(
+                    QStringLiteral("color: %1; background-color: %2;").arg(Hex(item.foreColor), Hex(item.backColor)));
             }
         }
     }

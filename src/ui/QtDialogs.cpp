@@ -101,8 +101,7 @@ QString FilterList(const std::vector<FileFilter>& filters) {
 QtDialogs::QtDialogs(QWidget* parent, std::function<void()> opened, std::function<void()> closed)
     : parent_(parent), opened_(std::move(opened)), closed_(std::move(closed)) {}
 
-std::string QtDialogs::InputBox(const std::string& prompt, const std::string& title,
-                                const std::string& defaultText) {
+std::string QtDialogs::InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) {
     OpenDialog open(opened_, closed_);
     QInputDialog dialog(parent_);
     dialog.setWindowTitle(Title(title));
@@ -125,10 +124,9 @@ std::optional<std::string> QtDialogs::FileName(bool save, const std::string& tit
                                                const std::vector<FileFilter>& filters,
                                                const std::string& proposedName) {
     OpenDialog open(opened_, closed_);
-    const QString path = save ? QFileDialog::getSaveFileName(parent_, Title(title), Text(proposedName),
-                                                             FilterList(filters))
-                              : QFileDialog::getOpenFileName(parent_, Title(title), Text(proposedName),
-                                                             FilterList(filters));
+    const QString path =
+        save ? QFileDialog::getSaveFileName(parent_, Title(title), Text(proposedName), FilterList(filters))
+             : QFileDialog::getOpenFileName(parent_, Title(title), Text(proposedName), FilterList(filters));
     if (path.isEmpty()) return std::nullopt;
     return path.toStdString();
 }

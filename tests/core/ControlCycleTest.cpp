@@ -42,7 +42,7 @@ struct ControlCycleTest : ::testing::Test {
 TEST(CycleInterval, IsTheRoundedPeriodOfTheCycleRate) {
     EXPECT_EQ(CycleIntervalMs(10.0f), 100);
     EXPECT_EQ(CycleIntervalMs(3.0f), 333);
-    EXPECT_EQ(CycleIntervalMs(400.0f), 2);  // 2.5 rounds to even
+    EXPECT_EQ(CycleIntervalMs(400.0f), 2); // 2.5 rounds to even
     EXPECT_EQ(CycleIntervalMs(80.0f), 12); // 12.5 rounds to even
     EXPECT_EQ(CycleIntervalMs(16.0f), 62); // 62.5 as well
     EXPECT_EQ(CycleIntervalMs(6.0f), 167);
@@ -64,10 +64,10 @@ TEST_F(ControlCycleTest, StepsRunInTheirFixedOrder) {
     c.P[30] = 1.0f;
     c.CycleCounter = 2; // this pass is cycle 3
     ControlCycle(c);
-    const std::vector<std::string> expected = {
-        "ComputeReference", "SweepStep",   "SendFrequency", "UpdateServoGain",           "SendDrive",
-        "MeasureResponses", "ScaleAndSmoothResponses",        "CheckAlarms", "PollRunInputs",
-        "ExchangeRemoteControlFile", "RefreshStatusPanel", "RefreshStatusPanel"};
+    const std::vector<std::string> expected = {"ComputeReference",          "SweepStep",          "SendFrequency",
+                                               "UpdateServoGain",           "SendDrive",          "MeasureResponses",
+                                               "ScaleAndSmoothResponses",   "CheckAlarms",        "PollRunInputs",
+                                               "ExchangeRemoteControlFile", "RefreshStatusPanel", "RefreshStatusPanel"};
     EXPECT_EQ(log.steps, expected);
 }
 

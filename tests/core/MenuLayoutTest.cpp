@@ -19,6 +19,7 @@ struct NamedItem {
     const char* name;
     int count;
 };
+// clang-format off
 const std::vector<NamedItem> kCommandItems = {
     {"mnuFileNew", 0}, {"mnuFileOpenProfile", 0}, {"mnuFileOpenLegacyProfile", 0}, {"mnuFileSaveProfile", 0},
     {"mnuFileOpenReport", 0}, {"mnuFileSaveReport", 0}, {"mnuFileExport", 0}, {"mnuFilePrint", 0},
@@ -51,6 +52,7 @@ const std::vector<NamedItem> kCommandItems = {
     {"mnuViewXaxisIn", 0}, {"mnuViewXaxisOut", 0}, {"mnuViewYaxisIn", 0}, {"mnuViewYaxisOut", 0},
     {"mnuToolsCopyData", 0}, {"mnuCut", 0},
 };
+// clang-format on
 
 std::map<std::string, std::vector<int>> IndicesByName(const std::vector<MenuEntry>& entries) {
     std::map<std::string, std::vector<int>> indices;
@@ -97,9 +99,9 @@ TEST(MenuLayout, BarHoldsTheNineMenusInOrder) {
     std::vector<std::string> top;
     for (const MenuEntry& e : MainMenuLayout())
         if (e.parent.name.empty()) top.push_back(e.key.name + "=" + e.caption);
-    const std::vector<std::string> expected = {"mnuFile=&File",    "mnuRun=&Run",          "mnuSweep=&Sweep Setup",
-                                               "mnuSystem=S&ystem", "mnuInputs=&Inputs",    "mnuTest=&Test Setup",
-                                               "mnuView=&View",     "mnuTools=T&ools",      "mnuHelp=&Help"};
+    const std::vector<std::string> expected = {"mnuFile=&File",     "mnuRun=&Run",       "mnuSweep=&Sweep Setup",
+                                               "mnuSystem=S&ystem", "mnuInputs=&Inputs", "mnuTest=&Test Setup",
+                                               "mnuView=&View",     "mnuTools=T&ools",   "mnuHelp=&Help"};
     EXPECT_EQ(top, expected);
 }
 
@@ -116,8 +118,10 @@ TEST(MenuLayout, TreeIsWellFormed) {
         EXPECT_EQ(e.parent.index, -1) << "an array element cannot hold items";
         EXPECT_TRUE(seen.count(e.parent) == 1) << "parent missing or after its child";
         EXPECT_FALSE(separators.count(e.parent) == 1) << "a separator holds items";
-        if (IsSeparator(e)) separators.insert(e.key);
-        else ++childCount[e.parent];
+        if (IsSeparator(e))
+            separators.insert(e.key);
+        else
+            ++childCount[e.parent];
     }
     // Every menu and sub-menu offers at least one real item.
     for (const MenuEntry& e : entries)
@@ -143,10 +147,9 @@ TEST(MenuLayout, ArrayElementsShareOneParentAndStayTogether) {
 TEST(MenuLayout, ItemsSitUnderTheMenuTheirNameNames) {
     const Menus menus;
     const std::vector<std::pair<std::string, std::string>> prefixes = {
-        {"mnuFile", "mnuFile"},     {"mnuRun", "mnuRun"},   {"mnuSweep", "mnuSweep"},
-        {"mnuSystem", "mnuSystem"}, {"mnuInputs", "mnuInputs"}, {"mnuTest", "mnuTest"},
-        {"mnuView", "mnuView"},     {"mnuTools", "mnuTools"}, {"mnuHelp", "mnuHelp"},
-        {"mnuExit", "mnuFile"},     {"mnuCut", "mnuTools"}};
+        {"mnuFile", "mnuFile"},     {"mnuRun", "mnuRun"},   {"mnuSweep", "mnuSweep"}, {"mnuSystem", "mnuSystem"},
+        {"mnuInputs", "mnuInputs"}, {"mnuTest", "mnuTest"}, {"mnuView", "mnuView"},   {"mnuTools", "mnuTools"},
+        {"mnuHelp", "mnuHelp"},     {"mnuExit", "mnuFile"}, {"mnuCut", "mnuTools"}};
     for (const MenuEntry& e : menus.Entries()) {
         std::string expected;
         for (const auto& [prefix, top] : prefixes)
@@ -154,6 +157,7 @@ TEST(MenuLayout, ItemsSitUnderTheMenuTheirNameNames) {
         EXPECT_EQ(TopMenuOf(menus, e), expected) << e.key.name;
     }
     // Sub-menus that the item names imply.
+    // clang-format off
     const std::vector<std::pair<std::string, std::string>> parents = {
         {"mnuSweepTypeLog", "mnuSweepType"},         {"mnuSweepTypeMIL167", "mnuSweepType"},
         {"mnuSweepRateRate", "mnuSweepRate"},        {"mnuSweepRateTime", "mnuSweepRate"},
@@ -166,6 +170,7 @@ TEST(MenuLayout, ItemsSitUnderTheMenuTheirNameNames) {
         {"mnuTestControlCh4", "mnuTestControl"},     {"mnuViewDisplayControl", "mnuViewDisplay"},
         {"mnuViewPlotColorWhite", "mnuViewPlotColor"}, {"mnuViewChannelsUpper", "mnuViewChannels"},
         {"mnuViewXaxisOut", "mnuViewXaxis"},         {"mnuViewYaxisIn", "mnuViewYaxis"}};
+    // clang-format on
     for (const auto& [child, parent] : parents) EXPECT_EQ(EntryOf(menus, child).parent.name, parent) << child;
     EXPECT_EQ(EntryOf(menus, "mnuSystemCalGain", 15).parent.name, "mnuSystemCal");
     EXPECT_EQ(EntryOf(menus, "mnuSweepDwellTime", 9).parent.name, "mnuSweepDwell");
@@ -239,12 +244,14 @@ TEST(MenuLayout, InitialStateMatchesTheDefaultSetUp) {
     for (const char* name : {"mnuInputsSens", "mnuInputsCurrent", "mnuSystemCalGain", "mnuViewResponse"})
         for (int i = 0; i < 16; ++i) EXPECT_EQ(menus.Enabled(name, i), i < 8) << name << i;
     for (int i = 0; i < 8; ++i) EXPECT_TRUE(menus.Enabled("mnuViewAveResponse", i));
-    for (int i = 0; i < 10; ++i) EXPECT_TRUE(menus.Enabled("mnuViewTransferOut", i) && menus.Enabled("mnuViewTransferIn", i));
+    for (int i = 0; i < 10; ++i)
+        EXPECT_TRUE(menus.Enabled("mnuViewTransferOut", i) && menus.Enabled("mnuViewTransferIn", i));
     EXPECT_FALSE(menus.Enabled("mnuViewChannelsLower"));
     EXPECT_FALSE(menus.Enabled("mnuViewChannelsUpper"));
     // No dwell point active.
     EXPECT_TRUE(menus.Enabled("mnuSweepDwellActive"));
-    for (int i = 0; i < 10; ++i) EXPECT_FALSE(menus.Enabled("mnuSweepDwellFreq", i) || menus.Enabled("mnuSweepDwellTime", i));
+    for (int i = 0; i < 10; ++i)
+        EXPECT_FALSE(menus.Enabled("mnuSweepDwellFreq", i) || menus.Enabled("mnuSweepDwellTime", i));
 
     // Each choice group has exactly its default ticked.
     const std::vector<std::pair<std::vector<std::string>, std::string>> groups = {
@@ -267,9 +274,9 @@ TEST(MenuLayout, InitialStateMatchesTheDefaultSetUp) {
     for (const auto& [members, ticked] : groups)
         for (const std::string& member : members) EXPECT_EQ(menus.Checked(member), member == ticked) << member;
 
-    for (const char* name : {"mnuTestAutoPrint", "mnuTestAutoSave", "mnuTestAutoExport", "mnuSweepResonanceEnabled",
-                             "mnuInputsDllControl", "mnuInputsRemote", "mnuRunDemo", "mnuTestControlCh2",
-                             "mnuTestControlCh3", "mnuTestControlCh4"})
+    for (const char* name :
+         {"mnuTestAutoPrint", "mnuTestAutoSave", "mnuTestAutoExport", "mnuSweepResonanceEnabled", "mnuInputsDllControl",
+          "mnuInputsRemote", "mnuRunDemo", "mnuTestControlCh2", "mnuTestControlCh3", "mnuTestControlCh4"})
         EXPECT_FALSE(menus.Checked(name)) << name;
     EXPECT_TRUE(menus.Checked("mnuTestControlCh1"));
     for (int i = 0; i < 16; ++i) {
@@ -278,7 +285,7 @@ TEST(MenuLayout, InitialStateMatchesTheDefaultSetUp) {
     }
     for (int i = 0; i < 8; ++i) EXPECT_FALSE(menus.Checked("mnuViewAveResponse", i));
     for (int i = 0; i < 10; ++i) {
-        EXPECT_FALSE(menus.Checked("mnuViewTransferOut", i)) << i; // no transfer trace
+        EXPECT_FALSE(menus.Checked("mnuViewTransferOut", i)) << i;     // no transfer trace
         EXPECT_EQ(menus.Checked("mnuViewTransferIn", i), i == 8) << i; // input source 9, the drive
     }
     for (const MenuEntry& e : menus.Entries()) EXPECT_TRUE(e.visible) << e.key.name;

@@ -29,8 +29,7 @@ TEST_F(MenuSyncTest, CheckMarksReadEachEncodingExactly) {
     EXPECT_TRUE(c.Menu.Checked("mnuInputsCurrent", 15));
     EXPECT_TRUE(c.Menu.Checked("mnuSystemUnitsHybrid"));
     EXPECT_FALSE(c.Menu.Checked("mnuSystemUnitsEnglish"));
-    for (int k = 0; k < 8; ++k)
-        EXPECT_EQ(c.Menu.Checked("mnuViewAveResponse", k), k == 0 || k == 2) << k;
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(c.Menu.Checked("mnuViewAveResponse", k), k == 0 || k == 2) << k;
     EXPECT_TRUE(c.Menu.Checked("mnuViewTransferOut", 9));
     EXPECT_TRUE(c.Menu.Checked("mnuViewTransferIn", 8)) << "P[57] is 9 by default";
     EXPECT_FALSE(c.Menu.Checked("mnuViewTransferIn", 9));
@@ -66,8 +65,7 @@ TEST_F(MenuSyncTest, DwellItemsAndDemoMode) {
     EXPECT_TRUE(c.Menu.Enabled("mnuSweepDwellTime", 1)) << "a negative count leaves the items as they are";
     c.P[110] = 0.0f;
     SyncMenusToTable(c);
-    for (int k = 0; k < 10; ++k)
-        EXPECT_FALSE(c.Menu.Enabled("mnuSweepDwellFreq", k)) << k;
+    for (int k = 0; k < 10; ++k) EXPECT_FALSE(c.Menu.Enabled("mnuSweepDwellFreq", k)) << k;
 
     c.DemoMode = 1.0f;
     c.EightChannelMode = 0;

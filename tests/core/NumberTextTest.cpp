@@ -95,13 +95,13 @@ TEST(FieldReader, FieldsUpToCommaOrAnyLineEnd) {
     EXPECT_EQ(r.NextNumber(), 5.0f);
     EXPECT_EQ(r.NextNumber(), 0.5f);
     EXPECT_EQ(r.NextText(), "unclosed");
-    EXPECT_EQ(r.NextNumber(), 0.0f);  // empty field before the comma
-    EXPECT_EQ(r.NextNumber(), 0.0f);  // empty field before the line end
+    EXPECT_EQ(r.NextNumber(), 0.0f); // empty field before the comma
+    EXPECT_EQ(r.NextNumber(), 0.0f); // empty field before the line end
     EXPECT_EQ(r.LastStatus(), FieldReader::Status::Ok);
     EXPECT_FALSE(r.NextNumber().has_value());
     EXPECT_EQ(r.LastStatus(), FieldReader::Status::NotANumber);
-    EXPECT_EQ(r.NextNumber(), 7.0f);  // after a line feed alone
-    EXPECT_EQ(r.NextText(), "q");     // after a carriage return alone; the rest is skipped
+    EXPECT_EQ(r.NextNumber(), 7.0f); // after a line feed alone
+    EXPECT_EQ(r.NextText(), "q");    // after a carriage return alone; the rest is skipped
     EXPECT_EQ(r.NextNumber(), 8.0f);
     EXPECT_TRUE(r.AtEnd());
     EXPECT_FALSE(r.NextNumber().has_value());

@@ -30,8 +30,7 @@ struct SetupBench {
         const std::size_t before = t->dialogs.History().size();
         t->dialogs.QueueInput(answer);
         EXPECT_TRUE(RunMenuCommand(c, item, index)) << item;
-        return {t->dialogs.History().begin() + static_cast<std::ptrdiff_t>(before),
-                t->dialogs.History().end()};
+        return {t->dialogs.History().begin() + static_cast<std::ptrdiff_t>(before), t->dialogs.History().end()};
     }
     void Click(const std::string& item) { EXPECT_TRUE(RunMenuCommand(c, item, -1)) << item; }
 };
@@ -40,8 +39,7 @@ struct SetupMenusTest : ::testing::Test, SetupBench {};
 
 bool Showed(const Boxes& boxes, const std::string& title, const std::string& text = "") {
     return std::any_of(boxes.begin(), boxes.end(), [&](const ScriptedDialogs::Shown& b) {
-        return b.kind == ScriptedDialogs::Kind::Message && b.title == title &&
-               (text.empty() || b.text == text);
+        return b.kind == ScriptedDialogs::Kind::Message && b.title == title && (text.empty() || b.text == text);
     });
 }
 
@@ -63,8 +61,7 @@ struct PromptCase {
 };
 
 float& Target(Controller& c, const PromptCase& k) {
-    if (k.entry >= 0)
-        return c.P[k.entry];
+    if (k.entry >= 0) return c.P[k.entry];
     BreakpointRow& row = c.Breakpoints[101 + k.index];
     return k.entry == DwellFrequency ? row.Frequency : row.Mode;
 }
@@ -83,26 +80,25 @@ const PromptCase PromptCases[] = {
      "1.443*Ln(UL/LL) or 3.322 Log(UL/LL), where UL is the Upper Limit and LL is the lower limit. The Rate "
      "is then the number of octaves divided by the time T desired for a sweep up or down in minutes",
      "3", 4, "0.01", 0.01f, "0.0099", ""},
-    {"mnuSweepResonanceLL", -1, 0, SweepTitle, "Enter the Resonance Search Band Lower Frequency Limit in Hz.",
-     "1000", 88, "10", 10.0f, "9.99", "The Number must be 10 or greater."},
-    {"mnuSweepResonanceUL", -1, 0, SweepTitle, "Enter the Resonance Search Band Upper Frequency Limit in Hz.",
-     "4000", 89, "10000", 10000.0f, "10000.01", TooHigh},
-    {"mnuSweepDwellActive", -1, 0, "Dwell Setup", "Enter the # of Active Dwell Points between 0 and 10", "10",
-     110, "0", 0.0f, "10.01", "The Number must be between 0 and 10"},
+    {"mnuSweepResonanceLL", -1, 0, SweepTitle, "Enter the Resonance Search Band Lower Frequency Limit in Hz.", "1000",
+     88, "10", 10.0f, "9.99", "The Number must be 10 or greater."},
+    {"mnuSweepResonanceUL", -1, 0, SweepTitle, "Enter the Resonance Search Band Upper Frequency Limit in Hz.", "4000",
+     89, "10000", 10000.0f, "10000.01", TooHigh},
+    {"mnuSweepDwellActive", -1, 0, "Dwell Setup", "Enter the # of Active Dwell Points between 0 and 10", "10", 110, "0",
+     0.0f, "10.01", "The Number must be between 0 and 10"},
     {"mnuSweepDwellFreq", 1, 0, "Dwell Frequency Setup",
-     "Enter Dwell Point #2 Frequency between the Lower & Upper Limits", "0", DwellFrequency, "5.01", 5.01f,
-     "5", "The Number must be greater than the Lower Limit"},
+     "Enter Dwell Point #2 Frequency between the Lower & Upper Limits", "0", DwellFrequency, "5.01", 5.01f, "5",
+     "The Number must be greater than the Lower Limit"},
     {"mnuSweepDwellFreq", 9, 0, "Dwell Frequency Setup",
-     "Enter Dwell Point #1 Frequency between the Lower & Upper Limits", "0", DwellFrequency, "4999.99",
-     4999.99f, "5000", "The Number must be less than the Upper Limit"},
+     "Enter Dwell Point #1 Frequency between the Lower & Upper Limits", "0", DwellFrequency, "4999.99", 4999.99f,
+     "5000", "The Number must be less than the Upper Limit"},
     {"mnuSweepDwellTime", 9, 0, "Dwell Duration Setup", "Enter Dwell Point #10 Time Duration in seconds", "0",
      DwellTime, "0.01", 0.01f, "0.0099", "The Number must be greater than 0.01 seconds"},
     {"mnuSystemUpdate", -1, 0, "ZEK-8 Update Rate",
-     "Enter the system update rate in samples/second.\r\nThe default value is 50 for faster computers", "10",
-     16, "1.01", 1.01f, "1", ""},
+     "Enter the system update rate in samples/second.\r\nThe default value is 50 for faster computers", "10", 16,
+     "1.01", 1.01f, "1", ""},
     {"mnuSystemMaxD", -1, 0, " Setup Maximum Displacement Limit",
-     " Enter the maximum allowable system displacement in mils-peak-peak.", "1000", 18, "1.01", 1.01f, "1",
-     ""},
+     " Enter the maximum allowable system displacement in mils-peak-peak.", "1000", 18, "1.01", 1.01f, "1", ""},
     {"mnuSystemMaxD", -1, 1, " Setup Maximum Displacement Limit",
      " Enter the maximum allowable system displacement in MM-peak-peak.", "1000", 18, "25.4", 25.4f, "1", ""},
     {"mnuSystemMaxV", -1, 0, " Setup Maximum Velocity Limit",
@@ -121,10 +117,10 @@ const PromptCase PromptCases[] = {
      " Enter the Open-Loop trip point in Db. greater than 0.1. Open-Loop is defined as the minimum "
      "compression point.",
      "0.5", 38, "0.11", 0.11f, "0.1", ""},
-    {"mnuSystemManualSteps", -1, 0, " Setup Manual Mode stepsize",
-     " Enter the Manual Mode Level step size multiplier", "0.1", 29, "0.001", 0.001f, "0", ""},
-    {"mnuInputsSens", 15, 0, "Setup Inputs", "Enter Channel #16 Sensitivity in MV/G between 5.0 and 1000.",
-     "10", 108, "5", 5.0f, "4.99", "The Number must be 5.0 or greater."},
+    {"mnuSystemManualSteps", -1, 0, " Setup Manual Mode stepsize", " Enter the Manual Mode Level step size multiplier",
+     "0.1", 29, "0.001", 0.001f, "0", ""},
+    {"mnuInputsSens", 15, 0, "Setup Inputs", "Enter Channel #16 Sensitivity in MV/G between 5.0 and 1000.", "10", 108,
+     "5", 5.0f, "4.99", "The Number must be 5.0 or greater."},
     {"mnuTestAlarm", -1, 0, " Test Abort Limits",
      " Enter a uniform Abort Limit for the entire profile In Db. Use Modify Profile to enter individual "
      "abort segments.",
@@ -184,8 +180,7 @@ TEST_F(SetupMenusTest, LimitsWarnAgainstTheProfileWithoutRefusing) {
 TEST_F(SetupMenusTest, NonNumbersChangeNothing) {
     const ParameterTable before = c.P;
     for (const char* answer : {"", "abc", "inf", "nan", "1e39", "5x"}) {
-        for (const char* item :
-             {"mnuSweepLL", "mnuSweepNo", "mnuSystemUpdate", "mnuTestAlarm", "mnuSweepRateTime"}) {
+        for (const char* item : {"mnuSweepLL", "mnuSweepNo", "mnuSystemUpdate", "mnuTestAlarm", "mnuSweepRateTime"}) {
             const Boxes boxes = Answer(item, answer);
             EXPECT_EQ(boxes.size(), 1u) << item << " " << answer;
         }
@@ -255,16 +250,14 @@ TEST_F(SetupMenusTest, RateAndTimeAreInversesOfEachOther) {
     boxes = Answer("mnuSweepRateTime", "0.01");
     EXPECT_EQ(c.P[7], 0.01f);
     EXPECT_EQ(boxes[0].defaultText, "2");
-    EXPECT_EQ(boxes[0].text,
-              "Enter the sweep dwell period in Minutes here; enter the sweep frequency step in the "
-              "SWEEP RATE|RATE|RATE menu");
+    EXPECT_EQ(boxes[0].text, "Enter the sweep dwell period in Minutes here; enter the sweep frequency step in the "
+                             "SWEEP RATE|RATE|RATE menu");
     Answer("mnuSweepRateTime", "0.0099");
     EXPECT_EQ(c.P[7], 0.01f);
     boxes = Answer("mnuSweepRateRate", "5");
     EXPECT_EQ(c.P[4], 5.0f);
-    EXPECT_EQ(boxes[0].text,
-              "Enter the sweep frequency step in Hertz/X minutes here; enter the dwell period X in the "
-              "SWEEP SETUP|RATE|TIME menu");
+    EXPECT_EQ(boxes[0].text, "Enter the sweep frequency step in Hertz/X minutes here; enter the dwell period X in the "
+                             "SWEEP SETUP|RATE|TIME menu");
 }
 
 // One displacement, one velocity, one acceleration and one slope row, and the three
@@ -276,12 +269,9 @@ TEST(UnitsConversion, FactorsBySourceAndTarget) {
         float d, v, a;
     };
     const Case cases[] = {
-        {0, "mnuSystemUnitsMetric", 2.54f, 254.0f, 980.7f},
-        {2, "mnuSystemUnitsMetric", 100.0f, 100.0f, 980.7f},
-        {1, "mnuSystemUnitsEnglish", 3937.0f, 39.37f, 10.2f},
-        {2, "mnuSystemUnitsEnglish", 3937.0f, 39.37f, 100.0f},
-        {0, "mnuSystemUnitsHybrid", 2.54f, 254.0f, 100.0f},
-        {1, "mnuSystemUnitsHybrid", 100.0f, 100.0f, 10.2f},
+        {0, "mnuSystemUnitsMetric", 2.54f, 254.0f, 980.7f},   {2, "mnuSystemUnitsMetric", 100.0f, 100.0f, 980.7f},
+        {1, "mnuSystemUnitsEnglish", 3937.0f, 39.37f, 10.2f}, {2, "mnuSystemUnitsEnglish", 3937.0f, 39.37f, 100.0f},
+        {0, "mnuSystemUnitsHybrid", 2.54f, 254.0f, 100.0f},   {1, "mnuSystemUnitsHybrid", 100.0f, 100.0f, 10.2f},
         {1, "mnuSystemUnitsMetric", 100.0f, 100.0f, 100.0f},
     };
     for (const Case& k : cases) {
@@ -290,8 +280,7 @@ TEST(UnitsConversion, FactorsBySourceAndTarget) {
         c.P[22] = k.from;
         c.P[18] = c.P[19] = c.P[21] = 100.0f;
         const float modes[] = {1, 2, 3, 4};
-        for (int i = 0; i < 4; ++i)
-            c.Breakpoints[60 + 10 * i] = {10.0f, modes[i], 100.0f, 6.0f, 0.0f, ""};
+        for (int i = 0; i < 4; ++i) c.Breakpoints[60 + 10 * i] = {10.0f, modes[i], 100.0f, 6.0f, 0.0f, ""};
         c.Breakpoints[150] = {10.0f, 1.0f, 100.0f, 6.0f, 0.0f, ""};
         b.Click(k.item);
         const std::string name = std::to_string(k.from) + " " + k.item;
@@ -319,8 +308,7 @@ TEST_F(SetupMenusTest, UnitsRoundTripHybridLimitsAndRefusedConversion) {
 
     Click("mnuSystemUnitsHybrid");
     const std::size_t shown = t->dialogs.History().size();
-    for (const char* item : {"mnuSystemMaxD", "mnuSystemMaxV", "mnuSystemMaxA"})
-        Click(item);
+    for (const char* item : {"mnuSystemMaxD", "mnuSystemMaxV", "mnuSystemMaxA"}) Click(item);
     EXPECT_EQ(t->dialogs.History().size(), shown) << "no prompt under Hybrid units";
 
     c.Breakpoints[5].Level = 3e38f; // x 9.807 is beyond single precision
@@ -356,10 +344,9 @@ TEST_F(SetupMenusTest, SwitchItemsAndSeparators) {
         int entry;
         float on, off;
     };
-    for (const Toggle& k :
-         {Toggle{"mnuTestAutoPrint", 33, 1, 0}, Toggle{"mnuTestAutoSave", 34, 1, 0},
-          Toggle{"mnuTestAutoExport", 60, 1, 0}, Toggle{"mnuSweepResonanceEnabled", 90, 1, 0},
-          Toggle{"mnuTestControlCh3", 45, 2, 1}}) {
+    for (const Toggle& k : {Toggle{"mnuTestAutoPrint", 33, 1, 0}, Toggle{"mnuTestAutoSave", 34, 1, 0},
+                            Toggle{"mnuTestAutoExport", 60, 1, 0}, Toggle{"mnuSweepResonanceEnabled", 90, 1, 0},
+                            Toggle{"mnuTestControlCh3", 45, 2, 1}}) {
         Click(k.item);
         EXPECT_EQ(c.P[k.entry], k.on) << k.item;
         EXPECT_TRUE(c.Menu.Checked(k.item)) << k.item;
@@ -390,7 +377,7 @@ TEST_F(SetupMenusTest, SensitivityOfEveryChannelAndTheRestartEvenWhenRefused) {
 
 // Counts what is drawn on the plot.
 class CountingCanvas final : public Canvas {
-  public:
+public:
     int Width() const override { return 1000; }
     int Height() const override { return 600; }
     void Cls(Rgb) override { ++drawn; }
@@ -412,8 +399,7 @@ TEST_F(SetupMenusTest, AbortLimitOnlyWhenItChanges) {
     EXPECT_EQ(plot.drawn, 0) << "and redraws nothing";
     Answer("mnuTestAlarm", "4.5");
     EXPECT_EQ(c.P[8], 4.5f);
-    for (int row = 0; row <= 64; ++row)
-        EXPECT_EQ(c.Breakpoints[row].Abort, 4.5f);
+    for (int row = 0; row <= 64; ++row) EXPECT_EQ(c.Breakpoints[row].Abort, 4.5f);
     EXPECT_NE(c.Breakpoints[65].Abort, 4.5f);
 }
 
@@ -423,8 +409,7 @@ TEST_F(SetupMenusTest, TextsAreCutAndCleanedForTheFiles) {
     Answer("mnuTestTitle", "");
     EXPECT_EQ(c.Indicators.Item("lblTestTitle").text, std::string(65, 'x'));
     std::string accented;
-    for (int k = 0; k < 70; ++k)
-        accented += "\xC3\xA9"; // é, two bytes in UTF-8
+    for (int k = 0; k < 70; ++k) accented += "\xC3\xA9"; // é, two bytes in UTF-8
     Answer("mnuTestSubTitle2", accented);
     EXPECT_EQ(c.SubTitle2, accented.substr(0, 130)) << "65 whole characters";
     Answer("mnuTestSubTitle1", "Bracket \"A\"\r\nrev 2");

@@ -160,8 +160,7 @@ TEST_F(AlarmsTest, LowGainIsHighDriveWithHardlyAnyResponse) {
         float smoothed;
         float code;
     };
-    const Case cases[] = {
-        {19.9f, 0.2f, 6.0f}, {20.0f, 0.2f, 0.0f}, {19.9f, 0.25f, 0.0f}, {30.0f, 0.15f, 0.0f}};
+    const Case cases[] = {{19.9f, 0.2f, 6.0f}, {20.0f, 0.2f, 0.0f}, {19.9f, 0.25f, 0.0f}, {30.0f, 0.15f, 0.0f}};
     for (const Case& k : cases) {
         ServoBench fresh;
         fresh.c.ReferenceLevel = 0.2f; // band 0.1 .. 0.4 G

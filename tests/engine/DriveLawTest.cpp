@@ -189,8 +189,7 @@ TEST(DriveWordFor, RoundsTheDriveToFourThousandths) {
         {0.0001f, 0}, {0.0005f, 2}, {1.0f, 4000}, {0.002188f, 9}, {0.5f, 2000}, {0.0f, 0},
         {-1.0f, 0},   {5.0f, 4000}, {NaN, 0},     {Inf, 0},       {-Inf, 0},
     };
-    for (const auto& k : cases)
-        EXPECT_EQ(DriveWordFor(k.drive), k.word) << k.drive;
+    for (const auto& k : cases) EXPECT_EQ(DriveWordFor(k.drive), k.word) << k.drive;
 }
 
 TEST(FrequencyWordFor, FitsSixteenBits) {
@@ -199,12 +198,10 @@ TEST(FrequencyWordFor, FitsSixteenBits) {
         float word;
     };
     const Case cases[] = {
-        {100.0f, 819.2f},    {5000.0f, 40960.0f},  {7999.0f, 65527.808f},
-        {8000.0f, 65535.0f}, {10000.0f, 65535.0f}, {0.0f, 0.0f},
-        {-5.0f, 0.0f},       {NaN, 0.0f},          {Inf, 0.0f},
+        {100.0f, 819.2f}, {5000.0f, 40960.0f}, {7999.0f, 65527.808f}, {8000.0f, 65535.0f}, {10000.0f, 65535.0f},
+        {0.0f, 0.0f},     {-5.0f, 0.0f},       {NaN, 0.0f},           {Inf, 0.0f},
     };
-    for (const auto& k : cases)
-        EXPECT_FLOAT_EQ(FrequencyWordFor(k.frequency), k.word) << k.frequency;
+    for (const auto& k : cases) EXPECT_FLOAT_EQ(FrequencyWordFor(k.frequency), k.word) << k.frequency;
 }
 
 TEST_F(DriveLawTest, WordsReachTheGenerator) {

@@ -28,8 +28,7 @@ struct ReferenceProfileTest : ::testing::Test {
 
     // Replaces profile rows 1.. with `rows`; every later row is emptied.
     void SetProfile(const std::vector<Row>& rows) {
-        for (int i = 1; i <= 100; ++i)
-            c.Breakpoints[i] = BreakpointRow{};
+        for (int i = 1; i <= 100; ++i) c.Breakpoints[i] = BreakpointRow{};
         int i = 1;
         for (const Row& row : rows) {
             c.Breakpoints[i].Frequency = row.frequency;
@@ -47,8 +46,7 @@ struct ReferenceProfileTest : ::testing::Test {
 
     std::vector<std::string> Messages() const {
         std::vector<std::string> texts;
-        for (const auto& shown : t.dialogs.History())
-            texts.push_back(shown.text);
+        for (const auto& shown : t.dialogs.History()) texts.push_back(shown.text);
         return texts;
     }
 };
@@ -69,11 +67,9 @@ TEST_F(ReferenceProfileTest, FollowsTheDefaultProfile) {
         {5.0f, 0.639059f, D},  // 25 x 500 / 19560, first breakpoint
         {10.0f, 2.556237f, D}, // 100 x 500 / 19560
         {20.0f, 10.0f, A},     // the segment starting at a breakpoint, not the D segment before it
-        {30.0f, 10.0f, A},
-        {44.3f, 10.033180f, D}, // 44.3^2 x 100 / 19560
-        {50.0f, 12.781186f, D}, // 2500 x 100 / 19560
-        {1000.0f, 20.0f, A},
-        {5000.0f, 20.0f, A}, // at UL, the last breakpoint is taken by the upper-limit rule
+        {30.0f, 10.0f, A},      {44.3f, 10.033180f, D}, // 44.3^2 x 100 / 19560
+        {50.0f, 12.781186f, D},                         // 2500 x 100 / 19560
+        {1000.0f, 20.0f, A},    {5000.0f, 20.0f, A},    // at UL, the last breakpoint is taken by the upper-limit rule
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.frequency);
@@ -193,8 +189,7 @@ TEST_F(ReferenceProfileTest, NeverHandsOnANonFiniteReference) {
 
 TEST_F(ReferenceProfileTest, UsesRowsBeyondTheCheckedOnesUpToRow99) {
     std::vector<Row> rows;
-    for (int i = 1; i <= 100; ++i)
-        rows.push_back({static_cast<float>(10 * i), A, static_cast<float>(i)});
+    for (int i = 1; i <= 100; ++i) rows.push_back({static_cast<float>(10 * i), A, static_cast<float>(i)});
     SetProfile(rows);
     c.P[2] = 5000.0f;
     EXPECT_FLOAT_EQ(ReferenceAt(985.0f), 98.0f);
@@ -208,8 +203,7 @@ TEST_F(ReferenceProfileTest, UsesRowsBeyondTheCheckedOnesUpToRow99) {
 const std::string InitialBelowLL = "The initial point must be equal to or greater than the Lower Limit.";
 const std::string InitialAboveLL =
     "The initial point is greater than the Lower Limit: the Lower Limit will be changed to agree.";
-const std::string AboveUL =
-    "Illegal Frequency; the last point must be less than or equal to the upper limit.";
+const std::string AboveUL = "Illegal Frequency; the last point must be less than or equal to the upper limit.";
 const std::string LastBelowUL =
     "The last point is less than the Upper Limit; the Upper Limit will be changed to agree.";
 const std::string DisplacementLimit = " Test specified Displacement > System D Limit ";
@@ -271,8 +265,8 @@ TEST_F(ReferenceProfileTest, SystemLimitsOnlyWarnInRowOrder) {
     c.P[21] = 15.0f; // rows 4 and 5: 20 G
     c.Breakpoints[3] = {44.3f, V, 10.0f, 6.0f, 0.0f, ""};
     CheckProfile(c);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{DisplacementLimit, VelocityLimit, AccelerationLimit,
-                                                    AccelerationLimit}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{DisplacementLimit, VelocityLimit, AccelerationLimit, AccelerationLimit}));
     EXPECT_EQ(c.Breakpoints[1].Level, 500.0f);
     EXPECT_EQ(c.P[18], 400.0f);
 }
@@ -307,8 +301,7 @@ TEST_F(ReferenceProfileTest, PeakAccelerationUsesTheUnitsInForce) {
 
 TEST_F(ReferenceProfileTest, RowsBeyond32AreNotChecked) {
     std::vector<Row> rows;
-    for (int i = 1; i <= 32; ++i)
-        rows.push_back({static_cast<float>(5 * i), A, 1.0f});
+    for (int i = 1; i <= 32; ++i) rows.push_back({static_cast<float>(5 * i), A, 1.0f});
     rows.push_back({6000.0f, A, 500.0f});
     SetProfile(rows);
     c.P[2] = 160.0f;

@@ -26,17 +26,22 @@ struct SampleCountCase {
 
 TEST(DetectorSampleCount, IsTheShortestRunOfWholeHalfPeriodsAbove510Samples) {
     const SampleCountCase cases[] = {
-        {100.0f, 10240.0f, 512},                              // ten half periods of 51.2 samples
-        {5.0f, 10240.0f, 1023},                               // one half period is 1024 samples: cut to 1023
-        {5000.0f, 10240.0f, 512},                             // 500 half periods of 1.024 samples
-        {37.0f, 10240.0f, 553},                               // four half periods: 20480 / 37 = 553.5
-        {10000.0f, 10240.0f, 511}, {20000.0f, 10240.0f, 256}, // 1000 half periods are not enough; the last
-                                                              // count stays
-        {0.0f, 10240.0f, 500},     {-3.0f, 10240.0f, 500},    {NaN, 10240.0f, 500},
-        {1e-30f, 10240.0f, 1023},                      // a count far beyond 16 bits still ends at 1023
-        {1e7f, 10240.0f, 1},                           // never below one sample
-        {Inf, 10240.0f, 1},        {100.0f, NaN, 512}, // an unusable rate is the board's 10240
-        {100.0f, 0.0f, 512},       {100.0f, -10240.0f, 512},
+        {100.0f, 10240.0f, 512},  // ten half periods of 51.2 samples
+        {5.0f, 10240.0f, 1023},   // one half period is 1024 samples: cut to 1023
+        {5000.0f, 10240.0f, 512}, // 500 half periods of 1.024 samples
+        {37.0f, 10240.0f, 553},   // four half periods: 20480 / 37 = 553.5
+        {10000.0f, 10240.0f, 511},
+        {20000.0f, 10240.0f, 256}, // 1000 half periods are not enough; the last
+                                   // count stays
+        {0.0f, 10240.0f, 500},
+        {-3.0f, 10240.0f, 500},
+        {NaN, 10240.0f, 500},
+        {1e-30f, 10240.0f, 1023}, // a count far beyond 16 bits still ends at 1023
+        {1e7f, 10240.0f, 1},      // never below one sample
+        {Inf, 10240.0f, 1},
+        {100.0f, NaN, 512}, // an unusable rate is the board's 10240
+        {100.0f, 0.0f, 512},
+        {100.0f, -10240.0f, 512},
     };
     for (const auto& k : cases) {
         EXPECT_EQ(DetectorSampleCount(k.frequency, k.sampleRate), k.expected)
@@ -46,9 +51,7 @@ TEST(DetectorSampleCount, IsTheShortestRunOfWholeHalfPeriodsAbove510Samples) {
 
 // ---------------------------------------------------------------- detectors
 
-std::vector<std::int16_t> EmptyBlock() {
-    return std::vector<std::int16_t>(8193, 0);
-}
+std::vector<std::int16_t> EmptyBlock() { return std::vector<std::int16_t>(8193, 0); }
 
 void PutSine(std::vector<std::int16_t>& block, int place, double amplitude, double samplesPerPeriod) {
     for (int scan = 0; scan * 8 + place < static_cast<int>(block.size()); ++scan) {
@@ -80,15 +83,13 @@ TEST(DetectAmplitude, FullNegativeScaleCountsAs32768AndIsLimited) {
     auto block = EmptyBlock();
     // A quarter of the block at -32768: 256 x 32768 x 1.57 / 512 = 25722.88 -> 25723
     // (with 32767 it would be 25722.10 -> 25722); the peak is limited to 32767.
-    for (int scan = 1; scan <= 256; ++scan)
-        block[static_cast<std::size_t>(scan * 8 + 2)] = -32768;
+    for (int scan = 1; scan <= 256; ++scan) block[static_cast<std::size_t>(scan * 8 + 2)] = -32768;
     const DetectedAmplitude partial = DetectAmplitude(block, 2, 512);
     EXPECT_EQ(partial.rectifiedMean, 25723);
     EXPECT_EQ(partial.peak, 32767);
 
     // All of it: 32768 x 1.57 = 51445.8, limited to 32767 before it is kept in 16 bits.
-    for (int scan = 0; scan <= 1023; ++scan)
-        block[static_cast<std::size_t>(scan * 8 + 4)] = -32768;
+    for (int scan = 0; scan <= 1023; ++scan) block[static_cast<std::size_t>(scan * 8 + 4)] = -32768;
     const DetectedAmplitude full = DetectAmplitude(block, 4, 1023);
     EXPECT_EQ(full.rectifiedMean, 32767);
     EXPECT_EQ(full.peak, 32767);
@@ -130,8 +131,7 @@ struct MeasureResponsesTest : ::testing::Test {
         c.MasterBoardHandle = 0;
         c.SlaveBoardHandle = 1;
         c.BoardHandle = 0;
-        for (std::size_t i = 0; i < 16; ++i)
-            c.ScanGains[i] = static_cast<std::int32_t>(i < 8 ? 1 : 3);
+        for (std::size_t i = 0; i < 16; ++i) c.ScanGains[i] = static_cast<std::int32_t>(i < 8 ? 1 : 3);
         // A square wave of (place + 1) x 1000 counts on the master, x 100 on the slave:
         // rectified mean 1.57 of its height, peak its height.
         board.makeBlock = [](DaqHandle handle, std::span<std::int16_t> buffer) {
@@ -148,15 +148,12 @@ TEST_F(MeasureResponsesTest, ReadsTheMasterBlockIntoChannelsOneToEight) {
     MeasureResponses(c);
     ASSERT_EQ(board.reads.size(), 1u);
     EXPECT_EQ(c.DetectorSamples, 512);
-    for (int k = 1; k <= 8; ++k)
-        EXPECT_EQ(c.ChannelCounts[static_cast<std::size_t>(k)], 1570 * k) << k;
-    for (int k = 9; k <= 16; ++k)
-        EXPECT_EQ(c.ChannelCounts[static_cast<std::size_t>(k)], 0) << k;
+    for (int k = 1; k <= 8; ++k) EXPECT_EQ(c.ChannelCounts[static_cast<std::size_t>(k)], 1570 * k) << k;
+    for (int k = 9; k <= 16; ++k) EXPECT_EQ(c.ChannelCounts[static_cast<std::size_t>(k)], 0) << k;
 
     c.P[68] = 1.0f;
     MeasureResponses(c);
-    for (int k = 1; k <= 8; ++k)
-        EXPECT_EQ(c.ChannelCounts[static_cast<std::size_t>(k)], 1000 * k) << k;
+    for (int k = 1; k <= 8; ++k) EXPECT_EQ(c.ChannelCounts[static_cast<std::size_t>(k)], 1000 * k) << k;
 }
 
 TEST_F(MeasureResponsesTest, SecondBoardIsReadWithItsOwnGainsAndTheMasterRestored) {
@@ -166,8 +163,7 @@ TEST_F(MeasureResponsesTest, SecondBoardIsReadWithItsOwnGainsAndTheMasterRestore
     EXPECT_EQ(board.reads[0].handle, 0);
     EXPECT_EQ(board.reads[1].handle, 1);
     EXPECT_EQ(board.reads[1].firstGains, std::vector<std::int32_t>(8, 3));
-    for (std::size_t i = 0; i < 16; ++i)
-        EXPECT_EQ(c.ScanGains[i], i < 8 ? 1 : 3) << i;
+    for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ(c.ScanGains[i], i < 8 ? 1 : 3) << i;
     EXPECT_EQ(c.BoardHandle, 0);
     for (int k = 1; k <= 8; ++k) {
         EXPECT_EQ(c.ChannelCounts[static_cast<std::size_t>(k)], 1570 * k) << k;
@@ -265,8 +261,7 @@ TEST_F(ScaleAndSmoothTest, WindowAndSmootherFillDuringTheFirstTwentyCycles) {
     EXPECT_FLOAT_EQ(response[0], 0.01f);
     EXPECT_NEAR(response[1], 0.0397f, 1e-6);
     EXPECT_NEAR(response[2], 0.092599f, 1e-6);
-    for (std::size_t i = 1; i < response.size(); ++i)
-        EXPECT_GT(response[i], response[i - 1]) << i;
+    for (std::size_t i = 1; i < response.size(); ++i) EXPECT_GT(response[i], response[i - 1]) << i;
     EXPECT_LT(response.back(), 2.0f);
     // The write position ran over places 0..20 and is back at 0.
     EXPECT_EQ(c.WindowPosition, 0);
@@ -289,8 +284,7 @@ TEST_F(ScaleAndSmoothTest, HoldingAbove100HzSmoothsMoreHeavily) {
         float expected; // from 1 G toward a window of 2 G
     };
     const Case cases[] = {
-        {0.0f, 200.0f, 1.1f},  {1.0f, 200.0f, 1.33f}, {0.0f, 50.0f, 1.33f},
-        {0.0f, 100.0f, 1.33f}, {0.0f, 100.5f, 1.1f},
+        {0.0f, 200.0f, 1.1f}, {1.0f, 200.0f, 1.33f}, {0.0f, 50.0f, 1.33f}, {0.0f, 100.0f, 1.33f}, {0.0f, 100.5f, 1.1f},
     };
     for (const auto& k : cases) {
         Settle(1, 2.0f);
@@ -366,8 +360,7 @@ TEST_F(ScaleAndSmoothTest, DemoPlantAnswersTheReferencePerChannel) {
     c.DemoMode = 1.0f;
     c.P[65] = 0.0f;
     c.ReferenceLevel = 2.0f;
-    for (int cycle = 0; cycle < 200; ++cycle)
-        ScaleAndSmoothResponses(c);
+    for (int cycle = 0; cycle < 200; ++cycle) ScaleAndSmoothResponses(c);
     EXPECT_EQ(c.DetectorWindowLength, 5);
     EXPECT_NEAR(c.ChannelResponse[1], 2.0f, 1e-5);
     EXPECT_NEAR(c.ChannelResponse[8], 0.6f, 1e-5);
@@ -412,8 +405,7 @@ TEST_F(ScaleAndSmoothTest, StrategiesOverTheTickedChannels) {
         c.ServoOn = 1.0f;
         c.ReferenceLevel = 4.0f;
         c.P[0] = k.strategy;
-        for (int i = 0; i < 4; ++i)
-            c.P[43 + i] = k.ticks[static_cast<std::size_t>(i)];
+        for (int i = 0; i < 4; ++i) c.P[43 + i] = k.ticks[static_cast<std::size_t>(i)];
         ScaleAndSmoothResponses(c);
         EXPECT_NEAR(c.ControlValue, k.expected, 1e-6) << k.strategy;
         EXPECT_NEAR(c.SmoothedControlValue, k.expected, 1e-6) << k.strategy;

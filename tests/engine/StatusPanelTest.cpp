@@ -48,8 +48,7 @@ TEST_F(StatusPanelTest, TheDefaultSetUpInEnglishUnits) {
         {"lblTime", "09:00:00"},
         {"lblDate", "2026-01-05"},
     };
-    for (const auto& [name, text] : expected)
-        EXPECT_EQ(Text(name), text) << name;
+    for (const auto& [name, text] : expected) EXPECT_EQ(Text(name), text) << name;
     EXPECT_EQ(c.Indicators.Item("Gauge1").value, 70.0);
     EXPECT_EQ(Text("lblElapsedTime"), "  E.T.= 00:00:00") << "held: the text stays";
 }
@@ -116,8 +115,7 @@ TEST_F(StatusPanelTest, ControlModeAndStateWords) {
         c.RemoteFrequencyOverride = k.remoteFrequency;
         c.AbortCode = k.abortCode;
         RefreshStatusPanel(c);
-        EXPECT_EQ(Text("lblControlMode"), k.mode)
-            << k.strategy << k.demo << k.remoteDrive << k.remoteFrequency;
+        EXPECT_EQ(Text("lblControlMode"), k.mode) << k.strategy << k.demo << k.remoteDrive << k.remoteFrequency;
         EXPECT_EQ(Text("lblControl"), k.state) << k.abortCode;
     }
 }
@@ -149,23 +147,16 @@ TEST_F(StatusPanelTest, UnitLinesAndLargeReadoutInEachUnitSystem) {
     const char* metricV = " VEL.  = 25.4 CM/S  ";
     const char* metricA = " ACC. = 100 M/S^2 ";
     const UnitCase cases[] = {
-        {"English, acceleration only", 0, 1, 1, englishD, englishV, englishA, "   10.20", "ACCELERATION ",
-         "G-PEAK"},
-        {"English, controlled D", 0, 2, 1, englishD, englishV, englishA, "   100.0", "DISPLACEMENT ",
-         "G-PEAK"},
-        {"English, controlled V", 0, 2, 2, englishD, englishV, englishA, "   10.00", "  VELOCITY   ",
-         "G-PEAK"},
-        {"English, controlled A", 0, 2, 3, englishD, englishV, englishA, "   10.20", "ACCELERATION ",
-         "G-PEAK"},
-        {"English, slope segment", 0, 2, 4, englishD, englishV, englishA, "   10.20", "ACCELERATION ",
-         "G-PEAK"},
-        {"Metric, acceleration only", 1, 1, 1, metricD, metricV, metricA, "  100.0", "ACCELERATION ",
-         " M/S^2"},
+        {"English, acceleration only", 0, 1, 1, englishD, englishV, englishA, "   10.20", "ACCELERATION ", "G-PEAK"},
+        {"English, controlled D", 0, 2, 1, englishD, englishV, englishA, "   100.0", "DISPLACEMENT ", "G-PEAK"},
+        {"English, controlled V", 0, 2, 2, englishD, englishV, englishA, "   10.00", "  VELOCITY   ", "G-PEAK"},
+        {"English, controlled A", 0, 2, 3, englishD, englishV, englishA, "   10.20", "ACCELERATION ", "G-PEAK"},
+        {"English, slope segment", 0, 2, 4, englishD, englishV, englishA, "   10.20", "ACCELERATION ", "G-PEAK"},
+        {"Metric, acceleration only", 1, 1, 1, metricD, metricV, metricA, "  100.0", "ACCELERATION ", " M/S^2"},
         {"Metric, controlled D", 1, 2, 1, metricD, metricV, metricA, "2.54", "DISPLACEMENT ", " M/S^2"},
         {"Metric, controlled V", 1, 2, 2, metricD, metricV, metricA, "25.4", "  VELOCITY ", " M/S^2"},
         {"Metric, slope segment", 1, 2, 4, metricD, metricV, metricA, "  100.0", "ACCELERATION ", " M/S^2"},
-        {"Hybrid, acceleration only", 2, 1, 2, metricD, metricV, englishA, "   10.20", "ACCELERATION ",
-         "G-PEAK"},
+        {"Hybrid, acceleration only", 2, 1, 2, metricD, metricV, englishA, "   10.20", "ACCELERATION ", "G-PEAK"},
         {"Hybrid, controlled D", 2, 2, 1, metricD, metricV, englishA, "2.54", "DISPLACEMENT ", "G-PEAK"},
         {"Hybrid, controlled V", 2, 2, 2, metricD, metricV, englishA, "25.4", "  VELOCITY ", "G-PEAK"},
         {"Hybrid, controlled A", 2, 2, 3, metricD, metricV, englishA, "   10.20", "ACCELERATION ", "G-PEAK"},
@@ -215,8 +206,7 @@ TEST_F(StatusPanelTest, TheLetterOfTheControlledQuantityTurnsRed) {
     const Rgb red = 0xFF0000;
     const Rgb black = 0x000000;
     const auto colours = [&] {
-        return std::array<Rgb, 3>{c.Indicators.Item("lblDMode").backColor,
-                                  c.Indicators.Item("lblVMode").backColor,
+        return std::array<Rgb, 3>{c.Indicators.Item("lblDMode").backColor, c.Indicators.Item("lblVMode").backColor,
                                   c.Indicators.Item("lblAMode").backColor};
     };
     c.ActiveMode = 1.0f;
@@ -248,8 +238,7 @@ TEST(ElapsedTime, MinutesThenRoundedSecondsThenDays) {
         {2.0 * 86400.0 + 5.0, " E.T. = 2:00:00:05"},
         {-3.0, " E.T. = 00:00:00"},
     };
-    for (const auto& [seconds, text] : cases)
-        EXPECT_EQ(ElapsedTimeOf(seconds).text, text) << seconds;
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(ElapsedTimeOf(seconds).text, text) << seconds;
 
     const ElapsedTime elapsed = ElapsedTimeOf(86400.0 + 43200.0);
     EXPECT_EQ(elapsed.dayPrefix, "1:");

@@ -43,8 +43,7 @@ struct SweepGeneratorTest : ::testing::Test {
         for (int cycle = 1; cycle <= maxCycles; ++cycle) {
             c.RunSeconds = cycle / 10.0;
             SweepStep(c);
-            if (!IsOn(c.SweepRunning))
-                return cycle;
+            if (!IsOn(c.SweepRunning)) return cycle;
         }
         return -1;
     }
@@ -86,8 +85,7 @@ TEST_F(SweepGeneratorTest, EndsOnTheCycleTheCounterReachesSweepsPlusOne) {
 
 TEST_F(SweepGeneratorTest, AMidBandStartCountsOnlyOnReachingALimit) {
     c.CurrentFrequency = 15.0f;
-    for (int cycle = 1; cycle <= 5; ++cycle)
-        SweepStep(c);
+    for (int cycle = 1; cycle <= 5; ++cycle) SweepStep(c);
     EXPECT_EQ(c.CurrentFrequency, 20.0f);
     EXPECT_EQ(c.SweepCounter, 0.5f);
     SweepStep(c);

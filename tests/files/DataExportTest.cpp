@@ -1,8 +1,8 @@
+#include "files/DataExport.h"
 #include "core/Commands.h"
 #include "core/Defaults.h"
 #include "core/StartUp.h"
 #include "core/Steps.h"
-#include "files/DataExport.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +25,8 @@ std::vector<std::string> Split(const std::string& text, const std::string& end) 
 struct DataExportTest : ::testing::Test {
     TestController t;
     Controller& c = t.c;
-    std::filesystem::path folder = std::filesystem::temp_directory_path() /
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
         ("zek8-export-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
 
     DataExportTest() {

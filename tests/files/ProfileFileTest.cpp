@@ -1,7 +1,7 @@
+#include "files/ProfileFile.h"
 #include "core/Commands.h"
 #include "core/Defaults.h"
 #include "core/Steps.h"
-#include "files/ProfileFile.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
@@ -230,8 +230,7 @@ TEST_F(ProfileFileTest, DefaultProfileAtStartUp) {
     const std::size_t shown = t.dialogs.History().size();
     LoadDefaultProfile(c);
     ASSERT_EQ(t.dialogs.History().size(), shown + 1);
-    EXPECT_EQ(t.dialogs.History().back().title,
-              "Error Loading Default Profile (ZEKFileS.000)\r\n Error # 53 Occured");
+    EXPECT_EQ(t.dialogs.History().back().title, "Error Loading Default Profile (ZEKFileS.000)\r\n Error # 53 Occured");
     EXPECT_EQ(c.P[5], 1.0f) << "the defaults stay";
     EXPECT_EQ(c.ProfileFileName, " DEFAULT PROFILE");
 }

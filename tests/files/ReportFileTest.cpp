@@ -40,7 +40,8 @@ struct ReportFileTest : ::testing::Test {
     TestController t;
     Controller& c = t.c;
     FilePlot plot;
-    std::filesystem::path folder = std::filesystem::temp_directory_path() /
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
         ("zek8-report-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
 
     ReportFileTest() {

@@ -1,8 +1,8 @@
+#include "hardware/BoardLayer.h"
 #include "core/Defaults.h"
 #include "core/Steps.h"
 #include "hardware/AbsentDaqLibrary.h"
 #include "hardware/BoardErrors.h"
-#include "hardware/BoardLayer.h"
 #include "hardware/ConditioningUnit.h"
 #include "support/FakeBoard.h"
 #include "support/TestController.h"
@@ -39,6 +39,7 @@ TEST_F(BoardLayerTest, InitialisationOpensAndProgramsTheMasterInOrder) {
 
     std::vector<std::string> functions = board.Functions();
     functions.erase(std::remove(functions.begin(), functions.end(), "daqIOWrite"), functions.end());
+    // clang-format off
     const std::vector<std::string> expected = {
         "daqSetDefaultErrorHandler", "daqOpen", "daqGetLastError", "daqSetOption", "daqSetOption", "daqSetOption",
         "daqDacSetOutputMode", "daqDacWaveSetTrig", "daqDacWaveSetClockSource", "daqDacWaveSetFreq",
@@ -48,6 +49,7 @@ TEST_F(BoardLayerTest, InitialisationOpensAndProgramsTheMasterInOrder) {
         "daqDacWaveArm", "daqIOGet8255Conf", "daqAdcSetAcq", "daqAdcSetScan", "daqAdcSetClockSource",
         "daqAdcTransferSetBuffer", "daqSetTriggerEvent", "daqSetTriggerEvent", "daqAdcSetFreq",
         "daqAdcTransferStart", "daqAdcArm"};
+    // clang-format on
     EXPECT_EQ(functions, expected);
     EXPECT_EQ(board.CallsTo("daqSetOption"),
               (std::vector<std::string>{"daqSetOption 0 0 0 16385 0", "daqSetOption 0 1 0 16385 3",
@@ -58,7 +60,8 @@ TEST_F(BoardLayerTest, InitialisationOpensAndProgramsTheMasterInOrder) {
     // The default profile peaks at 20 G: 200 mV on channel 1's 10 mV/G takes gain code 3.
     EXPECT_EQ(c.PeakProfileAcceleration, 20.0f);
     EXPECT_EQ(board.CallsTo("daqSetTriggerEvent"),
-              (std::vector<std::string>{"daqSetTriggerEvent 0 0 0 0 3 6 0 0 0 0", "daqSetTriggerEvent 0 10 0 0 3 6 0 1 0 0"}));
+              (std::vector<std::string>{"daqSetTriggerEvent 0 0 0 0 3 6 0 0 0 0",
+                                        "daqSetTriggerEvent 0 10 0 0 3 6 0 1 0 0"}));
     // The configuration word to port 3, port B, then the three words.
     const auto writes = board.CallsTo("daqIOWrite");
     EXPECT_EQ(writes[0], "daqIOWrite 0 1 3 0 1 137");
@@ -101,7 +104,7 @@ TEST_F(BoardLayerTest, WordsOnTheWire) {
     EXPECT_EQ(board.DriveFrames(), std::vector<std::uint32_t>{4000u << 12});
     EXPECT_EQ(board.portA.size(), 74u);
     EXPECT_EQ(board.portA.front(), 0);
-    EXPECT_EQ(board.portA[1], 2);     // 4000 = 0b111110100000: the top bit is 1
+    EXPECT_EQ(board.portA[1], 2); // 4000 = 0b111110100000: the top bit is 1
     EXPECT_EQ(board.portA[2], 3);
     EXPECT_EQ(board.portA.back(), 16);
 
@@ -177,8 +180,7 @@ TEST_F(BoardLayerTest, MissingMasterOrLibraryMeansDemoMode) {
     EXPECT_EQ(other.c.DemoMode, 1.0f);
     EXPECT_EQ(other.c.EightChannelMode, 1);
     ASSERT_EQ(other.dialogs.History().size(), 1u);
-    EXPECT_EQ(other.dialogs.History()[0].text,
-              " No hardware was detected. The Software has been put in the Demo Mode");
+    EXPECT_EQ(other.dialogs.History()[0].text, " No hardware was detected. The Software has been put in the Demo Mode");
 }
 
 TEST_F(BoardLayerTest, NoBoardInterfaceOpensNothing) {

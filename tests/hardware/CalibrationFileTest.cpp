@@ -1,5 +1,5 @@
-#include "core/FileErrors.h"
 #include "hardware/CalibrationFile.h"
+#include "core/FileErrors.h"
 #include "core/Steps.h"
 #include "support/TestController.h"
 

@@ -25,7 +25,9 @@ struct ClosedLoopTest : ::testing::Test {
         c.ports.daq = &bench;
         StartUp(c);
     }
-    void RunFor(double seconds) { RunSimulated(driver, t.clock, t.clock.TickMs() + static_cast<std::int64_t>(seconds * 1000)); }
+    void RunFor(double seconds) {
+        RunSimulated(driver, t.clock, t.clock.TickMs() + static_cast<std::int64_t>(seconds * 1000));
+    }
     double ErrorDb() const {
         return 20.0 * std::log10(static_cast<double>(c.ControlValue) / static_cast<double>(c.ReferenceLevel));
     }

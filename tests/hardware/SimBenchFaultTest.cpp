@@ -45,9 +45,9 @@ TEST(SimBenchFaults, CallsOnHandlesThatAreNotOpenFailAndChangeNothing) {
 TEST(SimBenchFaults, EveryCodeTheLibraryReturnsHasAText) {
     BenchRig rig(QuietBench());
     std::array<char, 80> text{};
-    for (const int code : {0, SimBench::InvalidHandle, SimBench::NotScanning, SimBench::DeviceNotFound,
-                           SimBench::InvalidParameter, SimBench::NoScanList, SimBench::BufferTooSmall,
-                           SimBench::NoTransferBuffer, 77}) {
+    for (const int code :
+         {0, SimBench::InvalidHandle, SimBench::NotScanning, SimBench::DeviceNotFound, SimBench::InvalidParameter,
+          SimBench::NoScanList, SimBench::BufferTooSmall, SimBench::NoTransferBuffer, 77}) {
         text.fill('x');
         ASSERT_EQ(rig.bench.daqFormatError(code, text), 0) << code;
         const std::size_t length = std::strlen(text.data());
@@ -98,8 +98,7 @@ TEST(SimBenchFaults, AnInjectedCodeFromTheNthCallOnAndNothingChanges) {
     const DaqHandle h = rig.Bring("DaqBoard1K0", AllX1);
     rig.bench.daqIOWrite(h, 1, 1, 0, 1, 3);
     int writes = 0;
-    for (const SimBench::Call& call : rig.bench.Calls())
-        writes += call.function == "daqIOWrite" ? 1 : 0;
+    for (const SimBench::Call& call : rig.bench.Calls()) writes += call.function == "daqIOWrite" ? 1 : 0;
     rig.bench.InjectCallFault({"daqIOWrite", 77, writes + 2});
     EXPECT_EQ(rig.bench.daqIOWrite(h, 1, 1, 0, 1, 11), 0);
     EXPECT_EQ(rig.bench.daqIOWrite(h, 1, 1, 0, 1, 171), 77);
@@ -163,8 +162,7 @@ TEST(SimBenchFaults, TheCallLogKeepsArgumentsInOrder) {
     const auto scan =
         std::find_if(calls.begin(), calls.end(), [](const auto& c) { return c.function == "daqAdcSetScan"; });
     ASSERT_NE(scan, calls.end());
-    const std::vector<double> expected{8, 0, 1, 2, 3, 4, 5, 6, 7, 0, 1, 2, 3,
-                                       4, 0, 1, 2, 6, 6, 6, 6, 6, 6, 6, 6};
+    const std::vector<double> expected{8, 0, 1, 2, 3, 4, 5, 6, 7, 0, 1, 2, 3, 4, 0, 1, 2, 6, 6, 6, 6, 6, 6, 6, 6};
     EXPECT_EQ(scan->arguments, expected);
     EXPECT_EQ(rig.bench.Board(h).scanGains, (std::vector<std::int32_t>{0, 1, 2, 3, 4, 0, 1, 2}));
     EXPECT_EQ(calls.back().function, "daqAdcArm");
@@ -174,8 +172,7 @@ TEST(SimBenchFaults, TheCallLogKeepsArgumentsInOrder) {
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].arguments, (std::vector<double>{1, 1, 0, 1, 3}));
     rig.bench.SetCallLogLimit(2);
-    for (int i = 0; i < 5; ++i)
-        rig.bench.daqIOWrite(h, 1, 1, 0, 1, i);
+    for (int i = 0; i < 5; ++i) rig.bench.daqIOWrite(h, 1, 1, 0, 1, i);
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[1].arguments.back(), 4.0);
 

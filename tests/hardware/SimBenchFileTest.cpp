@@ -44,8 +44,7 @@ TEST(SimBenchFile, EveryKeySetsItsQuantityOverTheDefaultBench) {
     EXPECT_EQ(third.noiseG, 0.004);
     EXPECT_EQ(model.channels[3].noiseG, 0.1);
     EXPECT_TRUE(model.channels[7].fitted);
-    for (std::size_t k = 8; k < 16; ++k)
-        EXPECT_FALSE(model.channels[k].fitted) << k;
+    for (std::size_t k = 8; k < 16; ++k) EXPECT_FALSE(model.channels[k].fitted) << k;
     EXPECT_FALSE(model.slavePresent);
     EXPECT_TRUE(model.masterPresent);
     ASSERT_EQ(model.callFaults.size(), 1u);

@@ -9,8 +9,7 @@ using sim::SerialWordDecoder;
 using sim::SimBench;
 
 void Feed(SerialWordDecoder& unit, const std::vector<int>& writes) {
-    for (const int value : writes)
-        unit.Write(value);
+    for (const int value : writes) unit.Write(value);
 }
 
 TEST(SimBenchPortA, DecodesEveryWordOverItsWholeRange) {
@@ -67,11 +66,9 @@ TEST(SimBenchPortA, MalformedSequencesAreCountedAndLeaveTheLastWord) {
         std::vector<int> writes;
     };
     std::vector<int> fifteen, seventeen, shortFrame, longFrame, currentInFrame, strobeInFrame, halfCurrent;
-    for (int bit = 0; bit < 15; ++bit)
-        fifteen.insert(fifteen.end(), {18, 19, 16});
+    for (int bit = 0; bit < 15; ++bit) fifteen.insert(fifteen.end(), {18, 19, 16});
     fifteen.insert(fifteen.end(), {48, 16});
-    for (int bit = 0; bit < 17; ++bit)
-        seventeen.insert(seventeen.end(), {18, 19, 16});
+    for (int bit = 0; bit < 17; ++bit) seventeen.insert(seventeen.end(), {18, 19, 16});
     seventeen.insert(seventeen.end(), {48, 16});
     shortFrame = DriveFrameWrites(4095, 4095);
     shortFrame.erase(shortFrame.begin() + 1, shortFrame.begin() + 4); // 23 bits

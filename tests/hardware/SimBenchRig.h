@@ -62,16 +62,14 @@ struct BenchRig {
     SimulatedClock clock;
     sim::SimBench bench;
     std::vector<std::int16_t> dac = std::vector<std::int16_t>(8193, 32767);
-    std::array<std::vector<std::int16_t>, 2> transfer{std::vector<std::int16_t>(8193),
-                                                      std::vector<std::int16_t>(8193)};
+    std::array<std::vector<std::int16_t>, 2> transfer{std::vector<std::int16_t>(8193), std::vector<std::int16_t>(8193)};
     std::vector<std::int16_t> block = std::vector<std::int16_t>(8193);
 
     explicit BenchRig(sim::BenchModel model) : bench(clock, std::move(model)) {}
 
     DaqHandle Bring(const char* device, std::array<std::int32_t, 8> gains) {
         const DaqHandle h = bench.daqOpen(device);
-        if (h == NoDaqHandle)
-            return h;
+        if (h == NoDaqHandle) return h;
         auto& adc = transfer[static_cast<std::size_t>(h)];
         for (int output = 0; output < 2; ++output) {
             bench.daqDacSetOutputMode(h, 0, output, 2);
@@ -95,8 +93,7 @@ struct BenchRig {
         return bench.daqAdcSetScan(h, channels, gains, flags, 8);
     }
     void PortA(DaqHandle h, const std::vector<int>& writes) {
-        for (const int value : writes)
-            bench.daqIOWrite(h, 1, 0, 0, 1, value);
+        for (const int value : writes) bench.daqIOWrite(h, 1, 0, 0, 1, value);
     }
     void Drive(double hz, std::uint32_t high) {
         PortA(sim::SimBench::MasterHandle, FrequencyWordWrites(static_cast<std::uint32_t>(hz * 8.192)));

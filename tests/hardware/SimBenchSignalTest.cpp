@@ -122,10 +122,8 @@ TEST(SimBenchSignal, ThePhaseRunsOnAcrossReadsRetunesAndLongGaps) {
     const double atRetuneBefore = SinePhase(rig.Channel(1, 0, 512), before) + step * before * 511;
     const double atRetuneAfter = SinePhase(rig.Channel(1, 512, 512), after) - step * after;
     const sim::ShakerPlant plant(QuietBench());
-    const double tableShift =
-        std::arg(plant.ChannelResponse(1, after)) - std::arg(plant.ChannelResponse(1, before));
-    EXPECT_NEAR(std::remainder(atRetuneAfter - atRetuneBefore - tableShift, 2.0 * std::numbers::pi), 0.0,
-                1e-4);
+    const double tableShift = std::arg(plant.ChannelResponse(1, after)) - std::arg(plant.ChannelResponse(1, before));
+    EXPECT_NEAR(std::remainder(atRetuneAfter - atRetuneBefore - tableShift, 2.0 * std::numbers::pi), 0.0, 1e-4);
     EXPECT_NEAR(SineAmplitude(rig.Channel(1, 512, 512), after), 60.0 * 131.08, 1.0);
 
     // Hours later only the newest block is made, and it still runs on smoothly.
@@ -175,8 +173,7 @@ TEST(SimBenchSignal, NoiseIsRepeatableForItsSeedAndOfItsSize) {
         rig.clock.AdvanceMs(100);
         rig.Read(Master);
         double sum = 0;
-        for (const double x : rig.Channel(1, 0, 1024))
-            sum += x * x;
+        for (const double x : rig.Channel(1, 0, 1024)) sum += x * x;
         return std::sqrt(sum / 1024);
     };
     EXPECT_EQ(rms(3), rms(3));

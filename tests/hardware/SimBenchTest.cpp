@@ -1,9 +1,9 @@
-#include "hardware/sim/BenchFile.h"
-#include "hardware/sim/SimulatedBench.h"
 #include "core/Defaults.h"
 #include "core/Steps.h"
 #include "hardware/BoardLayer.h"
 #include "hardware/ConditioningUnit.h"
+#include "hardware/sim/BenchFile.h"
+#include "hardware/sim/SimulatedBench.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
@@ -41,8 +41,7 @@ struct SimBenchTest : ::testing::Test {
     }
     static int PeakOf(const std::vector<std::int16_t>& block, int channel) {
         int peak = 0;
-        for (int s = 0; s < 1024; ++s)
-            peak = std::max(peak, std::abs(static_cast<int>(block[s * 8 + channel - 1])));
+        for (int s = 0; s < 1024; ++s) peak = std::max(peak, std::abs(static_cast<int>(block[s * 8 + channel - 1])));
         return peak;
     }
     void Drive(float hz, std::int16_t high) {
@@ -122,8 +121,7 @@ TEST_F(SimBenchTest, PhaseRunsOnAcrossReads) {
     t.clock.AdvanceMs(50); // 512 scans later
     const auto second = Block();
     for (int s = 0; s < 512; ++s)
-        ASSERT_EQ(second[static_cast<std::size_t>(s * 8)], first[static_cast<std::size_t>((s + 512) * 8)])
-            << s;
+        ASSERT_EQ(second[static_cast<std::size_t>(s * 8)], first[static_cast<std::size_t>((s + 512) * 8)]) << s;
 }
 
 TEST_F(SimBenchTest, SensorsThatNeedTheirCurrentSource) {
@@ -191,9 +189,8 @@ TEST_F(SimBenchTest, PushButtonsAreActiveLow) {
 }
 
 TEST(BenchFile, ReadsEveryKeyAndNamesTheBadLine) {
-    std::istringstream good(
-        "# a bench\nshaker.full-drive-g 25\r\nshaker.armature 3000 6\n\n"
-        "channel 3 specimen 250 20 9.5 current  # a bracket\nseed 7\nfault slave-missing\n");
+    std::istringstream good("# a bench\nshaker.full-drive-g 25\r\nshaker.armature 3000 6\n\n"
+                            "channel 3 specimen 250 20 9.5 current  # a bracket\nseed 7\nfault slave-missing\n");
     const BenchModel model = ReadBenchFile(good);
     EXPECT_EQ(model.fullDriveG, 25.0f);
     EXPECT_EQ(model.armatureHz, 3000.0f);

@@ -129,7 +129,9 @@ public:
     int daqSetOption(DaqHandle h, int ch, int flags, int type, float value) override {
         return Log("daqSetOption", h, {ch, flags, type}, {value});
     }
-    int daqDacSetOutputMode(DaqHandle h, int d, int o, int m) override { return Log("daqDacSetOutputMode", h, {d, o, m}); }
+    int daqDacSetOutputMode(DaqHandle h, int d, int o, int m) override {
+        return Log("daqDacSetOutputMode", h, {d, o, m});
+    }
     int daqDacWaveSetTrig(DaqHandle h, int d, int o, int s, int r) override {
         return Log("daqDacWaveSetTrig", h, {d, o, s, r});
     }

@@ -1,10 +1,10 @@
+#include "ui/MainWindow.h"
 #include "core/Commands.h"
 #include "core/CycleDriver.h"
 #include "core/StartUp.h"
 #include "hardware/sim/BenchFile.h"
 #include "hardware/sim/SimulatedBench.h"
 #include "support/TestController.h"
-#include "ui/MainWindow.h"
 #include "ui/PlotArea.h"
 #include "ui/QtCycleDriver.h"
 

@@ -15,8 +15,7 @@ namespace {
 std::vector<std::string> Words(const std::string& line) {
     std::istringstream in(line.substr(0, line.find('#')));
     std::vector<std::string> words;
-    for (std::string word; in >> word;)
-        words.push_back(word);
+    for (std::string word; in >> word;) words.push_back(word);
     return words;
 }
 
@@ -27,7 +26,7 @@ std::string Shortest(double value) {
 }
 
 class BenchLine {
-  public:
+public:
     BenchLine(std::string_view source, int number, std::vector<std::string> words)
         : source_(source), number_(number), words_(std::move(words)) {}
 
@@ -36,8 +35,7 @@ class BenchLine {
     }
     std::size_t Count() const { return words_.size(); }
     const std::string& Word(std::size_t i) const {
-        if (i >= words_.size())
-            Fail("'" + words_[0] + "' needs more values");
+        if (i >= words_.size()) Fail("'" + words_[0] + "' needs more values");
         return words_[i];
     }
     double Number(std::size_t i, double lowest, double highest) const {
@@ -52,8 +50,7 @@ class BenchLine {
     }
     std::int64_t Whole(std::size_t i, double lowest, double highest) const {
         const double value = Number(i, lowest, highest);
-        if (value != std::floor(value))
-            Fail("'" + Word(i) + "' is not a whole number");
+        if (value != std::floor(value)) Fail("'" + Word(i) + "' is not a whole number");
         return static_cast<std::int64_t>(value);
     }
     // A channel or a range of channels "first-last", as channel indices 0..15.
@@ -68,16 +65,14 @@ class BenchLine {
         const BenchLine last(source_, number_, {words_[0], text.substr(dash + 1)});
         const auto from = static_cast<std::size_t>(first.Whole(1, 1, BenchChannels)) - 1;
         const auto to = static_cast<std::size_t>(last.Whole(1, 1, BenchChannels)) - 1;
-        if (to < from)
-            Fail("the range '" + text + "' runs backwards");
+        if (to < from) Fail("the range '" + text + "' runs backwards");
         return {from, to};
     }
     void NoMoreThan(std::size_t count) const {
-        if (words_.size() > count)
-            Fail("unexpected '" + words_[count] + "'");
+        if (words_.size() > count) Fail("unexpected '" + words_[count] + "'");
     }
 
-  private:
+private:
     std::string_view source_;
     int number_;
     std::vector<std::string> words_;
@@ -85,8 +80,7 @@ class BenchLine {
 
 template <typename Change>
 void ForChannels(BenchModel& model, std::pair<std::size_t, std::size_t> range, Change change) {
-    for (std::size_t k = range.first; k <= range.second; ++k)
-        change(model.channels[k]);
+    for (std::size_t k = range.first; k <= range.second; ++k) change(model.channels[k]);
 }
 
 void ReadChannel(const BenchLine& line, BenchModel& model) {
@@ -138,8 +132,7 @@ void ReadFault(const BenchLine& line, BenchModel& model) {
             line.Fail("no library function is called '" + line.Word(2) + "'");
         CallFault fault{line.Word(2), static_cast<int>(line.Whole(3, 1, 1e9)), 1};
         if (line.Count() > 4) {
-            if (line.Word(4) != "from")
-                line.Fail("expected 'from N', not '" + line.Word(4) + "'");
+            if (line.Word(4) != "from") line.Fail("expected 'from N', not '" + line.Word(4) + "'");
             fault.fromCall = static_cast<int>(line.Whole(5, 1, 1e9));
         }
         line.NoMoreThan(6);
@@ -149,8 +142,7 @@ void ReadFault(const BenchLine& line, BenchModel& model) {
         const std::string& what = line.Word(3);
         const double at = line.Number(4, 0, 1e9);
         line.NoMoreThan(5);
-        if (what != "dead" && what != "saturate")
-            line.Fail("a sensor goes 'dead' or 'saturate', not '" + what + "'");
+        if (what != "dead" && what != "saturate") line.Fail("a sensor goes 'dead' or 'saturate', not '" + what + "'");
         ForChannels(model, range, [&](SensorMounting& sensor) {
             (what == "dead" ? sensor.deadFromSeconds : sensor.saturatedFromSeconds) = at;
         });
@@ -165,13 +157,12 @@ void ReadPress(const BenchLine& line, BenchModel& model) {
                                                                 {"sweep-run", RunButton::SweepRun},
                                                                 {"sweep-hold", RunButton::SweepHold}};
     const std::string& name = line.Word(1);
-    const auto found = std::find_if(std::begin(buttons), std::end(buttons),
-                                    [&name](const auto& b) { return name == b.first; });
+    const auto found =
+        std::find_if(std::begin(buttons), std::end(buttons), [&name](const auto& b) { return name == b.first; });
     if (found == std::end(buttons))
         line.Fail("the buttons are servo-on, stop, sweep-run and sweep-hold, not '" + name + "'");
     ButtonPress press{found->second, line.Number(2, 0, 1e9), 0.2};
-    if (line.Count() > 3)
-        press.heldSeconds = line.Number(3, 0.001, 1e9);
+    if (line.Count() > 3) press.heldSeconds = line.Number(3, 0.001, 1e9);
     line.NoMoreThan(4);
     model.presses.push_back(press);
 }
@@ -183,11 +174,9 @@ BenchModel ReadBenchFile(std::istream& in, std::string_view source) {
     int number = 0;
     for (std::string text; std::getline(in, text);) {
         ++number;
-        if (!text.empty() && text.back() == '\r')
-            text.pop_back();
+        if (!text.empty() && text.back() == '\r') text.pop_back();
         std::vector<std::string> words = Words(text);
-        if (words.empty())
-            continue;
+        if (words.empty()) continue;
         const BenchLine line(source, number, words);
         const std::string& key = words[0];
         if (key == "shaker.full-drive-g") {
@@ -203,13 +192,11 @@ BenchModel ReadBenchFile(std::istream& in, std::string_view source) {
             line.NoMoreThan(2);
         } else if (key == "harmonics") {
             model.harmonics.clear();
-            for (std::size_t i = 1; i < line.Count(); ++i)
-                model.harmonics.push_back(line.Number(i, 0, 1));
+            for (std::size_t i = 1; i < line.Count(); ++i) model.harmonics.push_back(line.Number(i, 0, 1));
         } else if (key == "noise-g") {
             const double noise = line.Number(1, 0, 100);
             line.NoMoreThan(2);
-            for (SensorMounting& sensor : model.channels)
-                sensor.noiseG = noise;
+            for (SensorMounting& sensor : model.channels) sensor.noiseG = noise;
         } else if (key == "channel-noise") {
             const auto range = line.Channels(1);
             const double noise = line.Number(2, 0, 100);
@@ -228,15 +215,13 @@ BenchModel ReadBenchFile(std::istream& in, std::string_view source) {
             line.Fail("unknown key '" + key + "'");
         }
     }
-    if (in.bad())
-        throw BenchFileError(std::string(source) + ": reading failed after line " + std::to_string(number));
+    if (in.bad()) throw BenchFileError(std::string(source) + ": reading failed after line " + std::to_string(number));
     return model;
 }
 
 BenchModel LoadBenchFile(const std::filesystem::path& path) {
     std::ifstream in(path);
-    if (!in)
-        throw BenchFileError("cannot read the bench file " + path.string());
+    if (!in) throw BenchFileError("cannot read the bench file " + path.string());
     return ReadBenchFile(in, path.string());
 }
 

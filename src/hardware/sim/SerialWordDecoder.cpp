@@ -14,12 +14,8 @@ constexpr int FrequencyBits = 16;
 constexpr int DriveBits = 24;
 constexpr int CurrentBits = 8;
 
-bool Rose(int before, int now, int line) {
-    return (before & line) == 0 && (now & line) != 0;
-}
-bool Fell(int before, int now, int line) {
-    return (before & line) != 0 && (now & line) == 0;
-}
+bool Rose(int before, int now, int line) { return (before & line) == 0 && (now & line) != 0; }
+bool Fell(int before, int now, int line) { return (before & line) != 0 && (now & line) == 0; }
 
 } // namespace
 
@@ -50,10 +46,8 @@ void SerialWordDecoder::Write(int lines) {
     if (selectFell) {
         // The drive converter takes the lines: a word half shifted into the other
         // registers is broken off.
-        if (frequency_.count != 0)
-            Error(frequency_);
-        if (current_.count != 0)
-            Error(current_);
+        if (frequency_.count != 0) Error(frequency_);
+        if (current_.count != 0) Error(current_);
         drive_ = {};
     }
     if (selectRose) {
@@ -90,20 +84,16 @@ void SerialWordDecoder::Write(int lines) {
                 ++drive_.count;
             }
         } else {
-            if (current_.count != 0)
-                Error(current_);
-            if (frequency_.count < FrequencyBits)
-                frequency_.bits |= data << frequency_.count;
+            if (current_.count != 0) Error(current_);
+            if (frequency_.count < FrequencyBits) frequency_.bits |= data << frequency_.count;
             ++frequency_.count;
         }
     }
     if (currentClock) {
         if (driveSelected) {
-            if (!drive_.spoiled)
-                Error(drive_);
+            if (!drive_.spoiled) Error(drive_);
         } else {
-            if (frequency_.count != 0)
-                Error(frequency_);
+            if (frequency_.count != 0) Error(frequency_);
             current_.bits = (current_.bits << 1) | data;
             ++current_.count;
         }
@@ -115,8 +105,7 @@ void SerialWordDecoder::Write(int lines) {
     }
     if (load) {
         if (driveSelected) {
-            if (!drive_.spoiled)
-                Error(drive_);
+            if (!drive_.spoiled) Error(drive_);
         } else if (frequency_.count == FrequencyBits) {
             words_.frequencyWord = frequency_.bits;
             ++words_.frequencyLoads;

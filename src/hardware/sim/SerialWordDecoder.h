@@ -26,7 +26,7 @@ namespace sim {
 // converter is selected, two clocks in one write. The register concerned is emptied;
 // its last word stays as it was.
 class SerialWordDecoder {
-  public:
+public:
     struct Words {
         std::uint32_t frequencyWord = 0;
         std::uint32_t driveHigh = 0;
@@ -45,7 +45,7 @@ class SerialWordDecoder {
     const Words& Latched() const { return words_; }
     int Lines() const { return lines_; }
 
-  private:
+private:
     struct Register {
         std::uint32_t bits = 0;
         int count = 0;

@@ -13,9 +13,7 @@ struct Tuning {
     double r;
     double damping;
 };
-Tuning At(double hz, double resonanceHz, double q) {
-    return {hz / resonanceHz, hz / resonanceHz / q};
-}
+Tuning At(double hz, double resonanceHz, double q) { return {hz / resonanceHz, hz / resonanceHz / q}; }
 
 } // namespace
 
@@ -27,13 +25,10 @@ void ShakerPlant::Retune(double nowMs, double hz, double level) {
     level_ = level;
 }
 
-double ShakerPlant::PhaseCycles(double tMs) const {
-    return phaseAtRetune_ + hz_ * (tMs - retuneMs_) / 1000.0;
-}
+double ShakerPlant::PhaseCycles(double tMs) const { return phaseAtRetune_ + hz_ * (tMs - retuneMs_) / 1000.0; }
 
 std::complex<double> ShakerPlant::TableResponse(double hz) const {
-    if (!(hz > 0.0))
-        return 0.0;
+    if (!(hz > 0.0)) return 0.0;
     const Tuning s = At(hz, model_.suspensionHz, model_.suspensionQ);
     const Tuning a = At(hz, model_.armatureHz, model_.armatureQ);
     const std::complex<double> suspension = s.r * s.r / (1.0 - s.r * s.r + 1i * s.damping);
@@ -53,19 +48,15 @@ std::complex<double> ShakerPlant::ChannelResponse(int channel, double hz) const 
     return response;
 }
 
-double ShakerPlant::ChannelAmplitudeG(int channel) const {
-    return std::abs(ChannelResponse(channel, hz_)) * level_;
-}
+double ShakerPlant::ChannelAmplitudeG(int channel) const { return std::abs(ChannelResponse(channel, hz_)) * level_; }
 
 std::vector<std::complex<double>> ShakerPlant::ChannelHarmonicsG(int channel, double nyquistHz) const {
     std::vector<std::complex<double>> amplitudes;
-    if (level_ == 0.0 || !(hz_ > 0.0) || hz_ >= nyquistHz)
-        return amplitudes;
+    if (level_ == 0.0 || !(hz_ > 0.0) || hz_ >= nyquistHz) return amplitudes;
     amplitudes.push_back(ChannelResponse(channel, hz_) * level_);
     for (std::size_t i = 0; i < model_.harmonics.size(); ++i) {
         const double order = static_cast<double>(i + 2);
-        if (order * hz_ >= nyquistHz)
-            break;
+        if (order * hz_ >= nyquistHz) break;
         amplitudes.push_back(ChannelResponse(channel, order * hz_) * level_ * model_.harmonics[i]);
     }
     return amplitudes;

@@ -11,7 +11,7 @@ namespace sim {
 // the sine source that drives them. The source keeps its phase across every change of
 // frequency, so the motion it produces is continuous in time.
 class ShakerPlant {
-  public:
+public:
     explicit ShakerPlant(const BenchModel& model) : model_(model) {}
 
     // From `nowMs` on the source runs at `hz` with `level` of full output.
@@ -36,7 +36,7 @@ class ShakerPlant {
     const BenchModel& Model() const { return model_; }
     BenchModel& Model() { return model_; }
 
-  private:
+private:
     BenchModel model_;
     double hz_ = 0.0;
     double level_ = 0.0;

@@ -34,7 +34,7 @@ namespace sim {
 // Every call is logged with its numeric arguments (spans as their length, the scan list
 // in full). A handle that is not open fails with InvalidHandle and changes nothing.
 class SimBench final : public DaqLibrary {
-  public:
+public:
     static constexpr DaqHandle MasterHandle = 0;
     static constexpr DaqHandle SlaveHandle = 1;
 
@@ -163,13 +163,12 @@ class SimBench final : public DaqLibrary {
     int daqFormatError(int errorCode, std::span<char> text) override;
     int daqSetOption(DaqHandle handle, int channel, int flags, int optionType, float value) override;
     int daqDacSetOutputMode(DaqHandle handle, int deviceType, int output, int mode) override;
-    int daqDacWaveSetTrig(DaqHandle handle, int deviceType, int output, int triggerSource,
-                          int rising) override;
+    int daqDacWaveSetTrig(DaqHandle handle, int deviceType, int output, int triggerSource, int rising) override;
     int daqDacWaveSetClockSource(DaqHandle handle, int deviceType, int output, int clockSource) override;
     int daqDacWaveSetFreq(DaqHandle handle, int deviceType, int output, float frequency) override;
     int daqDacWaveSetMode(DaqHandle handle, int deviceType, int output, int mode, int updateCount) override;
-    int daqDacWaveSetBuffer(DaqHandle handle, int deviceType, int output, std::span<std::int16_t> buffer,
-                            int count, int transferMask) override;
+    int daqDacWaveSetBuffer(DaqHandle handle, int deviceType, int output, std::span<std::int16_t> buffer, int count,
+                            int transferMask) override;
     int daqDacWaveSetUserWave(DaqHandle handle, int deviceType, int output) override;
     int daqDacTransferStart(DaqHandle handle, int deviceType, int output) override;
     int daqDacWaveArm(DaqHandle handle, int deviceType) override;
@@ -181,14 +180,13 @@ class SimBench final : public DaqLibrary {
     int daqIORead(DaqHandle handle, int deviceType, int devicePort, int whichDevice, int whichExpPort,
                   int& value) override;
     int daqAdcSetAcq(DaqHandle handle, int mode, int preTriggerCount, int postTriggerCount) override;
-    int daqAdcSetScan(DaqHandle handle, std::span<const std::int32_t> channels,
-                      std::span<const std::int32_t> gains, std::span<const std::int32_t> flags,
-                      int count) override;
+    int daqAdcSetScan(DaqHandle handle, std::span<const std::int32_t> channels, std::span<const std::int32_t> gains,
+                      std::span<const std::int32_t> flags, int count) override;
     int daqAdcSetClockSource(DaqHandle handle, int clockSource) override;
     int daqAdcTransferSetBuffer(DaqHandle handle, std::span<std::int16_t> buffer, int scanCount,
                                 int transferMask) override;
-    int daqSetTriggerEvent(DaqHandle handle, int triggerSource, int sensitivity, int channel, int gainCode,
-                           int flags, int channelType, float level, float variance, int event) override;
+    int daqSetTriggerEvent(DaqHandle handle, int triggerSource, int sensitivity, int channel, int gainCode, int flags,
+                           int channelType, float level, float variance, int event) override;
     int daqAdcSetFreq(DaqHandle handle, float frequency) override;
     int daqAdcTransferStart(DaqHandle handle) override;
     int daqAdcArm(DaqHandle handle) override;
@@ -198,7 +196,7 @@ class SimBench final : public DaqLibrary {
     int daqAdcTransferBufData(DaqHandle handle, std::span<std::int16_t> buffer, int scanCount, int bufferMask,
                               int& returnedCount) override;
 
-  private:
+private:
     struct Device {
         BoardState board;
         SerialWordDecoder unit; // the unit outlives a close and re-open of its board
