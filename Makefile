@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 SAN_DIR ?= build-sanitize
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test test-sanitize bench clean
+.PHONY: deps build run test test-sanitize bench format format-check tidy clean
 
 deps:
 	@bash scripts/install-deps
@@ -25,7 +25,17 @@ run: build
 	  echo "For the window, start it on a display: $(BUILD_DIR)/app/zek8 (or xvfb-run -a $(BUILD_DIR)/app/zek8)."; \
 	fi
 
-test: build
+FORMAT_SOURCES = $(shell find src app tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null | sort)
+
+# Fails on any source that clang-format would change; `make format` changes them.
+format-check: deps
+	@echo "clang-format --dry-run -Werror over $(words $(FORMAT_SOURCES)) sources"
+	@clang-format --dry-run -Werror $(FORMAT_SOURCES)
+
+format: deps
+	clang-format -i $(FORMAT_SOURCES)
+
+test: format-check build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 test-sanitize: deps
