@@ -24,20 +24,3 @@ public:
     virtual bool SaveBmp(const std::string& path) = 0;
     virtual bool LoadBmp(const std::string& path) = 0;
 };
-
-class Clipboard {
-public:
-    virtual ~Clipboard() = default;
-    virtual void SetText(const std::string& text) = 0;
-    virtual void SetImage(Canvas& picture) = 0;
-};
-
-// What the core asks of the program around it.
-class Shell {
-public:
-    virtual ~Shell() = default;
-    virtual void ShowMainWindow() = 0;
-    virtual void EndProgram() = 0;
-    // The modeless profile editor; a host without one has nothing to show.
-    virtual void ShowProfileEditor() {}
-};

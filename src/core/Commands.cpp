@@ -1,9 +1,19 @@
 #include "core/Commands.h"
 
 #include "core/Controller.h"
+#include "core/RemoteControl.h"
+#include "core/RunCommands.h"
 #include "core/SetupMenus.h"
 #include "core/StartUp.h"
-#include "core/Steps.h"
+#include "engine/StatusPanel.h"
+#include "files/DataExport.h"
+#include "files/ProfileFile.h"
+#include "files/ReportFile.h"
+#include "hardware/BoardLayer.h"
+#include "hardware/CalibrationFile.h"
+#include "hardware/ConditioningUnit.h"
+#include "plot/PlotDrawing.h"
+#include "plot/PlotZoom.h"
 
 #include <map>
 

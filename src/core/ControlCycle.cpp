@@ -2,7 +2,15 @@
 
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
-#include "core/Steps.h"
+#include "core/RemoteControl.h"
+#include "core/RunInputs.h"
+#include "engine/Alarms.h"
+#include "engine/DriveLaw.h"
+#include "engine/ReferenceProfile.h"
+#include "engine/ResponseMeasurement.h"
+#include "engine/StatusPanel.h"
+#include "engine/SweepGenerator.h"
+#include "plot/PlotDrawing.h"
 
 #include <cmath>
 

@@ -2,12 +2,14 @@
 
 #include "core/BreakpointTable.h"
 #include "core/Canvas.h"
+#include "core/Clipboard.h"
 #include "core/Clock.h"
 #include "core/Dialogs.h"
 #include "core/HistoryTable.h"
 #include "core/Menus.h"
 #include "core/Panel.h"
 #include "core/ParameterTable.h"
+#include "core/Shell.h"
 
 #include <array>
 #include <cstdint>

@@ -4,7 +4,6 @@
 #include <string>
 
 struct Controller;
-class SimulatedClock;
 
 // Decides when the control cycle runs: once its period has passed since the last
 // cycle began, at once when the last one overran, never inside itself and never
@@ -39,7 +38,3 @@ private:
     std::uint64_t cyclesRun_ = 0;
     std::string lastFault_;
 };
-
-// Runs the cycle on a simulated clock until `untilMs`, advancing the clock to each
-// due time instead of waiting for it.
-void RunSimulated(CycleDriver& driver, SimulatedClock& clock, std::int64_t untilMs);

@@ -2,6 +2,7 @@
 
 #include "core/Banner.h"
 #include "core/Controller.h"
+#include "print/PrintedReport.h"
 
 #include <cmath>
 
@@ -104,8 +105,7 @@ void SetDefaults(Controller& c) {
     c.SecondBoardActive = 0;
 
     // 9. Pens of the printed plot, at its lower limit on the bottom of the plot box.
-    c.PrintPenPositions[0] = PrintableWidth * (std::log(c.P[1]) * 0.0814f + 0.15f);
-    for (int i = 1; i <= 4; ++i) c.PrintPenPositions[static_cast<std::size_t>(i)] = PrintableHeight * 0.7f;
+    ResetPrintPens(c);
 
     // 10. Names shown on the panel.
     c.ProfileFileName = " DEFAULT PROFILE";

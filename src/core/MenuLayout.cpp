@@ -1,4 +1,4 @@
-#include "core/Menus.h"
+#include "core/MenuLayout.h"
 
 #include <functional>
 #include <map>

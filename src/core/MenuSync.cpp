@@ -1,6 +1,7 @@
+#include "core/MenuSync.h"
+
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
-#include "core/Steps.h"
 
 #include <initializer_list>
 

@@ -1,4 +1,5 @@
 #include "core/Menus.h"
+#include "core/MenuLayout.h"
 
 Menus::Menus() : entries_(MainMenuLayout()) {
     for (std::size_t i = 0; i < entries_.size(); ++i) byKey_.emplace(entries_[i].key, i);

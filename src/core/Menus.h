@@ -57,6 +57,3 @@ private:
     std::map<MenuKey, std::size_t> byKey_;
     std::uint64_t revision_ = 0;
 };
-
-// The menu bar of the main window, in display order, with the initial state of each item.
-std::vector<MenuEntry> MainMenuLayout();

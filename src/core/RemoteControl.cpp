@@ -5,7 +5,7 @@
 #include "core/Controller.h"
 #include "core/FileErrors.h"
 #include "core/NumberText.h"
-#include "core/Steps.h"
+#include "core/RunCommands.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -9,3 +9,16 @@ std::string DefaultRemoteControlPath();
 
 // The size of the file the exchange reads at most; the records are a few lines.
 constexpr std::size_t RemoteFileReadLimit = 4096;
+
+struct Controller;
+
+// Every Servo On, Stop, Sweep Run and Sweep Hold as a one-line record with its code
+// (`RemoteCommandCode`).
+void PublishRunCommand(Controller& c);
+// Once a cycle: a record the outside program wrote acted on once, and acknowledged
+// while Software Remote Control is ticked.
+void ExchangeRemoteControlFile(Controller& c);
+// The Inputs menu's switches: Software Remote Control (`P[30]`) and the remote run
+// push-buttons (`P[20]`).
+void ToggleSoftwareRemoteControl(Controller& c);
+void ToggleRemoteRunInputs(Controller& c);

@@ -1,6 +1,17 @@
+#include "core/RunCommands.h"
+
 #include "core/Controller.h"
 #include "core/FormatMask.h"
-#include "core/Steps.h"
+#include "core/MenuSync.h"
+#include "core/RemoteControl.h"
+#include "engine/ReferenceProfile.h"
+#include "engine/StatusPanel.h"
+#include "files/DataExport.h"
+#include "files/ReportFile.h"
+#include "hardware/BoardLayer.h"
+#include "plot/PlotDrawing.h"
+#include "plot/PlotPens.h"
+#include "plot/SweepHistory.h"
 
 #include <cmath>
 
@@ -95,11 +106,7 @@ void StopTest(Controller& c) {
     c.RemoteCommandCode = 2.0f;
     PublishRunCommand(c);
 
-    const double width = c.ports.plot != nullptr ? c.ports.plot->Width() : 0.0;
-    const double height = c.ports.plot != nullptr ? c.ports.plot->Height() : 0.0;
-    const double horizontal = std::log(static_cast<double>(c.CurrentFrequency)) * 0.1086 * width;
-    c.PlotPenPositions[0] = std::isfinite(horizontal) ? static_cast<float>(horizontal) : 0.0f;
-    for (std::size_t i = 1; i < c.PlotPenPositions.size(); ++i) c.PlotPenPositions[i] = static_cast<float>(height);
+    ResetPlotPens(c);
 
     HoldSweep(c);
     StopServo(c);

@@ -1,5 +1,8 @@
+#include "core/RunInputs.h"
+
 #include "core/Controller.h"
-#include "core/Steps.h"
+#include "core/RunCommands.h"
+#include "hardware/ConditioningUnit.h"
 
 #include <array>
 

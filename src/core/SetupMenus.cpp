@@ -1,9 +1,12 @@
 #include "core/SetupMenus.h"
 
 #include "core/Controller.h"
+#include "core/MenuSync.h"
 #include "core/NumberText.h"
 #include "core/PromptNumber.h"
-#include "core/Steps.h"
+#include "core/UnitsConversion.h"
+#include "hardware/BoardLayer.h"
+#include "plot/PlotDrawing.h"
 
 #include <cmath>
 #include <functional>

@@ -9,10 +9,6 @@ struct Controller;
 // switch item. True when `name` is one of them; `index` is the item of a menu array.
 bool RunSetupCommand(Controller& c, const std::string& name, int index);
 
-// Converts the stored levels and system limits to units system 0 English, 1 Metric or
-// 2 Hybrid; a conversion that would leave a value out of range converts nothing.
-void ConvertUnits(Controller& c, int target);
-
 // A text typed at a prompt as the files can carry it: no double quote (it becomes a
 // single one), no carriage return or line feed.
 std::string StorableText(const std::string& text);

@@ -1,3 +1,5 @@
+#include "core/SimulatedLoop.h"
+
 #include "core/Clock.h"
 #include "core/CycleDriver.h"
 

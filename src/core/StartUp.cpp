@@ -2,7 +2,13 @@
 
 #include "core/Controller.h"
 #include "core/Defaults.h"
-#include "core/Steps.h"
+#include "core/MenuSync.h"
+#include "core/RunCommands.h"
+#include "files/ProfileFile.h"
+#include "hardware/BoardLayer.h"
+#include "hardware/CalibrationFile.h"
+#include "hardware/ConditioningUnit.h"
+#include "plot/PlotDrawing.h"
 
 #include <exception>
 

@@ -1,7 +1,9 @@
+#include "core/UnitsConversion.h"
+
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
 #include "core/SetupMenus.h"
-#include "core/Steps.h"
+#include "plot/PlotDrawing.h"
 
 #include <array>
 #include <cmath>

@@ -1,7 +1,8 @@
 #include "engine/Alarms.h"
 
 #include "core/Controller.h"
-#include "core/Steps.h"
+#include "core/RunCommands.h"
+#include "engine/DriveLaw.h"
 
 #include <cmath>
 #include <exception>

@@ -2,8 +2,9 @@
 
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
-#include "core/Steps.h"
 #include "engine/ResponseMeasurement.h"
+#include "engine/SweepGenerator.h"
+#include "hardware/ConditioningUnit.h"
 
 #include <cmath>
 

@@ -1,13 +1,10 @@
+#include "engine/ReferenceProfile.h"
+
 #include "core/Controller.h"
-#include "core/Steps.h"
 
 #include <cmath>
 #include <optional>
 #include <string>
-
-// The reference profile turns the breakpoint table into the acceleration the
-// shaker must reach at the present frequency; the profile check reconciles the
-// table with the sweep limits and the limits of the system.
 
 namespace {
 

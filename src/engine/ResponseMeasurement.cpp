@@ -2,7 +2,8 @@
 
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
-#include "core/Steps.h"
+#include "engine/DriveLaw.h"
+#include "hardware/BoardLayer.h"
 
 #include <algorithm>
 #include <array>

@@ -30,3 +30,11 @@ std::int16_t CountControlChannels(const Controller& c);
 // Average and Extremal close the loop over at least one ticked channel; Manual and
 // a strategy the controller does not know have no measured feedback.
 bool HasControlFeedback(const Controller& c);
+
+// On the board path: the newest block read and each channel's amplitude detected in
+// counts; a block too short for the detector keeps the last counts.
+void MeasureResponses(Controller& c);
+// The counts scaled by calibration and channel scale (or the demo plant's response),
+// smoothed, velocity, displacement and compression derived, and with the servo on the
+// control value formed and the drive corrected.
+void ScaleAndSmoothResponses(Controller& c);

@@ -6,7 +6,8 @@
 #include "core/Controller.h"
 #include "core/FormatMask.h"
 #include "core/NumberText.h"
-#include "core/Steps.h"
+#include "engine/UnitReadouts.h"
+#include "plot/PlotDrawing.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -13,6 +13,12 @@ struct ElapsedTime {
 };
 ElapsedTime ElapsedTimeOf(double runSeconds);
 
-// The displacement, velocity and acceleration lines, the large readout with its
-// caption and the unit of the amplitude axis, in the unit system of P[22].
-void WriteUnitReadouts(Controller& c);
+// The status panel rewritten from the shared state: limits, rate, sweep type and
+// count, times, servo rate, compression, frequency and channel, the unit readouts,
+// the axis labels and the window title.
+void RefreshStatusPanel(Controller& c);
+
+// The display-mode commands of the View menu: the large readout shows the
+// acceleration only, or the quantity the profile controls.
+void DisplayAccelerationOnly(Controller& c);
+void DisplayControlledResponse(Controller& c);

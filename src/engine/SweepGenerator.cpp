@@ -1,11 +1,12 @@
+#include "engine/SweepGenerator.h"
+
 #include "core/Controller.h"
-#include "core/Steps.h"
+#include "core/RunCommands.h"
+#include "files/DataExport.h"
+#include "files/ReportFile.h"
+#include "print/PrintedReport.h"
 
 #include <cmath>
-
-// The sweep generator moves the drive frequency once per control cycle while the
-// sweep runs: it turns at the limits, counts half sweeps, ends the test after the
-// requested number, waits at the dwell points and hunts about a resonance.
 
 namespace {
 

@@ -1,6 +1,7 @@
+#include "engine/UnitReadouts.h"
+
 #include "core/Controller.h"
 #include "core/FormatMask.h"
-#include "engine/StatusPanel.h"
 
 #include <string>
 

@@ -6,7 +6,6 @@
 #include "core/FormatMask.h"
 #include "core/Latin1.h"
 #include "core/NumberText.h"
-#include "core/Steps.h"
 #include "files/SaveNameQuestions.h"
 
 #include <cmath>

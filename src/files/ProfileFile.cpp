@@ -3,9 +3,13 @@
 #include "core/Controller.h"
 #include "core/FileErrors.h"
 #include "core/Latin1.h"
+#include "core/MenuSync.h"
 #include "core/NumberText.h"
-#include "core/Steps.h"
+#include "core/RunCommands.h"
 #include "files/SaveNameQuestions.h"
+#include "hardware/BoardLayer.h"
+#include "hardware/ConditioningUnit.h"
+#include "plot/PlotDrawing.h"
 
 #include <algorithm>
 #include <cctype>

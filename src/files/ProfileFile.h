@@ -33,6 +33,11 @@ void ReadProfile(std::string_view text, bool legacy, ProfileSetUp& setUp);
 inline constexpr const char* DefaultProfileName = "ZEKFileS.000";
 inline constexpr const char* ProposedProfileName = "ZEKFileS.*";
 
+// The default profile of the working folder (or the one given at start-up), read
+// whole or not at all.
+void LoadDefaultProfile(Controller& c);
+
+// The profile commands of the File menu.
 void SaveProfile(Controller& c);
 void OpenProfile(Controller& c);
 void OpenLegacyProfile(Controller& c);

@@ -1,7 +1,8 @@
+#include "files/ReportFile.h"
+
 #include "core/Canvas.h"
 #include "core/Controller.h"
 #include "core/FileErrors.h"
-#include "core/Steps.h"
 #include "files/SaveNameQuestions.h"
 
 #include <filesystem>

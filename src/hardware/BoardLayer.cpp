@@ -4,7 +4,7 @@
 #include "core/Controller.h"
 #include "core/NumberText.h"
 #include "core/PromptNumber.h"
-#include "core/Steps.h"
+#include "engine/ReferenceProfile.h"
 #include "hardware/BoardErrors.h"
 #include "hardware/ConditioningUnit.h"
 

@@ -28,3 +28,22 @@ void ShutdownBoard(Controller& c);
 
 // Accelerometer sensitivity entry of channel 1..16.
 int SensitivityEntry(int channel);
+
+// On the board path: the board parameters, the profile check, gains and scales, then
+// the boards opened and programmed (the slave too when 16 channels are ticked); a
+// board that cannot be opened leaves the controller in demo mode.
+void InitialiseHardware(Controller& c);
+// The drive and current sources off and port B to its resting value, on the master
+// board and, with 16 channels, on the slave; `closeBoards` also shuts them down.
+void MakeBoardsSafe(Controller& c, bool closeBoards);
+// Servo On's part of the board work: gains and scales for the profile, and the
+// input scan re-armed with them when a board is in use.
+void RearmAcquisitionForServo(Controller& c);
+// The newest 1024 scans of the board `BoardHandle` into `AdcBuffer`.
+void ReadAdcBlock(Controller& c);
+
+// Board-layer commands of the System menu.
+void SetActiveChannels(Controller& c, int channels); // 4, 8 or 16
+// The address of the master or slave board asked for, then the boards initialised anew.
+void EnterMasterBoardAddress(Controller& c);
+void EnterSlaveBoardAddress(Controller& c);

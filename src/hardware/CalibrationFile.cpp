@@ -4,7 +4,6 @@
 #include "core/FileErrors.h"
 #include "core/NumberText.h"
 #include "core/PromptNumber.h"
-#include "core/Steps.h"
 
 #include <cmath>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "hardware/ConditioningUnit.h"
 
 #include "core/Controller.h"
-#include "core/Steps.h"
+#include "core/RunCommands.h"
 #include "hardware/BoardErrors.h"
 
 #include <array>

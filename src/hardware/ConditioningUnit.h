@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 struct Controller;
 
@@ -30,3 +31,20 @@ void ShiftOutFrequencyWord(Controller& c);
 void ShiftOutDriveWord(Controller& c, std::int16_t low, std::int16_t high);
 // The sixteen current-source entries, channel 1 first.
 int CurrentSourceEntry(int channel);
+
+// Outside demo mode the current-source entries below 1 become 1 (off); then, on the
+// board path, the words (a source is on when its entry is 2) go out to the master
+// and, with 16 channels, the slave.
+void UpdateCurrentSources(Controller& c);
+// Port B to its running level on the boards in use.
+void SetPortBRunLevel(Controller& c);
+// Port C of the master board (the run push-buttons, active low); nothing when the
+// read failed, which is reported once until a read succeeds again.
+std::optional<std::int16_t> ReadRunInputs(Controller& c);
+// `FrequencyWord`, and the two 12-bit halves of the drive word, out on port A. A
+// refused write is reported once until one succeeds again, and a drive that cannot
+// reach the shaker turns the servo off.
+void SendFrequencyWord(Controller& c);
+void SendDriveWord(Controller& c, std::int16_t low, std::int16_t high);
+// Toggles the current source of item 0..15, sends all sixteen and turns the servo off.
+void CurrentSourceCommand(Controller& c, int item);

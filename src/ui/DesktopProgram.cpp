@@ -4,6 +4,7 @@
 #include "hardware/DaqLibrary.h"
 #include "ui/MainWindow.h"
 #include "ui/PlotArea.h"
+#include "ui/QtClipboard.h"
 #include "ui/QtCycleDriver.h"
 #include "ui/QtDialogs.h"
 

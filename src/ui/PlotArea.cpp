@@ -1,7 +1,5 @@
 #include "ui/PlotArea.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -20,11 +18,3 @@ void PlotArea::paintEvent(QPaintEvent*) {
 void PlotArea::resizeEvent(QResizeEvent*) { ResizePicture(width(), height()); }
 
 void PlotArea::mousePressEvent(QMouseEvent* event) { emit clicked(event->position().x(), event->position().y()); }
-
-void QtClipboard::SetText(const std::string& text) {
-    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
-}
-
-void QtClipboard::SetImage(Canvas& picture) {
-    if (auto* image = dynamic_cast<ImageCanvas*>(&picture)) QGuiApplication::clipboard()->setImage(image->Picture());
-}

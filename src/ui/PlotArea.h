@@ -23,10 +23,3 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 };
-
-// The clipboard of the desktop.
-class QtClipboard final : public Clipboard {
-public:
-    void SetText(const std::string& text) override;
-    void SetImage(Canvas& picture) override;
-};

@@ -1,6 +1,7 @@
 #include "core/ControlCycle.h"
 #include "core/CycleDriver.h"
 #include "core/Defaults.h"
+#include "core/SimulatedLoop.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+#include "core/MenuLayout.h"
 #include "core/Menus.h"
 
 #include <gtest/gtest.h>

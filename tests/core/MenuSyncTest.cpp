@@ -1,5 +1,5 @@
+#include "core/MenuSync.h"
 #include "core/Defaults.h"
-#include "core/Steps.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

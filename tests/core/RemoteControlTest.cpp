@@ -1,8 +1,9 @@
+#include "core/RemoteControl.h"
 #include "core/Commands.h"
 #include "core/ControlCycle.h"
 #include "core/Defaults.h"
 #include "core/NumberText.h"
-#include "core/Steps.h"
+#include "core/RunCommands.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

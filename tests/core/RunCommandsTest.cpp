@@ -1,7 +1,8 @@
+#include "core/RunCommands.h"
 #include "core/Commands.h"
 #include "core/ControlCycle.h"
 #include "core/Defaults.h"
-#include "core/Steps.h"
+#include "engine/ReferenceProfile.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
 #include "core/Commands.h"
 #include "core/Defaults.h"
+#include "core/MenuSync.h"
 #include "core/NumberText.h"
-#include "core/Steps.h"
+#include "hardware/BoardLayer.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "core/ControlCycle.h"
 #include "core/Defaults.h"
+#include "core/RunCommands.h"
 #include "core/StartUp.h"
-#include "core/Steps.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
 #include "engine/Alarms.h"
 #include "core/Defaults.h"
-#include "core/Steps.h"
 #include "hardware/AbsentDaqLibrary.h"
 #include "support/TestController.h"
 

@@ -1,6 +1,5 @@
 #include "engine/DriveLaw.h"
 
-#include "core/Steps.h"
 #include "support/FakeBoard.h"
 #include "support/TestController.h"
 

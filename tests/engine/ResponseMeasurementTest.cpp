@@ -1,6 +1,5 @@
 #include "engine/ResponseMeasurement.h"
 
-#include "core/Steps.h"
 #include "support/FakeBoard.h"
 #include "support/TestController.h"
 

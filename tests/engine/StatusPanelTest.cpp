@@ -1,7 +1,7 @@
 #include "engine/StatusPanel.h"
 #include "core/Commands.h"
 #include "core/Defaults.h"
-#include "core/Steps.h"
+#include "core/RunCommands.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
+#include "engine/SweepGenerator.h"
 #include "core/Defaults.h"
-#include "core/Steps.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

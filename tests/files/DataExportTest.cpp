@@ -1,8 +1,10 @@
 #include "files/DataExport.h"
 #include "core/Commands.h"
 #include "core/Defaults.h"
+#include "core/RunCommands.h"
 #include "core/StartUp.h"
-#include "core/Steps.h"
+#include "engine/SweepGenerator.h"
+#include "plot/SweepHistory.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,6 @@
 #include "files/ProfileFile.h"
 #include "core/Commands.h"
 #include "core/Defaults.h"
-#include "core/Steps.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

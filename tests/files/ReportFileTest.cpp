@@ -1,6 +1,7 @@
 #include "core/Commands.h"
 #include "core/Defaults.h"
-#include "core/Steps.h"
+#include "core/RunCommands.h"
+#include "engine/SweepGenerator.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
 #include "hardware/CalibrationFile.h"
 #include "core/FileErrors.h"
-#include "core/Steps.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

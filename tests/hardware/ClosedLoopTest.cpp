@@ -1,6 +1,7 @@
 #include "core/CycleDriver.h"
+#include "core/RunCommands.h"
+#include "core/SimulatedLoop.h"
 #include "core/StartUp.h"
-#include "core/Steps.h"
 #include "hardware/sim/BenchFile.h"
 #include "hardware/sim/SimulatedBench.h"
 #include "support/TestController.h"

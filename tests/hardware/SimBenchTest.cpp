@@ -1,5 +1,4 @@
 #include "core/Defaults.h"
-#include "core/Steps.h"
 #include "hardware/BoardLayer.h"
 #include "hardware/ConditioningUnit.h"
 #include "hardware/sim/BenchFile.h"

@@ -1,6 +1,7 @@
 #include "ui/MainWindow.h"
 #include "core/Commands.h"
 #include "core/CycleDriver.h"
+#include "core/SimulatedLoop.h"
 #include "core/StartUp.h"
 #include "hardware/sim/BenchFile.h"
 #include "hardware/sim/SimulatedBench.h"

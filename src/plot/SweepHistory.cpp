@@ -1,5 +1,6 @@
+#include "plot/SweepHistory.h"
+
 #include "core/Controller.h"
-#include "core/Steps.h"
 
 void ClearHistory(Controller& c) {
     c.LastStoredFrequency = c.P[1];

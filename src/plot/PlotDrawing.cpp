@@ -1,4 +1,6 @@
-#include "core/Steps.h"
+#include "plot/PlotDrawing.h"
+
+#include "plot/SweepHistory.h"
 
 // Plot frame, reference lines and traces; built with the plot.
 void DrawPlotFrame(Controller&) {}

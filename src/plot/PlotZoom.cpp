@@ -1,5 +1,7 @@
+#include "plot/PlotZoom.h"
+
 #include "core/Controller.h"
-#include "core/Steps.h"
+#include "plot/PlotDrawing.h"
 
 #include <algorithm>
 

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+class Canvas;
+
+// The desktop's clipboard: the test data as text, the plot as a picture.
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    virtual void SetText(const std::string& text) = 0;
+    virtual void SetImage(Canvas& picture) = 0;
+};

@@ -1,0 +1,7 @@
+#pragma once
+
+struct Controller;
+
+// The displacement, velocity and acceleration lines, the large readout with its
+// caption and the unit of the amplitude axis, in the unit system of P[22].
+void WriteUnitReadouts(Controller& c);

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "core/Clipboard.h"
+
+// The clipboard of the desktop.
+class QtClipboard final : public Clipboard {
+public:
+    void SetText(const std::string& text) override;
+    void SetImage(Canvas& picture) override;
+};
