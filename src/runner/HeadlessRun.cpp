@@ -12,7 +12,7 @@
 #include "core/Steps.h"
 #include "hardware/AbsentDaqLibrary.h"
 #include "hardware/sim/BenchFile.h"
-#include "hardware/sim/SimulatedBench.h"
+#include "hardware/sim/SimBench.h"
 #include "runner/JsonText.h"
 #include "runner/StateJson.h"
 

@@ -2,7 +2,7 @@
 #include "core/StartUp.h"
 #include "core/Steps.h"
 #include "hardware/sim/BenchFile.h"
-#include "hardware/sim/SimulatedBench.h"
+#include "hardware/sim/SimBench.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "hardware/sim/SimulatedBench.h"
+#include "hardware/sim/SimBench.h"
 
 #include "core/Clock.h"
 
