@@ -3,7 +3,7 @@
 #include "core/RemoteControl.h"
 #include "hardware/AbsentDaqLibrary.h"
 #include "hardware/sim/BenchFile.h"
-#include "hardware/sim/SimulatedBench.h"
+#include "hardware/sim/SimBench.h"
 #include "ui/DesktopProgram.h"
 
 #include <QApplication>

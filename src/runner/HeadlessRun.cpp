@@ -13,7 +13,7 @@
 #include "files/ReportFile.h"
 #include "hardware/AbsentDaqLibrary.h"
 #include "hardware/sim/BenchFile.h"
-#include "hardware/sim/SimulatedBench.h"
+#include "hardware/sim/SimBench.h"
 #include "runner/JsonText.h"
 #include "runner/StateJson.h"
 

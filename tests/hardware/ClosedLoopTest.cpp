@@ -3,7 +3,7 @@
 #include "core/SimulatedLoop.h"
 #include "core/StartUp.h"
 #include "hardware/sim/BenchFile.h"
-#include "hardware/sim/SimulatedBench.h"
+#include "hardware/sim/SimBench.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Clock.h"
-#include "hardware/sim/SimulatedBench.h"
+#include "hardware/sim/SimBench.h"
 
 #include <array>
 #include <cmath>

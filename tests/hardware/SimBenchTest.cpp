@@ -1,8 +1,8 @@
+#include "hardware/sim/SimBench.h"
 #include "core/Defaults.h"
 #include "hardware/BoardLayer.h"
 #include "hardware/ConditioningUnit.h"
 #include "hardware/sim/BenchFile.h"
-#include "hardware/sim/SimulatedBench.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>

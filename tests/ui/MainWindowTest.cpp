@@ -4,7 +4,7 @@
 #include "core/SimulatedLoop.h"
 #include "core/StartUp.h"
 #include "hardware/sim/BenchFile.h"
-#include "hardware/sim/SimulatedBench.h"
+#include "hardware/sim/SimBench.h"
 #include "support/TestController.h"
 #include "ui/PlotArea.h"
 #include "ui/QtCycleDriver.h"
