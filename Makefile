@@ -35,6 +35,19 @@ format-check: deps
 format: deps
 	clang-format -i $(FORMAT_SOURCES)
 
+# clang-tidy with the checks of .clang-tidy over every .cpp of src, app, tests and bench that
+# the build compiles (not the moc sources it generates), $(JOBS) files at a time; any finding
+# fails. Each file's report is printed whole, without clang-tidy's count of what it left
+# unreported in Qt and system headers. Run by hand: it takes about three minutes on two cores.
+tidy: build
+	@sed -n 's/^ *"file": "\(.*\)",\{0,1\}$$/\1/p' $(BUILD_DIR)/compile_commands.json \
+	  | grep -E '^$(CURDIR)/(src|app|tests|bench)/.*\.cpp$$' | sort -u > $(BUILD_DIR)/tidy-sources
+	@test -s $(BUILD_DIR)/tidy-sources || { echo "No sources in $(BUILD_DIR)/compile_commands.json"; exit 1; }
+	@echo "clang-tidy over $$(wc -l < $(BUILD_DIR)/tidy-sources) sources, $(JOBS) at a time"
+	@xargs -P $(JOBS) -n 1 sh -c 'out=$$(clang-tidy -p $(BUILD_DIR) --quiet "$$0" 2>&1); rc=$$?; \
+	  printf "%s\n" "$$out" | grep -Ev "^([0-9]+ warnings? (generated|treated as errors)\.)?$$"; exit $$rc' \
+	  < $(BUILD_DIR)/tidy-sources || { echo "clang-tidy: findings above"; exit 1; }
+
 test: format-check build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 

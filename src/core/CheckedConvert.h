@@ -19,6 +19,7 @@ Int Saturate(double whole, Int fallback) {
     // The limits as doubles: lowest is a power of two (exact), max + 1 is one too,
     // so `whole < upperBound` admits exactly the values that fit.
     constexpr double lowest = static_cast<double>(std::numeric_limits<Int>::lowest());
+    // NOLINTNEXTLINE(bugprone-integer-division): halved as an integer so that + 1 cannot overflow.
     constexpr double upperBound = static_cast<double>(std::numeric_limits<Int>::max() / 2 + 1) * 2.0;
     if (whole <= lowest) return std::numeric_limits<Int>::lowest();
     if (whole >= upperBound) return std::numeric_limits<Int>::max();

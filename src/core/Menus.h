@@ -10,6 +10,7 @@
 struct MenuKey {
     std::string name;
     int index = -1;
+    // NOLINTNEXTLINE(modernize-use-nullptr): false hit on the 0 that a defaulted <=> compares with.
     auto operator<=>(const MenuKey&) const = default;
 };
 

@@ -3,6 +3,7 @@
 #include "hardware/sim/BenchSetup.h"
 
 #include <complex>
+#include <utility>
 #include <vector>
 
 namespace sim {
@@ -12,7 +13,7 @@ namespace sim {
 // frequency, so the motion it produces is continuous in time.
 class ShakerPlant {
 public:
-    explicit ShakerPlant(const BenchModel& model) : model_(model) {}
+    explicit ShakerPlant(BenchModel model) : model_(std::move(model)) {}
 
     // From `nowMs` on the source runs at `hz` with `level` of full output.
     void Retune(double nowMs, double hz, double level);
