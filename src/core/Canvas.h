@@ -6,9 +6,9 @@
 // Colours are 0xRRGGBB.
 using Rgb = std::uint32_t;
 
-// A drawing surface that keeps its picture: the plot area on screen, the report
-// picture in the headless runner, the printed page. Coordinates are pixels from the
-// top left corner.
+// A drawing surface: the plot area on screen, the report picture of the headless
+// runner, the printed page. Coordinates are in the surface's own units from the top
+// left corner, y growing downward; what falls outside the surface is clipped.
 class Canvas {
 public:
     virtual ~Canvas() = default;
@@ -16,11 +16,11 @@ public:
     virtual int Width() const = 0;
     virtual int Height() const = 0;
     virtual void Cls(Rgb background) = 0;
+    // 1 or 2 units; lines, points and boxes drawn after it take it.
+    virtual void SetPenWidth(int width) = 0;
     virtual void Line(double x1, double y1, double x2, double y2, Rgb color) = 0;
     virtual void Box(double x1, double y1, double x2, double y2, Rgb color, bool filled) = 0;
+    // `text` with its top left corner at (x, y).
     virtual void Text(double x, double y, const std::string& text, Rgb color) = 0;
     virtual void Point(double x, double y, Rgb color) = 0;
-    // The whole picture as a 24-bit Windows bitmap; false when it cannot be written or read.
-    virtual bool SaveBmp(const std::string& path) = 0;
-    virtual bool LoadBmp(const std::string& path) = 0;
 };

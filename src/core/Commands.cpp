@@ -12,8 +12,10 @@
 #include "hardware/BoardLayer.h"
 #include "hardware/CalibrationFile.h"
 #include "hardware/ConditioningUnit.h"
-#include "plot/PlotDrawing.h"
+#include "plot/CursorReadout.h"
+#include "plot/PlotFrame.h"
 #include "plot/PlotZoom.h"
+#include "plot/ViewCommands.h"
 
 #include <map>
 
@@ -59,6 +61,15 @@ const std::map<std::string, Command>& MenuCommands() {
         {"mnuSystemCalUpdate", UpdateCalibrationFactors},
         {"mnuViewDisplayAcc", DisplayAccelerationOnly},
         {"mnuViewDisplayControl", DisplayControlledResponse},
+        {"mnuViewPlotColorBlack", [](Controller& c) { SetPlotBackground(c, false); }},
+        {"mnuViewPlotColorWhite", [](Controller& c) { SetPlotBackground(c, true); }},
+        {"mnuViewChannelsAll", [](Controller& c) { ShowChannelGroup(c, 0.0f); }},
+        {"mnuViewChannelsLower", [](Controller& c) { ShowChannelGroup(c, 1.0f); }},
+        {"mnuViewChannelsUpper", [](Controller& c) { ShowChannelGroup(c, 2.0f); }},
+        {"mnuViewDrive", ToggleDriveTrace},
+        {"mnuViewAbort", ToggleAbortLimits},
+        {"mnuViewRefresh", RefreshPlot},
+        {"mnuCut", CopyPlotToClipboard},
     };
     return commands;
 }
@@ -66,8 +77,9 @@ const std::map<std::string, Command>& MenuCommands() {
 // Items of a menu array get their index.
 const std::map<std::string, void (*)(Controller&, int)>& IndexedMenuCommands() {
     static const std::map<std::string, void (*)(Controller&, int)> commands = {
-        {"mnuSystemCalGain", EnterCalibrationFactor},
-        {"mnuInputsCurrent", CurrentSourceCommand},
+        {"mnuSystemCalGain", EnterCalibrationFactor}, {"mnuInputsCurrent", CurrentSourceCommand},
+        {"mnuViewResponse", ToggleResponseTrace},     {"mnuViewAveResponse", ToggleAverageChannel},
+        {"mnuViewTransferOut", SelectTransferOutput}, {"mnuViewTransferIn", SelectTransferInput},
     };
     return commands;
 }
@@ -110,6 +122,11 @@ bool RunMenuCommand(Controller& c, const std::string& name, int index) {
 }
 
 bool ClickControl(Controller& c, const std::string& name) { return Run(c, ControlCommands(), name); }
+
+void PressOnPlot(Controller& c, double x, double y) {
+    if (c.Closing) return;
+    ShowCursorReadout(c, x, y);
+}
 
 bool SpinControl(Controller& c, const std::string& name, bool up) {
     if (c.Closing) return false;

@@ -16,6 +16,8 @@ bool RunMenuCommand(Controller& c, const std::string& name, int index = -1);
 // button arrow (`spnFreq` with `up` true for the up arrow).
 bool ClickControl(Controller& c, const std::string& name);
 bool SpinControl(Controller& c, const std::string& name, bool up);
+// A mouse button pressed on the plot area picPlot at (x, y) in its own units.
+void PressOnPlot(Controller& c, double x, double y);
 
 // A key pressed on the main window, by its character code.
 void HandleKey(Controller& c, int character);

@@ -10,7 +10,7 @@
 #include "engine/ResponseMeasurement.h"
 #include "engine/StatusPanel.h"
 #include "engine/SweepGenerator.h"
-#include "plot/PlotDrawing.h"
+#include "plot/Traces.h"
 
 #include <cmath>
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/BreakpointTable.h"
-#include "core/Canvas.h"
 #include "core/Clipboard.h"
 #include "core/Clock.h"
 #include "core/Dialogs.h"
@@ -9,6 +8,8 @@
 #include "core/Menus.h"
 #include "core/Panel.h"
 #include "core/ParameterTable.h"
+#include "core/Picture.h"
+#include "core/PlotState.h"
 #include "core/Shell.h"
 
 #include <array>
@@ -23,7 +24,7 @@ class DaqLibrary;
 struct Ports {
     Clock* clock = nullptr;
     Dialogs* dialogs = nullptr;
-    Canvas* plot = nullptr;
+    Picture* plot = nullptr; // the plot area picPlot
     Clipboard* clipboard = nullptr;
     Shell* shell = nullptr;
     DaqLibrary* daq = nullptr; // the acquisition library, or a backend in its place
@@ -131,7 +132,7 @@ struct Controller {
     int PlotFrameStyle = 0;
     int ColorPrinting = 0;
     float PictureLoaded = 0.0f;
-    std::array<float, 6> PlotPenPositions{};  // one horizontal, five vertical
+    PlotState Plot;
     std::array<float, 5> PrintPenPositions{}; // one horizontal, four vertical
 
     // Board layer: handles, the acquisition arrays and the channel scales.

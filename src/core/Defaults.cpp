@@ -100,7 +100,11 @@ void SetDefaults(Controller& c) {
 
     // 8. Frequency, plot pens and test state.
     c.CurrentFrequency = c.P[1];
-    c.PlotPenPositions.fill(0.0f);
+    c.Plot.PenX = 0.0f;
+    c.Plot.PenY.fill(0.0f);
+    c.Plot.PenAverageY = 0.0f;
+    c.Plot.PenDriveY = 0.0f;
+    c.Plot.PenTransferY = 0.0f;
     c.TestStarted = 0.0f;
     c.SecondBoardActive = 0;
 

@@ -9,7 +9,7 @@
 #include "files/DataExport.h"
 #include "files/ReportFile.h"
 #include "hardware/BoardLayer.h"
-#include "plot/PlotDrawing.h"
+#include "plot/PlotFrame.h"
 #include "plot/PlotPens.h"
 #include "plot/SweepHistory.h"
 

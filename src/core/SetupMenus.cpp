@@ -6,7 +6,7 @@
 #include "core/PromptNumber.h"
 #include "core/UnitsConversion.h"
 #include "hardware/BoardLayer.h"
-#include "plot/PlotDrawing.h"
+#include "plot/PlotFrame.h"
 
 #include <cmath>
 #include <functional>

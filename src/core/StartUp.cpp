@@ -8,7 +8,8 @@
 #include "hardware/BoardLayer.h"
 #include "hardware/CalibrationFile.h"
 #include "hardware/ConditioningUnit.h"
-#include "plot/PlotDrawing.h"
+#include "plot/PlotFrame.h"
+#include "plot/ReferenceLines.h"
 
 #include <exception>
 

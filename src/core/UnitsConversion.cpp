@@ -3,7 +3,7 @@
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
 #include "core/SetupMenus.h"
-#include "plot/PlotDrawing.h"
+#include "plot/PlotFrame.h"
 
 #include <array>
 #include <cmath>

@@ -42,38 +42,9 @@ float AccelerationToG(float level, Units units) {
     return units == Units::Metric ? level / MetresPerSecondSquaredPerG : level;
 }
 
-// The profile acceleration of row i at frequency f, or nothing when the row gives
-// no usable value: an empty row, a level of 0, a breakpoint at or below 0 Hz, a
-// mode the engine does not know, or a value that overflowed.
-std::optional<float> RowLevel(const Controller& c, int i, float f) {
-    const BreakpointRow& row = c.Breakpoints[i];
-    const float breakpoint = row.Frequency;
-    const float level = row.Level;
-    if (!(breakpoint > 0.0f) || level == 0.0f) return std::nullopt;
-
-    const Units units = UnitsOf(c);
-    float value = 0.0f;
-    if (row.Mode == ProfileMode::Displacement) {
-        value = DisplacementToG(f, level, units);
-    } else if (row.Mode == ProfileMode::Velocity) {
-        value = VelocityToG(f, level, units);
-    } else if (row.Mode == ProfileMode::Acceleration) {
-        value = AccelerationToG(level, units);
-    } else if (row.Mode == ProfileMode::Slope) {
-        // The slope starts from the level of the row before, read as an
-        // acceleration at this breakpoint.
-        const float startG = AccelerationToG(c.Breakpoints[i - 1].Level, units);
-        value = startG * std::pow(10.0f, level * SlopeExponent * std::log(f / breakpoint));
-    } else {
-        return std::nullopt;
-    }
-    if (!std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
 // Evaluates row i; true when it gave the reference.
 bool TakeRow(Controller& c, int i, float f) {
-    const std::optional<float> level = RowLevel(c, i, f);
+    const std::optional<float> level = ProfileLevelAt(c, i, f);
     if (!level) return false;
     const float reference = IsOn(c.ServoOn) ? c.LevelFactor * *level : 0.01f;
     if (!std::isfinite(reference)) return false;
@@ -108,6 +79,32 @@ float CheckedRowAcceleration(Controller& c, int i) {
 }
 
 } // namespace
+
+std::optional<float> ProfileLevelAt(const Controller& c, int i, float f) {
+    const BreakpointRow& row = c.Breakpoints[i];
+    const float breakpoint = row.Frequency;
+    const float level = row.Level;
+    if (!(breakpoint > 0.0f) || level == 0.0f) return std::nullopt;
+
+    const Units units = UnitsOf(c);
+    float value = 0.0f;
+    if (row.Mode == ProfileMode::Displacement) {
+        value = DisplacementToG(f, level, units);
+    } else if (row.Mode == ProfileMode::Velocity) {
+        value = VelocityToG(f, level, units);
+    } else if (row.Mode == ProfileMode::Acceleration) {
+        value = AccelerationToG(level, units);
+    } else if (row.Mode == ProfileMode::Slope) {
+        // The slope starts from the level of the row before, read as an
+        // acceleration at this breakpoint.
+        const float startG = AccelerationToG(c.Breakpoints[i - 1].Level, units);
+        value = startG * std::pow(10.0f, level * SlopeExponent * std::log(f / breakpoint));
+    } else {
+        return std::nullopt;
+    }
+    if (!std::isfinite(value)) return std::nullopt;
+    return value;
+}
 
 void ComputeReference(Controller& c) {
     // In Manual control only the Level buttons move the reference.

@@ -7,7 +7,7 @@
 #include "core/FormatMask.h"
 #include "core/NumberText.h"
 #include "engine/UnitReadouts.h"
-#include "plot/PlotDrawing.h"
+#include "plot/AxisLabels.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -9,7 +9,7 @@
 #include "files/SaveNameQuestions.h"
 #include "hardware/BoardLayer.h"
 #include "hardware/ConditioningUnit.h"
-#include "plot/PlotDrawing.h"
+#include "plot/PlotFrame.h"
 
 #include <algorithm>
 #include <cctype>

@@ -13,6 +13,10 @@ void ResetPlotPens(Controller& c) {
     const double width = c.ports.plot != nullptr ? c.ports.plot->Width() : 0.0;
     const double height = c.ports.plot != nullptr ? c.ports.plot->Height() : 0.0;
     const double horizontal = std::log(static_cast<double>(c.CurrentFrequency)) * FullAxisFrequencyScale * width;
-    c.PlotPenPositions[0] = std::isfinite(horizontal) ? static_cast<float>(horizontal) : 0.0f;
-    for (std::size_t i = 1; i < c.PlotPenPositions.size(); ++i) c.PlotPenPositions[i] = static_cast<float>(height);
+    c.Plot.PenX = std::isfinite(horizontal) ? static_cast<float>(horizontal) : 0.0f;
+    const auto bottom = static_cast<float>(height);
+    c.Plot.PenY.fill(bottom);
+    c.Plot.PenAverageY = bottom;
+    c.Plot.PenDriveY = bottom;
+    c.Plot.PenTransferY = bottom;
 }

@@ -1,7 +1,7 @@
 #include "plot/PlotZoom.h"
 
 #include "core/Controller.h"
-#include "plot/PlotDrawing.h"
+#include "plot/PlotFrame.h"
 
 #include <algorithm>
 

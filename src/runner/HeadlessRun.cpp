@@ -34,7 +34,7 @@ namespace {
 class TextClipboard final : public Clipboard {
 public:
     void SetText(const std::string& text) override { text_ = text; }
-    void SetImage(Canvas&) override {}
+    void SetImage(Picture&) override {}
 
 private:
     std::string text_;
@@ -173,7 +173,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     const std::unique_ptr<DaqLibrary> daq = MakeBackend(options.bench, clock);
     auto controller = std::make_unique<Controller>();
     Controller& c = *controller;
-    Canvas* picture = options.plot != nullptr ? options.plot : &plot;
+    Picture* picture = options.plot != nullptr ? options.plot : &plot;
     c.ports = Ports{&clock, &dialogs, picture, &clipboard, &shell, daq.get()};
     c.WorkingFolder = options.workdir;
     c.StartUpProfilePath = options.profile;

@@ -8,7 +8,7 @@
 
 #include "runner/RunScript.h"
 
-class Canvas;
+class Picture;
 
 // A whole test without a window: the controller's own start-up, cycle, engine, board
 // layer and files, on a simulated clock, with scripted dialogs.
@@ -23,9 +23,9 @@ struct RunOptions {
     enum class Until { End, Abort, Seconds } until = Until::End;
     double untilSeconds = 0.0;
     double maxSeconds = 7200.0;
-    std::string exportPath; // the data file written at the end, as the File menu would
-    std::string reportPath; // the report picture written at the end
-    Canvas* plot = nullptr; // the plot area's picture; none: a plot that keeps nothing
+    std::string exportPath;  // the data file written at the end, as the File menu would
+    std::string reportPath;  // the report picture written at the end
+    Picture* plot = nullptr; // the plot area's picture; none: a plot that keeps nothing
     std::string controlFile;
     // The actions to play; without any, Servo On and Sweep Run at 0 s.
     std::vector<ScriptAction> script;

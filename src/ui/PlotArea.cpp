@@ -10,7 +10,7 @@ PlotArea::PlotArea(QWidget* parent) : QWidget(parent), ImageCanvas(640, 480) {
 
 void PlotArea::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawImage(0, 0, Picture());
+    painter.drawImage(0, 0, Image());
 }
 
 // A new size starts a new picture in the present background; the plot is drawn

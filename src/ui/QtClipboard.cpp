@@ -9,6 +9,6 @@ void QtClipboard::SetText(const std::string& text) {
     QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
-void QtClipboard::SetImage(Canvas& picture) {
-    if (auto* image = dynamic_cast<ImageCanvas*>(&picture)) QGuiApplication::clipboard()->setImage(image->Picture());
+void QtClipboard::SetImage(Picture& picture) {
+    if (auto* image = dynamic_cast<ImageCanvas*>(&picture)) QGuiApplication::clipboard()->setImage(image->Image());
 }

@@ -6,5 +6,5 @@
 class QtClipboard final : public Clipboard {
 public:
     void SetText(const std::string& text) override;
-    void SetImage(Canvas& picture) override;
+    void SetImage(Picture& picture) override;
 };

@@ -3,6 +3,7 @@
 #include "core/MenuSync.h"
 #include "core/NumberText.h"
 #include "hardware/BoardLayer.h"
+#include "support/RecordingCanvas.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
@@ -376,28 +377,13 @@ TEST_F(SetupMenusTest, SensitivityOfEveryChannelAndTheRestartEvenWhenRefused) {
     EXPECT_EQ(boxes[2].text, " No hardware was detected. The Software has been put in the Demo Mode");
 }
 
-// Counts what is drawn on the plot.
-class CountingCanvas final : public Canvas {
-public:
-    int Width() const override { return 1000; }
-    int Height() const override { return 600; }
-    void Cls(Rgb) override { ++drawn; }
-    void Line(double, double, double, double, Rgb) override { ++drawn; }
-    void Box(double, double, double, double, Rgb, bool) override { ++drawn; }
-    void Text(double, double, const std::string&, Rgb) override { ++drawn; }
-    void Point(double, double, Rgb) override { ++drawn; }
-    bool SaveBmp(const std::string&) override { return false; }
-    bool LoadBmp(const std::string&) override { return false; }
-    int drawn = 0;
-};
-
 TEST_F(SetupMenusTest, AbortLimitOnlyWhenItChanges) {
-    CountingCanvas plot;
+    RecordingCanvas plot(1000, 600);
     c.ports.plot = &plot;
     c.Breakpoints[10].Abort = 3.0f;
     Answer("mnuTestAlarm", "6");
     EXPECT_EQ(c.Breakpoints[10].Abort, 3.0f) << "the present value rewrites nothing";
-    EXPECT_EQ(plot.drawn, 0) << "and redraws nothing";
+    EXPECT_EQ(plot.ops.size(), 0u) << "and redraws nothing";
     Answer("mnuTestAlarm", "4.5");
     EXPECT_EQ(c.P[8], 4.5f);
     for (int row = 0; row <= 64; ++row) EXPECT_EQ(c.Breakpoints[row].Abort, 4.5f);

@@ -49,8 +49,9 @@ TEST_F(StartUpExitTest, StartUpLeavesTheTestStoppedAndTheWindowShown) {
     EXPECT_TRUE(c.Menu.Checked("mnuSystemInterfacePCI"));
     EXPECT_FALSE(c.Menu.Enabled("mnuSweepDwellFreq", 0));
     // Plot pens at the present frequency: ln 5 * 0.1086 * 1000 = 174.78 px.
-    EXPECT_NEAR(c.PlotPenPositions[0], 174.78f, 0.01f);
-    EXPECT_EQ(c.PlotPenPositions[5], 600.0f);
+    EXPECT_NEAR(c.Plot.PenX, 174.78f, 0.01f);
+    EXPECT_EQ(c.Plot.PenY[16], 600.0f);
+    EXPECT_EQ(c.Plot.PenTransferY, 600.0f);
 }
 
 TEST_F(StartUpExitTest, ExitAnsweredNoLeavesEverythingAsItWas) {

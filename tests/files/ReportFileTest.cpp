@@ -13,12 +13,13 @@ namespace {
 
 // A plot whose picture is a line of text; saving writes it after a bitmap's "BM"
 // mark, loading takes only files that carry the mark.
-class FilePlot final : public Canvas {
+class FilePlot final : public Picture {
 public:
     std::string picture = "frame and traces";
     int Width() const override { return 800; }
     int Height() const override { return 600; }
     void Cls(Rgb) override {}
+    void SetPenWidth(int) override {}
     void Line(double, double, double, double, Rgb) override {}
     void Box(double, double, double, double, Rgb, bool) override {}
     void Text(double, double, const std::string&, Rgb) override {}

@@ -12,7 +12,7 @@
 class NullClipboard final : public Clipboard {
 public:
     void SetText(const std::string& text) override { lastText = text; }
-    void SetImage(Canvas&) override { ++images; }
+    void SetImage(Picture&) override { ++images; }
     std::string lastText;
     int images = 0;
 };

@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(saved.pixelColor(15, 15), QColor(255, 0, 0));
         plot.Cls(0x000000);
         QVERIFY(plot.LoadBmp(path.toStdString()));
-        QCOMPARE(plot.Picture().pixelColor(15, 15), QColor(255, 0, 0));
+        QCOMPARE(plot.Image().pixelColor(15, 15), QColor(255, 0, 0));
         QFile::remove(path);
     }
 

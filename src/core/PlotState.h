@@ -1,0 +1,21 @@
+#pragma once
+
+#include <array>
+
+// What the plot keeps between drawings: the scale factors the last frame drawing set,
+// where each trace's last segment ended, and the transfer function's last values.
+struct PlotState {
+    float FrequencyScale = 0.1086f; // x per unit of ln(f), as a fraction of the width
+    float AmplitudeScale = 0.1315f; // y per unit of ln(K v), as a fraction of the height
+    int GridDecades = 3;            // amplitude decades that carry grid lines
+
+    float PenX = 0.0f;            // x of the last drawn point
+    std::array<float, 17> PenY{}; // y of the last point of channels 1..16
+    float PenAverageY = 0.0f;
+    float PenDriveY = 0.0f;
+    float PenTransferY = 0.0f;
+
+    float TransferRatio = 1.0f;  // of the present point, 0.01..200
+    float TransferOutput = 0.0f; // the values it was last formed from; kept while no
+    float TransferInput = 0.0f;  // Output or Input item is ticked
+};

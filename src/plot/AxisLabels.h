@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+struct Controller;
+
+// The labels beside the plot, rewritten by every status refresh; the window shows them
+// beside the plot area, they are not part of its picture.
+
+// "10", "100", "1000" and "10000" below the frequency axis (`LblX2`..`LblX5`), each
+// placed at a fraction of the window's inner width (the item's value) for the range
+// `P[51]`, and shown or hidden; another range leaves them as they are.
+void PlaceFrequencyAxisLabels(Controller& c);
+// The value labels of the amplitude axis (`Label29`..`Label36` but the unit label
+// `Label33`) for the range `P[52]` and the units `P[22]`; a label the range does not use
+// is blank, and another range leaves them as they are.
+void WriteAmplitudeAxisLabels(Controller& c);
+
+// Where amplitude label `name` stands, as a fraction of the plot's height from its
+// top: at the bottom edge, or at a decade line of the scale it belongs to. A name
+// that is not one of them: a negative value.
+double AmplitudeLabelHeight(const std::string& name);

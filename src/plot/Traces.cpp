@@ -1,0 +1,149 @@
+#include "plot/Traces.h"
+
+#include "core/Controller.h"
+#include "plot/PlotMapping.h"
+#include "plot/SweepHistory.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace {
+
+// The values one point of the traces is drawn from: live, or a row of the history.
+struct TraceValues {
+    float frequency = 0.0f;
+    std::array<float, 17> response{}; // channels 1..16
+    float drive = 0.0f;
+    float reference = 0.0f;
+};
+
+TraceValues LiveValues(const Controller& c) {
+    return {c.CurrentFrequency, c.ChannelResponse, c.DriveOutput, c.ReferenceLevel};
+}
+
+TraceValues HistoryValues(const Controller& c, int row) {
+    TraceValues v;
+    v.frequency = c.History.at(row, 1);
+    for (int k = 1; k <= 8; ++k) v.response[static_cast<std::size_t>(k)] = c.History.at(row, 1 + k);
+    for (int k = 9; k <= 16; ++k) v.response[static_cast<std::size_t>(k)] = c.History.at(row, 4 + k);
+    v.drive = c.History.at(row, 10);
+    v.reference = c.History.at(row, 11);
+    return v;
+}
+
+bool Ticked(const Controller& c, const char* item, int index) { return c.Menu.Checked(item, index); }
+
+// The source value of Output or Input item 0..9: channel 1..8, five times the drive, the test level.
+float TransferSource(const TraceValues& v, int item) {
+    if (item < 8) return v.response[static_cast<std::size_t>(item + 1)];
+    return item == 8 ? 5.0f * v.drive : v.reference;
+}
+
+// The last ticked item of a transfer menu, if any.
+std::optional<int> TickedTransferItem(const Controller& c, const char* menu) {
+    std::optional<int> ticked;
+    for (int item = 0; item <= 9; ++item)
+        if (Ticked(c, menu, item)) ticked = item;
+    return ticked;
+}
+
+bool GroupShown(float channelsShown, int channel) {
+    const bool lower = channelsShown == 0.0f || channelsShown == 1.0f;
+    const bool upper = channelsShown == 0.0f || channelsShown == 2.0f;
+    return channel <= 8 ? lower : upper;
+}
+
+// Channels 1..4 and 9..12 are drawn as lines, 5..8 and 13..16 as single points.
+bool DrawnAsLine(int channel) { return (channel - 1) % 8 < 4; }
+
+// The new heights of every trace for this point; a range `P[52]` the plot does not
+// know leaves them where they were (false).
+bool MovePens(Controller& c, const PlotTarget& t, PlotState& pens, TraceValues& v) {
+    const float range = c.P[52];
+    if (!AmplitudeAxisFor(range)) return false;
+    const float responseK = TraceMultiplier(TraceKind::Response, range);
+    for (std::size_t k = 1; k <= 16; ++k)
+        pens.PenY[k] = static_cast<float>(t.mapping.Y(static_cast<double>(v.response[k]), responseK));
+    pens.PenDriveY =
+        static_cast<float>(t.mapping.Y(static_cast<double>(v.drive), TraceMultiplier(TraceKind::Drive, range)));
+    if (v.drive < 0.0001f) v.drive = 0.0001f;
+    if (const auto item = TickedTransferItem(c, "mnuViewTransferOut")) pens.TransferOutput = TransferSource(v, *item);
+    if (const auto item = TickedTransferItem(c, "mnuViewTransferIn")) pens.TransferInput = TransferSource(v, *item);
+    pens.TransferRatio = ComputeTransferRatio(pens.TransferOutput, pens.TransferInput);
+    pens.PenTransferY = static_cast<float>(
+        t.mapping.Y(static_cast<double>(pens.TransferRatio), TraceMultiplier(TraceKind::Transfer, range)));
+    return true;
+}
+
+// The geometric mean of the ticked Average channels, as a mean of their heights; the
+// mask `P[55]` is rebuilt from the ticks on the way.
+void DrawAverage(Controller& c, const PlotTarget& t, PlotState& pens, float fromX, float fromY) {
+    c.P[55] = 0.0f;
+    float sum = 0.0f;
+    int count = 0;
+    for (int j = 1; j <= 8; ++j) {
+        if (!Ticked(c, "mnuViewAveResponse", j - 1)) continue;
+        count += 1;
+        c.P[55] += static_cast<float>(1 << (j - 1));
+        sum += pens.PenY[static_cast<std::size_t>(j)];
+    }
+    pens.PenAverageY = count > 0 ? sum / static_cast<float>(count) : static_cast<float>(t.mapping.box.top);
+    t.canvas.Line(fromX, fromY, pens.PenX, pens.PenAverageY, t.palette.average);
+}
+
+// One point of every shown trace at x, each segment from where its trace last ended.
+// True when the heights moved: the range `P[52]` is one the plot knows.
+bool DrawPoint(Controller& c, const PlotTarget& t, PlotState& pens, TraceValues& v, float x) {
+    const PlotState before = pens;
+    pens.PenX = x;
+    const bool moved = MovePens(c, t, pens, v);
+
+    t.canvas.SetPenWidth(2);
+    for (int k = 1; k <= 16; ++k) {
+        if (!GroupShown(c.P[109], k) || !Ticked(c, "mnuViewResponse", k - 1)) continue;
+        const auto at = static_cast<std::size_t>(k);
+        if (DrawnAsLine(k))
+            t.canvas.Line(before.PenX, before.PenY[at], x, pens.PenY[at], t.palette.Channel(k));
+        else
+            t.canvas.Point(x, pens.PenY[at], t.palette.Channel(k));
+    }
+    if (c.P[55] > 0.0f) DrawAverage(c, t, pens, before.PenX, before.PenAverageY);
+    if (Ticked(c, "mnuViewDrive", -1)) t.canvas.Line(before.PenX, before.PenDriveY, x, pens.PenDriveY, t.palette.drive);
+    if (c.P[56] > 0.0f) t.canvas.Line(before.PenX, before.PenTransferY, x, pens.PenTransferY, t.palette.transfer);
+    t.canvas.SetPenWidth(1);
+    return moved;
+}
+
+float XOf(const PlotTarget& t, float frequency) {
+    return static_cast<float>(t.mapping.X(static_cast<double>(frequency)));
+}
+
+} // namespace
+
+float ComputeTransferRatio(float output, float input) {
+    float ratio = input > 0.0f ? output / input : 1.0f;
+    if (ratio < 0.01f) ratio = 0.01f;
+    if (ratio > 200.0f) ratio = 200.0f;
+    // Not a number (an output that is not one) is no ratio at all.
+    return ratio == ratio ? ratio : 1.0f;
+}
+
+void UpdateTraces(Controller& c) {
+    const PlotTarget target = ScreenTarget(c);
+    TraceValues live = LiveValues(c);
+    // The drive the transfer function took is the shared drive from now on.
+    if (DrawPoint(c, target, c.Plot, live, XOf(target, live.frequency))) c.DriveOutput = live.drive;
+    AppendHistoryPoint(c);
+}
+
+void RedrawTracesOn(Controller& c, const PlotTarget& target, PlotState& pens) {
+    for (int row = 1; row < c.HistoryCount && row < HistoryTable::Rows; ++row) {
+        // The first segment starts at the profile's first breakpoint.
+        if (row == 1) pens.PenX = XOf(target, c.Breakpoints[1].Frequency);
+        TraceValues stored = HistoryValues(c, row);
+        DrawPoint(c, target, pens, stored, XOf(target, stored.frequency));
+    }
+}
+
+void RedrawTraces(Controller& c) { RedrawTracesOn(c, ScreenTarget(c), c.Plot); }

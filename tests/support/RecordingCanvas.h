@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/Picture.h"
+
+#include <string>
+#include <vector>
+
+// A plot that lists what was drawn on it, in order.
+class RecordingCanvas final : public Picture {
+public:
+    enum class Kind { Cls, Line, Box, Text, Point };
+    struct Op {
+        Kind kind;
+        double x1, y1, x2, y2;
+        Rgb color;
+        int penWidth;
+        std::string text;
+    };
+
+    RecordingCanvas(int width, int height) : width_(width), height_(height) {}
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    void Cls(Rgb background) override { ops.push_back({Kind::Cls, 0, 0, 0, 0, background, penWidth_, {}}); }
+    void SetPenWidth(int width) override { penWidth_ = width; }
+    void Line(double x1, double y1, double x2, double y2, Rgb color) override {
+        ops.push_back({Kind::Line, x1, y1, x2, y2, color, penWidth_, {}});
+    }
+    void Box(double x1, double y1, double x2, double y2, Rgb color, bool) override {
+        ops.push_back({Kind::Box, x1, y1, x2, y2, color, penWidth_, {}});
+    }
+    void Text(double x, double y, const std::string& text, Rgb color) override {
+        ops.push_back({Kind::Text, x, y, x, y, color, penWidth_, text});
+    }
+    void Point(double x, double y, Rgb color) override {
+        ops.push_back({Kind::Point, x, y, x, y, color, penWidth_, {}});
+    }
+    bool SaveBmp(const std::string&) override { return false; }
+    bool LoadBmp(const std::string&) override { return false; }
+
+    std::vector<Op> Of(Kind kind) const {
+        std::vector<Op> found;
+        for (const Op& op : ops)
+            if (op.kind == kind) found.push_back(op);
+        return found;
+    }
+    std::vector<Op> ops;
+
+private:
+    int width_;
+    int height_;
+    int penWidth_ = 1;
+};
