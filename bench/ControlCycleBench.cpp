@@ -5,6 +5,7 @@
 #include "core/ControlCycle.h"
 #include "core/Controller.h"
 #include "core/ScriptedDialogs.h"
+#include "core/SizeOnlyCanvas.h"
 #include "core/StartUp.h"
 
 #include <benchmark/benchmark.h>
@@ -20,8 +21,9 @@ void BM_ControlCycle(benchmark::State& state) {
     SimulatedClock clock;
     ScriptedDialogs dialogs;
     NoShell shell;
+    SizeOnlyCanvas plot(1000, 600);
     Controller c;
-    c.ports = Ports{&clock, &dialogs, nullptr, nullptr, &shell};
+    c.ports = Ports{&clock, &dialogs, &plot, nullptr, &shell};
     StartUp(c);
     c.ServoOn = 1.0f;
     c.SweepRunning = 1.0f;

@@ -34,11 +34,14 @@ TraceValues HistoryValues(const Controller& c, int row) {
 
 bool Ticked(const Controller& c, const char* item, int index) { return c.Menu.Checked(item, index); }
 
-// The source value of Output or Input item 0..9: channel 1..8, five times the drive, the test level.
-float TransferSource(const TraceValues& v, int item) {
-    if (item < 8) return v.response[static_cast<std::size_t>(item + 1)];
-    return item == 8 ? 5.0f * v.drive : v.reference;
-}
+// The View menu's choices, read once for a whole drawing.
+struct TraceSelection {
+    std::array<bool, 17> response{}; // channels 1..16 shown
+    std::array<bool, 9> average{};   // channels 1..8 averaged
+    bool drive = false;
+    std::optional<int> output; // the last ticked Output and Input items
+    std::optional<int> input;
+};
 
 // The last ticked item of a transfer menu, if any.
 std::optional<int> TickedTransferItem(const Controller& c, const char* menu) {
@@ -54,12 +57,29 @@ bool GroupShown(float channelsShown, int channel) {
     return channel <= 8 ? lower : upper;
 }
 
+TraceSelection SelectionOf(const Controller& c) {
+    TraceSelection s;
+    for (int k = 1; k <= 16; ++k)
+        s.response[static_cast<std::size_t>(k)] = GroupShown(c.P[109], k) && Ticked(c, "mnuViewResponse", k - 1);
+    for (int j = 1; j <= 8; ++j) s.average[static_cast<std::size_t>(j)] = Ticked(c, "mnuViewAveResponse", j - 1);
+    s.drive = Ticked(c, "mnuViewDrive", -1);
+    s.output = TickedTransferItem(c, "mnuViewTransferOut");
+    s.input = TickedTransferItem(c, "mnuViewTransferIn");
+    return s;
+}
+
+// The source value of Output or Input item 0..9: channel 1..8, five times the drive, the test level.
+float TransferSource(const TraceValues& v, int item) {
+    if (item < 8) return v.response[static_cast<std::size_t>(item + 1)];
+    return item == 8 ? 5.0f * v.drive : v.reference;
+}
+
 // Channels 1..4 and 9..12 are drawn as lines, 5..8 and 13..16 as single points.
 bool DrawnAsLine(int channel) { return (channel - 1) % 8 < 4; }
 
 // The new heights of every trace for this point; a range `P[52]` the plot does not
 // know leaves them where they were (false).
-bool MovePens(Controller& c, const PlotTarget& t, PlotState& pens, TraceValues& v) {
+bool MovePens(const Controller& c, const TraceSelection& s, const PlotTarget& t, PlotState& pens, TraceValues& v) {
     const float range = c.P[52];
     if (!AmplitudeAxisFor(range)) return false;
     const float responseK = TraceMultiplier(TraceKind::Response, range);
@@ -68,8 +88,8 @@ bool MovePens(Controller& c, const PlotTarget& t, PlotState& pens, TraceValues& 
     pens.PenDriveY =
         static_cast<float>(t.mapping.Y(static_cast<double>(v.drive), TraceMultiplier(TraceKind::Drive, range)));
     if (v.drive < 0.0001f) v.drive = 0.0001f;
-    if (const auto item = TickedTransferItem(c, "mnuViewTransferOut")) pens.TransferOutput = TransferSource(v, *item);
-    if (const auto item = TickedTransferItem(c, "mnuViewTransferIn")) pens.TransferInput = TransferSource(v, *item);
+    if (s.output) pens.TransferOutput = TransferSource(v, *s.output);
+    if (s.input) pens.TransferInput = TransferSource(v, *s.input);
     pens.TransferRatio = ComputeTransferRatio(pens.TransferOutput, pens.TransferInput);
     pens.PenTransferY = static_cast<float>(
         t.mapping.Y(static_cast<double>(pens.TransferRatio), TraceMultiplier(TraceKind::Transfer, range)));
@@ -78,12 +98,13 @@ bool MovePens(Controller& c, const PlotTarget& t, PlotState& pens, TraceValues& 
 
 // The geometric mean of the ticked Average channels, as a mean of their heights; the
 // mask `P[55]` is rebuilt from the ticks on the way.
-void DrawAverage(Controller& c, const PlotTarget& t, PlotState& pens, float fromX, float fromY) {
+void DrawAverage(Controller& c, const TraceSelection& s, const PlotTarget& t, PlotState& pens, float fromX,
+                 float fromY) {
     c.P[55] = 0.0f;
     float sum = 0.0f;
     int count = 0;
     for (int j = 1; j <= 8; ++j) {
-        if (!Ticked(c, "mnuViewAveResponse", j - 1)) continue;
+        if (!s.average[static_cast<std::size_t>(j)]) continue;
         count += 1;
         c.P[55] += static_cast<float>(1 << (j - 1));
         sum += pens.PenY[static_cast<std::size_t>(j)];
@@ -94,22 +115,22 @@ void DrawAverage(Controller& c, const PlotTarget& t, PlotState& pens, float from
 
 // One point of every shown trace at x, each segment from where its trace last ended.
 // True when the heights moved: the range `P[52]` is one the plot knows.
-bool DrawPoint(Controller& c, const PlotTarget& t, PlotState& pens, TraceValues& v, float x) {
+bool DrawPoint(Controller& c, const TraceSelection& s, const PlotTarget& t, PlotState& pens, TraceValues& v, float x) {
     const PlotState before = pens;
     pens.PenX = x;
-    const bool moved = MovePens(c, t, pens, v);
+    const bool moved = MovePens(c, s, t, pens, v);
 
     t.canvas.SetPenWidth(2);
     for (int k = 1; k <= 16; ++k) {
-        if (!GroupShown(c.P[109], k) || !Ticked(c, "mnuViewResponse", k - 1)) continue;
         const auto at = static_cast<std::size_t>(k);
+        if (!s.response[at]) continue;
         if (DrawnAsLine(k))
             t.canvas.Line(before.PenX, before.PenY[at], x, pens.PenY[at], t.palette.Channel(k));
         else
             t.canvas.Point(x, pens.PenY[at], t.palette.Channel(k));
     }
-    if (c.P[55] > 0.0f) DrawAverage(c, t, pens, before.PenX, before.PenAverageY);
-    if (Ticked(c, "mnuViewDrive", -1)) t.canvas.Line(before.PenX, before.PenDriveY, x, pens.PenDriveY, t.palette.drive);
+    if (c.P[55] > 0.0f) DrawAverage(c, s, t, pens, before.PenX, before.PenAverageY);
+    if (s.drive) t.canvas.Line(before.PenX, before.PenDriveY, x, pens.PenDriveY, t.palette.drive);
     if (c.P[56] > 0.0f) t.canvas.Line(before.PenX, before.PenTransferY, x, pens.PenTransferY, t.palette.transfer);
     t.canvas.SetPenWidth(1);
     return moved;
@@ -133,16 +154,17 @@ void UpdateTraces(Controller& c) {
     const PlotTarget target = ScreenTarget(c);
     TraceValues live = LiveValues(c);
     // The drive the transfer function took is the shared drive from now on.
-    if (DrawPoint(c, target, c.Plot, live, XOf(target, live.frequency))) c.DriveOutput = live.drive;
+    if (DrawPoint(c, SelectionOf(c), target, c.Plot, live, XOf(target, live.frequency))) c.DriveOutput = live.drive;
     AppendHistoryPoint(c);
 }
 
 void RedrawTracesOn(Controller& c, const PlotTarget& target, PlotState& pens) {
+    const TraceSelection selection = SelectionOf(c);
     for (int row = 1; row < c.HistoryCount && row < HistoryTable::Rows; ++row) {
         // The first segment starts at the profile's first breakpoint.
         if (row == 1) pens.PenX = XOf(target, c.Breakpoints[1].Frequency);
         TraceValues stored = HistoryValues(c, row);
-        DrawPoint(c, target, pens, stored, XOf(target, stored.frequency));
+        DrawPoint(c, selection, target, pens, stored, XOf(target, stored.frequency));
     }
 }
 

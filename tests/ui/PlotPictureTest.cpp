@@ -1,0 +1,108 @@
+#include "core/Defaults.h"
+#include "core/MenuSync.h"
+#include "plot/PlotFrame.h"
+#include "support/TestController.h"
+#include "ui/ImageCanvas.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <cmath>
+
+// The plot as pixels: the picture a saved report or a copied plot carries. A 1600 x 300
+// area on the widest axes: x = 173.76 ln f, y = 300 - 39.45 ln(10 v). A line one pixel
+// wide at y fills row floor(y), one two pixels wide the row above it too.
+class PlotPictureTest : public QObject {
+    Q_OBJECT
+
+    struct Rig {
+        TestController t;
+        ImageCanvas picture{1600, 300};
+        Rig() {
+            SetDefaults(t.c);
+            SyncMenusToTable(t.c);
+            t.c.ports.plot = &picture;
+        }
+        QColor At(int x, int y) const { return picture.Image().pixelColor(x, y); }
+        // Pixels of `color` in row y between columns x1 and x2.
+        int CountInRow(int y, int x1, int x2, QColor color) const {
+            int count = 0;
+            for (int x = x1; x <= x2; ++x) count += At(x, y) == color ? 1 : 0;
+            return count;
+        }
+    };
+
+private slots:
+    void gridLinesInDarkCyanAtTheirColumnsAndRows() {
+        Rig rig;
+        RefreshPlot(rig.t.c);
+        const QColor grid(0, 128, 128);
+        // 2 Hz: x = 173.76 ln 2 = 120.44; 0.2 G: y = 300 - 39.45 ln 2 = 272.66.
+        QCOMPARE(rig.At(120, 150), grid);
+        QCOMPARE(rig.At(10, 272), grid);
+        QCOMPARE(rig.At(130, 150), QColor(Qt::black));
+    }
+
+    void referenceLineWhiteOnBlackAndBlackOnWhite() {
+        Rig rig;
+        rig.t.c.Menu.SetChecked("mnuViewAbort", false);
+        // The default profile holds 10 G from 20 to 44.3 Hz: y = 300 - 39.45 ln 100 = 118.33,
+        // from x = 520.5 to 658.7.
+        RefreshPlot(rig.t.c);
+        QVERIFY(rig.CountInRow(118, 530, 650, Qt::white) > 100);
+        rig.t.c.P[53] = 1.0f;
+        RefreshPlot(rig.t.c);
+        QCOMPARE(rig.At(5, 5), QColor(Qt::white));
+        // The white reference points stand on the black line every 3.6 pixels.
+        QVERIFY(rig.CountInRow(118, 530, 650, Qt::black) > 50);
+    }
+
+    void tracesInTheirColoursAtTheirPoints() {
+        Rig rig;
+        Controller& c = rig.t.c;
+        c.Menu.SetChecked("mnuViewResponse", 1, true);
+        c.Menu.SetChecked("mnuViewResponse", 4, true);
+        // Channel 1 at 100 G (y 27.49), channel 2 at 50 G (y 54.8), channel 5 at 5 G (y 145.67),
+        // at 100 Hz (x 800.2) and 200 Hz (x 920.6).
+        c.HistoryCount = 3;
+        for (int row : {1, 2}) {
+            c.History.at(row, 1) = row == 1 ? 100.0f : 200.0f;
+            c.History.at(row, 2) = 100.0f;
+            c.History.at(row, 3) = 50.0f;
+            c.History.at(row, 6) = 5.0f;
+        }
+        RefreshPlot(c);
+        QCOMPARE(rig.At(860, 26), QColor(255, 0, 0));
+        QCOMPARE(rig.At(860, 27), QColor(255, 0, 0)); // two pixels wide
+        QCOMPARE(rig.At(860, 55), QColor(255, 0, 255));
+        QVERIFY(rig.CountInRow(145, 918, 922, QColor(255, 0, 0)) > 0); // channel 5 as a point ...
+        QCOMPARE(rig.CountInRow(145, 802, 915, QColor(255, 0, 0)), 0); // ... and only a point
+    }
+
+    void legendsOnlyForTickedChannels() {
+        Rig rig;
+        RefreshPlot(rig.t.c);
+        // Channel 1's legend at y 15 in red; channel 2's line, 12 pixels lower, stays empty.
+        int red = 0;
+        int magenta = 0;
+        for (int y = 15; y < 27; ++y) red += rig.CountInRow(y, 16, 80, QColor(255, 0, 0));
+        for (int y = 27; y < 39; ++y) magenta += rig.CountInRow(y, 16, 80, QColor(255, 0, 255));
+        QVERIFY(red > 10);
+        QCOMPARE(magenta, 0);
+    }
+
+    void savedPictureKeepsTheColours() {
+        Rig rig;
+        RefreshPlot(rig.t.c);
+        const QString path = QDir::temp().filePath(QStringLiteral("zek8-plot-picture.bmp"));
+        QVERIFY(rig.picture.SaveBmp(path.toStdString()));
+        const QImage saved(path, "BMP");
+        QFile::remove(path);
+        QCOMPARE(saved.size(), QSize(1600, 300));
+        QCOMPARE(saved.pixelColor(120, 150), QColor(0, 128, 128));
+    }
+};
+
+QTEST_MAIN(PlotPictureTest)
+#include "PlotPictureTest.moc"
