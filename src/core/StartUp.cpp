@@ -29,6 +29,8 @@ void StartUp(Controller& c) {
     StopTest(c);
     SyncMenusToTable(c);
     c.ports.shell->ShowMainWindow();
+    // The plot area takes the background the table chose before the frame goes on it.
+    c.ports.plot->Cls(c.Indicators.Item("picPlot").backColor);
     DrawPlotFrame(c);
     DrawReferenceLines(c);
     c.TimerEnabled = false;

@@ -2,9 +2,14 @@
 #include "core/Defaults.h"
 #include "core/RunCommands.h"
 #include "core/StartUp.h"
+#include "files/ProfileFile.h"
+#include "support/RecordingCanvas.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -52,6 +57,24 @@ TEST_F(StartUpExitTest, StartUpLeavesTheTestStoppedAndTheWindowShown) {
     EXPECT_NEAR(c.Plot.PenX, 174.78f, 0.01f);
     EXPECT_EQ(c.Plot.PenY[16], 600.0f);
     EXPECT_EQ(c.Plot.PenTransferY, 600.0f);
+}
+
+TEST_F(StartUpExitTest, PlotStartsOnTheBackgroundOfTheDefaultProfile) {
+    const auto folder = std::filesystem::temp_directory_path() / "zek8-startup-white";
+    std::filesystem::create_directories(folder);
+    SetDefaults(c);
+    c.P[53] = 1.0f;
+    std::ofstream(folder / DefaultProfileName, std::ios::binary) << WriteProfile(CurrentSetUp(c));
+    RecordingCanvas plot(800, 500);
+    c.ports.plot = &plot;
+    c.WorkingFolder = folder.string();
+    StartUp(c);
+    std::filesystem::remove_all(folder);
+    ASSERT_FALSE(plot.ops.empty());
+    EXPECT_EQ(plot.ops[0].kind, RecordingCanvas::Kind::Cls);
+    EXPECT_EQ(plot.ops[0].color, 0xFFFFFFu);
+    EXPECT_EQ(plot.ops.back().kind, RecordingCanvas::Kind::Line) << "the reference line, last";
+    EXPECT_EQ(plot.ops.back().color, 0x000000u) << "black on white";
 }
 
 TEST_F(StartUpExitTest, ExitAnsweredNoLeavesEverythingAsItWas) {
