@@ -167,7 +167,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     SystemClock wallClock;
     Clock& clock = options.realtime ? static_cast<Clock&>(wallClock) : simulatedClock;
     ScriptedDialogs dialogs;
-    SizeOnlyCanvas plot(1000, 600);
+    SizeOnlyCanvas plot(options.plotSize.width, options.plotSize.height);
     TextClipboard clipboard;
     RunShell shell;
     const std::unique_ptr<DaqLibrary> daq = MakeBackend(options.bench, clock);
