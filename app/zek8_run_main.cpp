@@ -53,6 +53,7 @@ Options:
                          remote LINE|LINE|...   write the remote-control file
                          bench dead|saturate CHANNEL   a sensor fault from now on
                          bench call FUNCTION CODE      a library call failing from now on
+                         click X Y        a mouse press on the plot at (X, Y)
                        Without a script: Servo On and Sweep Run at 0 s.
   --help, --version
 
