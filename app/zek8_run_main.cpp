@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -37,6 +36,8 @@ Options:
   --realtime           run on the wall clock instead of simulated time
   --export FILE        write the data file at the end, as File / Export Test Data would
   --report FILE        write the report picture (a bitmap of the plot) at the end
+  --plot-size WxH      the plot area the run draws on, in pixels (default 640x480, each
+                       side 1 to 8192)
   --trace FILE         one CSV line per cycle
   --state FILE         the whole state at the end as JSON (P, breakpoints, state, menus,
                        panel, calibration)
@@ -52,6 +53,7 @@ Options:
                          remote LINE|LINE|...   write the remote-control file
                          bench dead|saturate CHANNEL   a sensor fault from now on
                          bench call FUNCTION CODE      a library call failing from now on
+                         click X Y        a mouse press on the plot at (X, Y)
                        Without a script: Servo On and Sweep Run at 0 s.
   --help, --version
 
@@ -117,6 +119,12 @@ int main(int argc, char* argv[]) {
             const auto seconds = PositiveNumber(value);
             if (!seconds) return Fail("--max-seconds takes a positive number, not " + value);
             options.maxSeconds = *seconds;
+        } else if (option == "--plot-size") {
+            try {
+                options.plotSize = ReadPlotSize(value);
+            } catch (const PlotSizeError& error) {
+                return Fail(error.what());
+            }
         } else if (option == "--report") {
             options.reportPath = value;
         } else if (option == "--export") {
@@ -138,15 +146,13 @@ int main(int argc, char* argv[]) {
         }
     }
     options.progress = isatty(STDERR_FILENO) != 0;
-    // The report picture is drawn with Qt on an image; no window is opened for it.
-    std::unique_ptr<QGuiApplication> gui;
-    std::unique_ptr<ImageCanvas> picture;
-    if (!options.reportPath.empty()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        gui = std::make_unique<QGuiApplication>(argc, argv);
-        picture = std::make_unique<ImageCanvas>(1000, 600);
-        options.plot = picture.get();
-    }
+    // The plot is drawn with Qt on an image, as the window's plot area keeps it, so Save
+    // Report, Open Report and the save at the end of a test work in a script as on
+    // screen. No window is opened for it.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QGuiApplication gui(argc, argv);
+    ImageCanvas picture(options.plotSize.width, options.plotSize.height);
+    options.plot = &picture;
     std::ofstream trace;
     if (!tracePath.empty()) {
         trace.open(tracePath);

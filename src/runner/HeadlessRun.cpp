@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <stdexcept>
@@ -88,6 +89,11 @@ void Play(const ScriptAction& a, Controller& c, ScriptedDialogs& dialogs, sim::S
     } else if (a.action == "spin") {
         if (a.args[1] != "up" && a.args[1] != "down") Unplayable(a, "a spin button goes up or down");
         if (!SpinControl(c, first, a.args[1] == "up")) Unplayable(a, "no spin button '" + first + "'");
+    } else if (a.action == "click") {
+        const std::optional<double> x = ScriptNumber(first);
+        const std::optional<double> y = a.args.size() == 2 ? ScriptNumber(a.args[1]) : std::nullopt;
+        if (!x || !y) Unplayable(a, "'click' takes two numbers, X and Y on the plot");
+        PressOnPlot(c, *x, *y);
     } else if (a.action == "answer") {
         dialogs.QueueAnswer(AnswerNamed(a));
     } else if (a.action == "remote") {
@@ -167,7 +173,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     SystemClock wallClock;
     Clock& clock = options.realtime ? static_cast<Clock&>(wallClock) : simulatedClock;
     ScriptedDialogs dialogs;
-    SizeOnlyCanvas plot(1000, 600);
+    SizeOnlyCanvas plot(options.plotSize.width, options.plotSize.height);
     TextClipboard clipboard;
     RunShell shell;
     const std::unique_ptr<DaqLibrary> daq = MakeBackend(options.bench, clock);

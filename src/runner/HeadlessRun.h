@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "runner/PlotSize.h"
 #include "runner/RunScript.h"
 
 class Picture;
@@ -25,7 +26,8 @@ struct RunOptions {
     double maxSeconds = 7200.0;
     std::string exportPath;  // the data file written at the end, as the File menu would
     std::string reportPath;  // the report picture written at the end
-    Picture* plot = nullptr; // the plot area's picture; none: a plot that keeps nothing
+    PlotSize plotSize;       // of the plot that keeps nothing, when no picture is given
+    Picture* plot = nullptr; // the plot area's picture, of its own size
     std::string controlFile;
     // The actions to play; without any, Servo On and Sweep Run at 0 s.
     std::vector<ScriptAction> script;

@@ -36,13 +36,21 @@ std::vector<std::string> Words(const std::string& line, int number) {
 // How many arguments each action takes, at least and at most.
 const std::map<std::string, std::pair<std::size_t, std::size_t>>& Arity() {
     static const std::map<std::string, std::pair<std::size_t, std::size_t>> arity = {
-        {"menu", {1, 64}}, {"key", {1, 1}},    {"button", {1, 1}}, {"spin", {2, 2}},
-        {"press", {1, 2}}, {"answer", {1, 1}}, {"remote", {1, 1}}, {"bench", {2, 3}},
+        {"menu", {1, 64}},  {"key", {1, 1}},    {"button", {1, 1}}, {"spin", {2, 2}},  {"press", {1, 2}},
+        {"answer", {1, 1}}, {"remote", {1, 1}}, {"bench", {2, 3}},  {"click", {2, 2}},
     };
     return arity;
 }
 
 } // namespace
+
+std::optional<double> ScriptNumber(std::string_view word) {
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (word.empty() || error != std::errc{} || end != word.data() + word.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
 
 std::vector<ScriptAction> ReadRunScript(std::istream& in) {
     std::vector<ScriptAction> actions;
@@ -55,11 +63,8 @@ std::vector<ScriptAction> ReadRunScript(std::istream& in) {
         const auto fail = [number](const std::string& what) {
             throw ScriptError("script line " + std::to_string(number) + ": " + what);
         };
-        double seconds = 0.0;
-        const std::string& time = words[0];
-        const auto [end, error] = std::from_chars(time.data(), time.data() + time.size(), seconds);
-        if (error != std::errc{} || end != time.data() + time.size() || !std::isfinite(seconds) || seconds < 0.0)
-            fail("'" + time + "' is not a time in seconds");
+        const double seconds = ScriptNumber(words[0]).value_or(-1.0);
+        if (seconds < 0.0) fail("'" + words[0] + "' is not a time in seconds");
         if (words.size() < 2) fail("an action is missing after the time");
         ScriptAction action{seconds, words[1], {words.begin() + 2, words.end()}, number};
         const auto arity = Arity().find(action.action);
@@ -67,6 +72,9 @@ std::vector<ScriptAction> ReadRunScript(std::istream& in) {
         if (action.args.size() < arity->second.first || action.args.size() > arity->second.second)
             fail("'" + action.action + "' takes " + std::to_string(arity->second.first) +
                  (arity->second.first == arity->second.second ? "" : " or more") + " arguments");
+        // Checked here, so a script with a bad press fails before any of it runs.
+        if (action.action == "click" && !(ScriptNumber(action.args[0]) && ScriptNumber(action.args[1])))
+            fail("'click' takes two numbers, X and Y on the plot");
         actions.push_back(std::move(action));
     }
     std::stable_sort(actions.begin(), actions.end(),

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <istream>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A run script: one action a line, "SECONDS ACTION ARGS...", '#' starting a comment.
@@ -16,6 +18,7 @@
 //   remote LINE|LINE|...           the remote-control file as the outside program writes it
 //   bench dead|saturate CHANNEL    a bench sensor fault from now on
 //   bench call FUNCTION CODE       a library call that fails from now on
+//   click X Y                      a mouse press on the plot at (X, Y) in its own units
 struct ScriptAction {
     double seconds = 0.0;
     std::string action;
@@ -30,3 +33,7 @@ struct ScriptError : std::runtime_error {
 // The actions in time order (lines of equal time keep their order). Throws ScriptError
 // naming the line for anything it does not understand.
 std::vector<ScriptAction> ReadRunScript(std::istream& in);
+
+// A finite number as a script writes it: decimals and an exponent allowed, no blanks,
+// no leading '+'.
+std::optional<double> ScriptNumber(std::string_view word);

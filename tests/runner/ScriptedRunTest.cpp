@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -36,6 +38,11 @@ TEST(RunScript, ReadsActionsInTimeOrderAndNamesBadLines) {
              {"1 fly\n", "line 1: unknown action 'fly'"},
              {"\n1 spin spnFreq\n", "line 2: 'spin' takes 2 arguments"},
              {"1 key \"a\n", "line 1: a quote is not closed"},
+             {"1 click 5\n", "line 1: 'click' takes 2 arguments"},
+             {"\n\n2 click 5 y\n", "line 3: 'click' takes two numbers"},
+             {"2 click inf 5\n", "line 1: 'click' takes two numbers"},
+             {"2 click 5 nan\n", "line 1: 'click' takes two numbers"},
+             {"2 click 5,5 1\n", "line 1: 'click' takes two numbers"},
          }) {
         std::istringstream bad(text);
         try {
@@ -44,6 +51,35 @@ TEST(RunScript, ReadsActionsInTimeOrderAndNamesBadLines) {
         } catch (const ScriptError& error) {
             EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
         }
+    }
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(ScriptedRun, PressOnThePlotReadsFrequencyAndAmplitudeThere) {
+    // Across, exp(0.99 x / (W x 0.1086)) Hz; up, exp((H - y) / (H x 0.1315)) over K = 10,
+    // in G: the bottom left corner is 1 Hz and 0.1 G whatever the size.
+    for (const auto& [width, height, click, text] : std::vector<std::tuple<int, int, std::string, std::string>>{
+             {640, 480, "0 480", "  Freq. = 1. Hz. , Acc = .1"},
+             {320, 200, "0.0 200.0", "  Freq. = 1. Hz. , Acc = .1"},
+             {640, 480, "320 0", "  Freq. = 95.4 Hz. , Acc = 200.73"},
+             {320, 200, "160 100", "  Freq. = 95.4 Hz. , Acc = 4.48"},
+         }) {
+        RunOptions options = Scripted("0.5 click " + click + "\n");
+        options.plotSize = {width, height};
+        options.until = RunOptions::Until::Seconds;
+        options.untilSeconds = 1.0;
+        const auto state = Scratch("state.json");
+        options.statePath = state.string();
+        RunHeadless(options);
+        const std::string json = ReadFile(state);
+        std::filesystem::remove(state);
+        EXPECT_NE(json.find("\"lblCursor\": {\"text\": \"" + text + "\", \"visible\": true}"), std::string::npos)
+            << width << 'x' << height << " at " << click << ": "
+            << json.substr(std::min(json.find("\"lblCursor\""), json.size()), 80);
     }
 }
 
