@@ -1,10 +1,7 @@
-#include "core/Defaults.h"
-#include "core/MenuSync.h"
 #include "plot/PlotFrame.h"
+#include "plot/RecordedPlotTest.h"
 #include "plot/ReferenceLines.h"
 #include "plot/Traces.h"
-#include "support/RecordingCanvas.h"
-#include "support/TestController.h"
 
 #include <gtest/gtest.h>
 
@@ -16,17 +13,7 @@ namespace {
 
 using Kind = RecordingCanvas::Kind;
 
-// 1000 x 600, the widest axes: x = 108.6 ln f, y = 600 - 78.9 ln(K v).
-struct PlotDrawingTest : ::testing::Test {
-    TestController t;
-    Controller& c = t.c;
-    RecordingCanvas plot{1000, 600};
-
-    PlotDrawingTest() {
-        SetDefaults(c);
-        SyncMenusToTable(c);
-        c.ports.plot = &plot;
-    }
+struct PlotDrawingTest : RecordedPlotTest {
     void Tick(const char* item, int index, bool ticked = true) { c.Menu.SetChecked(item, index, ticked); }
     std::vector<RecordingCanvas::Op> LinesIn(Rgb color) const {
         std::vector<RecordingCanvas::Op> found;

@@ -1,8 +1,5 @@
 #include "core/Commands.h"
-#include "core/Defaults.h"
-#include "core/MenuSync.h"
-#include "support/RecordingCanvas.h"
-#include "support/TestController.h"
+#include "plot/RecordedPlotTest.h"
 
 #include <gtest/gtest.h>
 
@@ -10,15 +7,7 @@
 
 namespace {
 
-struct ViewCommandsTest : ::testing::Test {
-    TestController t;
-    Controller& c = t.c;
-    RecordingCanvas plot{800, 500};
-    ViewCommandsTest() {
-        SetDefaults(c);
-        SyncMenusToTable(c);
-        c.ports.plot = &plot;
-    }
+struct ViewCommandsTest : RecordedPlotTest {
     // True when the command redrew the plot.
     bool Run(const std::string& name, int index = -1) {
         plot.ops.clear();
@@ -114,7 +103,7 @@ TEST_F(CursorTest, TheBottomLeftCornerReadsOneHertzAndTheBottomOfTheScale) {
                            Row{2, 2, "  Freq. = 1. Hz. , Acc = .1"}}) {
         c.P[22] = row.units;
         c.P[52] = row.range;
-        PressOnPlot(c, 0.0, 500.0);
+        PressOnPlot(c, 0.0, 600.0);
         EXPECT_EQ(Readout(), row.text) << row.units << " " << row.range;
     }
     c.Indicators.SetVisible("lblCursor", false);
