@@ -85,6 +85,11 @@ MainWindow::MainWindow(Controller& controller, QWidget* parent) : QMainWindow(pa
         plotResized_ = true;
         RedrawResizedPlot();
     });
+    // The operator's keys are the window's commands. The menu bar, opened with Alt and a
+    // letter, hands the focus back to the widget that had it; with none it keeps it and
+    // takes the next letters as menu letters ('s' for Servo On would open Sweep Setup).
+    plotView_->setFocusPolicy(Qt::StrongFocus);
+    plotView_->setFocus();
     layout->addWidget(plotView_, 1);
     layout->addWidget(BuildControls());
     setCentralWidget(central);
