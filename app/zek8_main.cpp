@@ -15,7 +15,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
+#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -56,10 +58,24 @@ std::string RemoteControlPathFrom(const QCommandLineParser& options, const QComm
     if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
     return path;
 }
+
+// Asked only for the help text or the version, the program prints it without a display:
+// the window's application cannot start on a machine that has none.
+bool OnlyPrints(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument == "--") break;
+        for (const char* asked : {"-h", "--help", "--help-all", "-v", "--version"})
+            if (argument == asked) return true;
+    }
+    return false;
+}
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = OnlyPrints(argc, argv)
+                                                      ? std::make_unique<QCoreApplication>(argc, argv)
+                                                      : std::make_unique<QApplication>(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zek8"));
     QApplication::setApplicationVersion(QStringLiteral(ZEK8_VERSION));
 
@@ -86,7 +102,7 @@ int main(int argc, char* argv[]) {
                        "mode."),
         QStringLiteral("sim|FILE"));
     options.addOption(benchOption);
-    options.process(app);
+    options.process(*app);
 
     std::optional<sim::BenchModel> bench;
     if (options.isSet(benchOption) && options.value(benchOption) != QStringLiteral("none")) {
@@ -115,5 +131,5 @@ int main(int argc, char* argv[]) {
     EndOnTerminationSignals(program);
     program.State().RemoteControlPath = RemoteControlPathFrom(options, controlFile);
     program.Begin();
-    return app.exec();
+    return QCoreApplication::exec();
 }

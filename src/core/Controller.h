@@ -151,8 +151,9 @@ struct Controller {
     std::int32_t LastDaqError = 0;
     std::int32_t DaqErrorRaiseCode = 0;
     // A fault that repeats every cycle is reported once, until the operation
-    // succeeds again or the hardware is initialised again.
-    std::array<bool, 4> BoardFaultReported{}; // block read, frequency word, drive word, port poll
+    // succeeds again or the hardware is initialised again. By slot: the master's block
+    // read, the frequency word, the drive word, the port poll, the slave's block read.
+    std::array<bool, 5> BoardFaultReported{};
 
     // Signal-conditioning unit words last sent.
     std::int16_t CurrentSourceWord = 0;

@@ -14,7 +14,8 @@ namespace {
 
 constexpr int OptionOutputLevel = 16385;  // 0x4001
 constexpr int OptionOutputEnable = 16387; // 0x4003
-constexpr int ReadFaultSlot = 0;
+constexpr int MasterReadFaultSlot = 0;
+constexpr int SlaveReadFaultSlot = 4;
 
 void ProgramOutputs(Controller& c) {
     DaqLibrary& daq = Daq(c);
@@ -220,7 +221,10 @@ void RestartAcquisition(Controller& c) {
 
 void ReadAdcBlock(Controller& c) {
     c.AdcScansRead = 0;
-    RunTrappedOncePerEpisode(c, ReadFaultSlot, [&] {
+    // Each board's reads are an episode of their own: a slave that fails every cycle
+    // beside a master that reads well is told once, not once a cycle.
+    const int slot = c.BoardHandle == c.MasterBoardHandle ? MasterReadFaultSlot : SlaveReadFaultSlot;
+    RunTrappedOncePerEpisode(c, slot, [&] {
         DaqLibrary& daq = Daq(c);
         int active = 0;
         int count = 0;

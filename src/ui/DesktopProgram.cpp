@@ -66,6 +66,7 @@ void DesktopProgram::StartController() {
     } catch (const std::exception&) {
         // Every step reports its own failures; whatever is left, the loop still runs.
     }
+    window_->ControllerStarted();
     window_->Render();
     driver_->Start();
 }

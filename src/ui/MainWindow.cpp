@@ -3,10 +3,13 @@
 #include "core/Commands.h"
 #include "core/Controller.h"
 #include "core/StartUp.h"
+#include "plot/PlotFrame.h"
+#include "ui/PanelColors.h"
 #include "ui/PlotArea.h"
+#include "ui/PlotView.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -22,8 +25,6 @@
 #include <exception>
 
 namespace {
-QString Hex(Rgb rgb) { return QStringLiteral("#%1").arg(rgb & 0xFFFFFFu, 6, 16, QLatin1Char('0')); }
-
 QPixmap StopPicture() {
     QPixmap picture(56, 56);
     picture.fill(Qt::transparent);
@@ -71,14 +72,26 @@ MainWindow::MainWindow(Controller& controller, QWidget* parent) : QMainWindow(pa
     BuildMenus();
 
     auto* central = new QWidget(this);
-    auto* layout = new QGridLayout(central);
-    plot_ = new PlotArea(central);
+    auto* layout = new QVBoxLayout(central);
+    // The plot view spans the whole inner width: the frequency values are placed as
+    // fractions of it.
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    plotView_ = new PlotView(BuildPanel(), central);
+    plot_ = plotView_->Plot();
     plot_->Cls(0x000000);
-    layout->addWidget(plot_, 0, 0);
-    layout->addWidget(BuildPanel(), 0, 1);
-    layout->addWidget(BuildControls(), 1, 0, 1, 2);
-    layout->setColumnStretch(0, 1);
-    layout->setRowStretch(0, 1);
+    connect(plot_, &PlotArea::clicked, this, [this](double x, double y) { Guarded([&] { PressOnPlot(c_, x, y); }); });
+    connect(plot_, &PlotArea::pictureResized, this, [this] {
+        plotResized_ = true;
+        RedrawResizedPlot();
+    });
+    // The operator's keys are the window's commands. The menu bar, opened with Alt and a
+    // letter, hands the focus back to the widget that had it; with none it keeps it and
+    // takes the next letters as menu letters ('s' for Servo On would open Sweep Setup).
+    plotView_->setFocusPolicy(Qt::StrongFocus);
+    plotView_->setFocus();
+    layout->addWidget(plotView_, 1);
+    layout->addWidget(BuildControls());
     setCentralWidget(central);
     Render();
 }
@@ -92,6 +105,17 @@ void MainWindow::Guarded(Command command) {
     } catch (...) {
     }
     Render();
+}
+
+void MainWindow::ControllerStarted() {
+    started_ = true;
+    RedrawResizedPlot();
+}
+
+void MainWindow::RedrawResizedPlot() {
+    if (!plotResized_ || !started_ || QApplication::activeModalWidget() != nullptr) return;
+    plotResized_ = false;
+    Guarded([&] { RefreshPlot(c_); });
 }
 
 void MainWindow::BuildMenus() {
@@ -144,7 +168,6 @@ QLabel* MainWindow::AddLabel(const char* name, bool clickable) {
 QWidget* MainWindow::BuildPanel() {
     auto* panel = new QWidget;
     panel->setObjectName(QStringLiteral("statusPanel"));
-    panel->setMinimumWidth(300);
     auto* column = new QVBoxLayout(panel);
     column->setSpacing(2);
     for (const char* name : {"lblLL", "lblUL", "lblRate", "lblSweepType", "lblSweepNumber", "lblElapsedTime", "lblTime",
@@ -181,7 +204,6 @@ QWidget* MainWindow::BuildPanel() {
     connect(channel, &ClickableLabel::clicked, this, [this] { Guarded([&] { ClickControl(c_, "lblChannel"); }); });
     column->addWidget(channel);
     column->addWidget(AddLabel("lblSweep"));
-    column->addWidget(AddLabel("lblCursor"));
     column->addStretch(1);
     return panel;
 }
@@ -229,6 +251,7 @@ QWidget* MainWindow::BuildControls() {
 }
 
 void MainWindow::Render() {
+    RedrawResizedPlot();
     if (c_.Menu.Revision() != menuRevision_) RenderMenus();
     if (c_.Indicators.Revision() != panelRevision_) RenderPanel();
 }
@@ -249,6 +272,7 @@ void MainWindow::RenderMenus() {
 
 void MainWindow::RenderPanel() {
     panelRevision_ = c_.Indicators.Revision();
+    plotView_->Render(c_.Indicators);
     for (const auto& [name, item] : c_.Indicators.Items()) {
         if (name == "frmQMS") {
             setWindowTitle(QString::fromStdString(item.text));
@@ -262,12 +286,11 @@ void MainWindow::RenderPanel() {
             gauge->setValue(static_cast<int>(std::clamp(item.value, 0.0, 70.0)));
         } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
             button->setText(QString::fromStdString(item.text));
-            button->setStyleSheet(QStringLiteral("color: %1;").arg(Hex(item.foreColor)));
+            ShowColors(*button, item.foreColor);
         } else if (auto* label = qobject_cast<QLabel*>(widget)) {
             if (label->pixmap().isNull()) {
                 label->setText(QString::fromStdString(item.text));
-                label->setStyleSheet(
-                    QStringLiteral("color: %1; background-color: %2;").arg(Hex(item.foreColor), Hex(item.backColor)));
+                ShowColors(*label, item.foreColor, item.backColor);
             }
         }
     }

@@ -10,6 +10,7 @@
 
 struct Controller;
 class PlotArea;
+class PlotView;
 class QAction;
 class QMenu;
 class QProgressBar;
@@ -40,8 +41,11 @@ public:
     PlotArea* Plot() const { return plot_; }
     QAction* Action(const QString& name, int index = -1) const;
 
-    // Brings menus and indicators in line with the models, when they changed.
+    // Brings menus and indicators in line with the models, when they changed, and
+    // draws the plot anew when its size changed.
     void Render();
+    // The controller's state is set up: from now on a new plot size redraws the plot.
+    void ControllerStarted();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -57,12 +61,18 @@ private:
     void Guarded(Command command);
     void RenderMenus();
     void RenderPanel();
+    // A redraw waits for start-up, and for the operator's answer while a dialog is open:
+    // the command that opened it is still under way.
+    void RedrawResizedPlot();
 
     Controller& c_;
+    PlotView* plotView_ = nullptr;
     PlotArea* plot_ = nullptr;
     QProgressBar* gauge_ = nullptr;
     QMap<QPair<QString, int>, QAction*> actions_;
     std::map<std::string, QWidget*> indicators_;
     std::uint64_t menuRevision_ = ~std::uint64_t{0};
     std::uint64_t panelRevision_ = ~std::uint64_t{0};
+    bool started_ = false;
+    bool plotResized_ = false;
 };

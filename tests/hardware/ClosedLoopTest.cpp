@@ -2,6 +2,7 @@
 #include "core/RunCommands.h"
 #include "core/SimulatedLoop.h"
 #include "core/StartUp.h"
+#include "hardware/BoardLayer.h"
 #include "hardware/sim/BenchFile.h"
 #include "hardware/sim/SimBench.h"
 #include "support/TestController.h"
@@ -52,6 +53,18 @@ TEST_F(ClosedLoopTest, HeldAtOneHundredHertzTheResponseSettlesOnTheReference) {
     EXPECT_NEAR(bench.ChannelAmplitudeG(1), 20.0, 0.3);
     EXPECT_EQ(bench.Unit(0).protocolErrors, 0);
     EXPECT_EQ(driver.LastFault(), "");
+}
+
+TEST_F(ClosedLoopTest, SixteenChannelsWithTheSlaveNotOpenAreToldOnceAndTheMasterReadsOn) {
+    SetActiveChannels(c, 16); // started with eight: the slave board was never opened
+    c.CurrentFrequency = 100.0f;
+    StartServo(c);
+    RunFor(3.0);
+    int told = 0;
+    for (const ScriptedDialogs::Shown& box : t.dialogs.History()) told += box.title == "Error!";
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(c.ServoOn, 1.0f) << c.AbortMessage;
+    EXPECT_GT(c.ChannelResponse[1], 1.0f);
 }
 
 TEST_F(ClosedLoopTest, DefaultProfileRunsToTheEndOfTestWithoutAnAbort) {

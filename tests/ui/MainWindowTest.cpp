@@ -10,6 +10,7 @@
 #include "ui/QtCycleDriver.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -95,6 +96,26 @@ private slots:
         const double shown = window.findChild<QLabel*>(QStringLiteral("LblFreq"))->text().toDouble();
         QVERIFY2(shown > 35.0 && shown <= 40.0, qPrintable(QString::number(shown)));
         QVERIFY(bench.Unit(0).driveHigh > 0);
+    }
+
+    // The operator's keys are the window's, also after a menu was opened with Alt and a
+    // mnemonic: the menu bar must not keep them ('y' would open S&ystem, 'h' H&elp).
+    void keysReachTheControllerAfterAMenuUsedFromTheKeyboard() {
+        TestController t;
+        MainWindow window(t.c);
+        StartUp(t.c);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_P);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_W);
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+        QCOMPARE(t.c.P[53], 1.0f);
+        t.c.P[52] = 2.0f;
+        QTest::keyClick(QApplication::focusWidget(), 'y');
+        QCOMPARE(t.c.P[52], 3.0f);
     }
 
     void stopPictureStopsTheTest() {
