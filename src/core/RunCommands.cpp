@@ -5,6 +5,7 @@
 #include "core/MenuSync.h"
 #include "core/RemoteControl.h"
 #include "engine/ReferenceProfile.h"
+#include "engine/ResponseMeasurement.h"
 #include "engine/StatusPanel.h"
 #include "files/DataExport.h"
 #include "files/ReportFile.h"
@@ -41,6 +42,7 @@ void StartServo(Controller& c) {
     c.ServoOn = 1.0f;
     c.AbortCode = 0.0f;
     c.DriveOutput = 0.0005f;
+    RestartMeasurement(c);
     // Resuming the servo during a test appends to the points already stored.
     if (!IsOn(c.TestStarted)) c.HistoryCount = 1;
     CheckProfile(c);

@@ -122,16 +122,20 @@ std::size_t DisplayedChannel(float displayChannel) {
     return 1;
 }
 
+float VelocityOf(float response, float f) {
+    return std::min(static_cast<float>(static_cast<double>(response) * 61.45 / f), VelocityLimit);
+}
+float DisplacementOf(float velocity, float f) {
+    return std::min(static_cast<float>(static_cast<double>(velocity) * 318.0 / f), DisplacementLimit);
+}
+
 // At no frequency there is nothing to integrate: the readouts keep their values.
 void DeriveVelocityAndDisplacement(Controller& c) {
     const float f = c.CurrentFrequency;
     if (!(f > 0.0f)) return;
-    const float velocity =
-        std::min(static_cast<float>(static_cast<double>(c.ControlResponse) * 61.45 / f), VelocityLimit);
-    c.ControlVelocity = static_cast<float>(0.33 * velocity + 0.67 * c.ControlVelocity);
-    const float displacement =
-        std::min(static_cast<float>(static_cast<double>(c.ControlVelocity) * 318.0 / f), DisplacementLimit);
-    c.ControlDisplacement = static_cast<float>(0.2 * displacement + 0.8 * c.ControlDisplacement);
+    c.ControlVelocity = static_cast<float>(0.33 * VelocityOf(c.ControlResponse, f) + 0.67 * c.ControlVelocity);
+    c.ControlDisplacement =
+        static_cast<float>(0.2 * DisplacementOf(c.ControlVelocity, f) + 0.8 * c.ControlDisplacement);
 }
 
 void ComputeCompression(Controller& c) {
@@ -172,6 +176,20 @@ void FormControlValues(Controller& c) {
 }
 
 } // namespace
+
+void RestartMeasurement(Controller& c) {
+    for (std::size_t k = 1; k <= Channels; ++k) {
+        const float raw = c.ChannelRawResponse[k];
+        c.ChannelWindow[k].fill(raw);
+        c.ChannelResponse[k] = std::max(raw, ResponseFloor);
+    }
+    c.ControlResponse = c.ChannelResponse[DisplayedChannel(c.DisplayChannel)];
+    const float f = c.CurrentFrequency;
+    if (f > 0.0f) {
+        c.ControlVelocity = VelocityOf(c.ControlResponse, f);
+        c.ControlDisplacement = DisplacementOf(c.ControlVelocity, f);
+    }
+}
 
 std::int16_t DetectorSampleCount(float frequency, float sampleRate) {
     const double rate =

@@ -31,6 +31,10 @@ std::int16_t CountControlChannels(const Controller& c);
 // a strategy the controller does not know have no measured feedback.
 bool HasControlFeedback(const Controller& c);
 
+// A new start of the servo: the measurement window, the smoothed responses and the
+// readouts start again from the present raw reading, so the abort checks judge only
+// what the shaker does from now on, not what a stopped test left behind.
+void RestartMeasurement(Controller& c);
 // On the board path: the newest block read and each channel's amplitude detected in
 // counts; a block too short for the detector keeps the last counts.
 void MeasureResponses(Controller& c);

@@ -3,7 +3,9 @@
 #include "core/Controller.h"
 
 void ClearHistory(Controller& c) {
-    c.LastStoredFrequency = c.P[1];
+    // The 1 % rule counts from where the test starts: the lower limit, or the upper
+    // limit for a test that starts there and sweeps down.
+    c.LastStoredFrequency = c.CurrentFrequency == c.P[2] ? c.P[2] : c.P[1];
     // Every column: no value of an earlier test may be read as this one's.
     for (auto& row : c.History.cells) row.fill(0.0f);
 }

@@ -3,6 +3,7 @@
 #include "core/ControlCycle.h"
 #include "core/Defaults.h"
 #include "engine/ReferenceProfile.h"
+#include "plot/SweepHistory.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,34 @@ TEST_F(RunCommandsTest, ServoOnAtALimitWithNoTestClearsTheHistory) {
     StartServo(c);
     EXPECT_EQ(c.History.at(10, 1), 0.0f);
     EXPECT_EQ(c.LastStoredFrequency, c.P[1]);
+}
+
+TEST_F(RunCommandsTest, ATestStartedAtTheUpperLimitStoresItsDownSweep) {
+    c.CurrentFrequency = c.P[2];
+    c.SweepDirection = 1.0f;
+    StartServo(c);
+    EXPECT_EQ(c.LastStoredFrequency, 5000.0f);
+    c.CurrentFrequency = 4960.0f; // 0.992 of 5000: not yet 1 % down
+    AppendHistoryPoint(c);
+    EXPECT_EQ(c.HistoryCount, 1);
+    c.CurrentFrequency = 4940.0f;
+    AppendHistoryPoint(c);
+    EXPECT_EQ(c.HistoryCount, 2);
+    EXPECT_EQ(c.History.at(1, 1), 4940.0f);
+}
+
+TEST_F(RunCommandsTest, ServoOnMeasuresAfreshFromThePresentReading) {
+    for (auto& ring : c.ChannelWindow) ring.fill(2.1f); // what a stopped test left behind
+    c.ChannelResponse.fill(2.1f);
+    c.ChannelRawResponse.fill(0.05f);
+    c.CurrentFrequency = 10.0f;
+    StartServo(c);
+    EXPECT_EQ(c.ChannelWindow[3][7], 0.05f);
+    EXPECT_EQ(c.ChannelResponse[16], 0.05f);
+    EXPECT_EQ(c.ControlResponse, 0.05f);
+    // 0.05 G at 10 Hz: 0.05 x 61.45 / 10 = 0.30725 in/s, and 0.30725 x 318 / 10 = 9.771 mils.
+    EXPECT_NEAR(c.ControlVelocity, 0.30725f, 1e-5f);
+    EXPECT_NEAR(c.ControlDisplacement, 9.7706f, 1e-3f);
 }
 
 TEST_F(RunCommandsTest, StopLeavesHoldAsTheLastRemoteCommand) {

@@ -1,3 +1,4 @@
+#include "core/Commands.h"
 #include "core/CycleDriver.h"
 #include "core/RunCommands.h"
 #include "core/SimulatedLoop.h"
@@ -53,6 +54,22 @@ TEST_F(ClosedLoopTest, HeldAtOneHundredHertzTheResponseSettlesOnTheReference) {
     EXPECT_NEAR(bench.ChannelAmplitudeG(1), 20.0, 0.3);
     EXPECT_EQ(bench.Unit(0).protocolErrors, 0);
     EXPECT_EQ(driver.LastFault(), "");
+}
+
+TEST_F(ClosedLoopTest, ARestartRightAfterAStopJudgesOnlyTheNewTest) {
+    StartServo(c);
+    RunSweep(c);
+    RunFor(20.0); // about 9.4 Hz and 2.1 G
+    ASSERT_EQ(c.ServoOn, 1.0f) << c.AbortMessage;
+    HandleKey(c, 'A');
+    RunFor(0.5);
+    HandleKey(c, 'L');
+    RunFor(0.5);
+    StartServo(c);
+    RunSweep(c);
+    RunFor(5.0);
+    EXPECT_EQ(c.AbortCode, 0.0f) << c.AbortMessage << ": the stopped test's 2.1 G against 0.64 G";
+    EXPECT_EQ(c.ServoOn, 1.0f);
 }
 
 TEST_F(ClosedLoopTest, SixteenChannelsWithTheSlaveNotOpenAreToldOnceAndTheMasterReadsOn) {
