@@ -203,8 +203,10 @@ void OpenBoards(Controller& c) {
     }
 }
 
+bool BoardsInUse(const Controller& c) { return IsOn(c.P[65]) && !IsOn(c.DemoMode); }
+
 void ConfigureBoard(Controller& c) {
-    if (IsOn(c.DemoMode)) return;
+    if (!BoardsInUse(c)) return;
     SetDaqErrorRaiseCode(c, DaqErrorNumber);
     RunTrapped(c, [&] {
         ProgramOutputs(c);
@@ -214,7 +216,7 @@ void ConfigureBoard(Controller& c) {
 }
 
 void RestartAcquisition(Controller& c) {
-    if (IsOn(c.DemoMode)) return;
+    if (!BoardsInUse(c)) return;
     SetDaqErrorRaiseCode(c, DaqErrorNumber);
     RunTrapped(c, [&] { ProgramAcquisition(c); });
 }
@@ -300,7 +302,7 @@ void ShutdownBoard(Controller& c) {
 void RearmAcquisitionForServo(Controller& c) {
     SelectChannelGains(c);
     ComputeChannelScales(c);
-    if (IsOn(c.DemoMode)) return;
+    if (!BoardsInUse(c)) return;
     RunTrapped(c, [&] {
         CheckDaq(c, Daq(c).daqAdcTransferStop(c.BoardHandle));
         CheckDaq(c, Daq(c).daqAdcDisarm(c.BoardHandle));

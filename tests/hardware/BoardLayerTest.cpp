@@ -1,4 +1,6 @@
 #include "hardware/BoardLayer.h"
+#include "core/Commands.h"
+#include "core/ControlCycle.h"
 #include "core/Defaults.h"
 #include "core/RunCommands.h"
 #include "core/RunInputs.h"
@@ -195,6 +197,32 @@ TEST_F(BoardLayerTest, NoBoardInterfaceOpensNothing) {
     PollRunInputs(c);
     MeasureResponses(c);
     EXPECT_TRUE(board.calls.empty());
+}
+
+// Another interface takes the boards out of use at once, whether they were opened
+// before the change or never: Servo On and the cycle (push-buttons polled, sixteen
+// channels ticked) make no library call and tell the operator nothing.
+TEST(BoardLayerInterfaceTest, AnotherInterfaceLeavesTheBoardsAlone) {
+    for (const char* item : {"mnuSystemInterfaceDIO", "mnuSystemInterfaceUSB"}) {
+        for (const bool openedBefore : {true, false}) {
+            TestController t;
+            Controller& c = t.c;
+            FakeBoard board{c};
+            SetDefaults(c);
+            c.ports.daq = &board;
+            c.P[20] = 2.0f;
+            if (openedBefore) InitialiseHardware(c);
+            ASSERT_TRUE(RunMenuCommand(c, item));
+            if (!openedBefore) InitialiseHardware(c);
+            board.calls.clear();
+            RunMenuCommand(c, "mnuSystemActiveChannels16");
+            ClickControl(c, "cmdServoOn");
+            for (int cycle = 0; cycle < 12; ++cycle) ControlCycle(c);
+            EXPECT_EQ(c.ServoOn, 1.0f) << item;
+            EXPECT_EQ(board.calls, std::vector<std::string>{}) << item << (openedBefore ? ", opened before" : "");
+            EXPECT_EQ(t.dialogs.History().size(), 0u) << item;
+        }
+    }
 }
 
 TEST_F(BoardLayerTest, ExitLeavesEveryBoardSafe) {
