@@ -9,6 +9,8 @@
 #include "hardware/ConditioningUnit.h"
 
 #include <cmath>
+#include <cstdint>
+#include <span>
 
 namespace {
 
@@ -50,17 +52,25 @@ void ProgramDigitalPorts(Controller& c) {
     ShiftOutDriveWord(c, c.DriveWordLow, c.DriveWordHigh);
 }
 
+// The gain codes of the channels a board carries: the slave's eight inputs are
+// channels 9..16 and are scaled with their codes, so it must scan with them too.
+std::span<const std::int32_t> BoardScanGains(const Controller& c) {
+    const bool slave =
+        c.BoardHandle != NoDaqHandle && c.BoardHandle == c.SlaveBoardHandle && c.BoardHandle != c.MasterBoardHandle;
+    return std::span(c.ScanGains).subspan(slave ? ChannelsPerScan : 0, ChannelsPerScan);
+}
+
 void ProgramAcquisition(Controller& c) {
     DaqLibrary& daq = Daq(c);
     const DaqHandle h = c.BoardHandle;
+    const std::span<const std::int32_t> gains = BoardScanGains(c);
     CheckDaq(c, daq.daqAdcSetAcq(h, 2, 0, ScansPerBlock));
-    CheckDaq(c, daq.daqAdcSetScan(h, std::span(c.ScanChannels).first(ChannelsPerScan),
-                                  std::span(c.ScanGains).first(ChannelsPerScan),
+    CheckDaq(c, daq.daqAdcSetScan(h, std::span(c.ScanChannels).first(ChannelsPerScan), gains,
                                   std::span(c.ScanFlags).first(ChannelsPerScan), ChannelsPerScan));
     CheckDaq(c, daq.daqAdcSetClockSource(h, 0));
     CheckDaq(c, daq.daqAdcTransferSetBuffer(h, c.AdcBuffer, ScansPerBlock, 27));
     const int channel = c.ScanChannels[0];
-    const int gain = c.ScanGains[0];
+    const int gain = gains[0];
     const int flags = c.ScanFlags[0];
     CheckDaq(c, daq.daqSetTriggerEvent(h, 0, 0, channel, gain, flags, 0, 0.0f, 0.0f, 0));
     CheckDaq(c, daq.daqSetTriggerEvent(h, 10, 0, channel, gain, flags, 0, 0.0f, 0.0f, 1));
@@ -203,8 +213,10 @@ void OpenBoards(Controller& c) {
     }
 }
 
+bool BoardsInUse(const Controller& c) { return IsOn(c.P[65]) && !IsOn(c.DemoMode); }
+
 void ConfigureBoard(Controller& c) {
-    if (IsOn(c.DemoMode)) return;
+    if (!BoardsInUse(c)) return;
     SetDaqErrorRaiseCode(c, DaqErrorNumber);
     RunTrapped(c, [&] {
         ProgramOutputs(c);
@@ -214,7 +226,7 @@ void ConfigureBoard(Controller& c) {
 }
 
 void RestartAcquisition(Controller& c) {
-    if (IsOn(c.DemoMode)) return;
+    if (!BoardsInUse(c)) return;
     SetDaqErrorRaiseCode(c, DaqErrorNumber);
     RunTrapped(c, [&] { ProgramAcquisition(c); });
 }
@@ -300,12 +312,23 @@ void ShutdownBoard(Controller& c) {
 void RearmAcquisitionForServo(Controller& c) {
     SelectChannelGains(c);
     ComputeChannelScales(c);
-    if (IsOn(c.DemoMode)) return;
-    RunTrapped(c, [&] {
-        CheckDaq(c, Daq(c).daqAdcTransferStop(c.BoardHandle));
-        CheckDaq(c, Daq(c).daqAdcDisarm(c.BoardHandle));
-    });
-    RestartAcquisition(c);
+    if (!BoardsInUse(c)) return;
+    const auto rearm = [&] {
+        RunTrapped(c, [&] {
+            CheckDaq(c, Daq(c).daqAdcTransferStop(c.BoardHandle));
+            CheckDaq(c, Daq(c).daqAdcDisarm(c.BoardHandle));
+        });
+        RestartAcquisition(c);
+    };
+    rearm();
+    // The slave's channels were just scaled for the new codes too: it takes them up now,
+    // or channels 9..16 would read through ranges their scales do not describe. A slave
+    // that was never opened has nothing to re-arm; its reads say so.
+    if (c.SecondBoardActive == 1 && c.SlaveBoardHandle != NoDaqHandle) {
+        c.BoardHandle = c.SlaveBoardHandle;
+        rearm();
+        c.BoardHandle = c.MasterBoardHandle;
+    }
 }
 
 void MakeBoardsSafe(Controller& c, bool closeBoards) {

@@ -15,6 +15,11 @@ constexpr int ChannelsPerScan = 8;
 constexpr float ScanRate = 10240.0f;
 constexpr float CountsPerMillivolt = 13.108f; // at gain code 0
 
+// The boards are talked to only on the board interface and outside demo mode: with
+// another interface chosen the controller makes no input or output at all, even on
+// boards it opened before the change.
+bool BoardsInUse(const Controller& c);
+
 void SetBoardParameters(Controller& c);
 void OpenBoards(Controller& c);
 DaqHandle OpenBoard(Controller& c, const std::string& deviceName);

@@ -1,4 +1,6 @@
 #include "hardware/BoardLayer.h"
+#include "core/Commands.h"
+#include "core/ControlCycle.h"
 #include "core/Defaults.h"
 #include "core/RunCommands.h"
 #include "core/RunInputs.h"
@@ -14,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <sstream>
 
 namespace {
 
@@ -147,6 +150,42 @@ TEST_F(BoardLayerTest, GainCodesAndScales) {
     EXPECT_EQ(c.ChannelScale[2], 1.0f);
 }
 
+// Each board scans with the gain codes of its own channels, when it is programmed and
+// when Servo On takes up the codes of a profile whose peak has changed since.
+TEST_F(BoardLayerTest, EachBoardScansWithTheGainsOfItsOwnChannels) {
+    const auto lastScanGains = [&](DaqHandle h) {
+        std::vector<int> gains;
+        for (const std::string& call : board.CallsTo("daqAdcSetScan")) {
+            std::istringstream words(call.substr(call.find(' ') + 1));
+            int handle = 0;
+            words >> handle;
+            if (handle != h) continue;
+            std::vector<int> list(25);
+            for (int& v : list) words >> v;
+            gains.assign(list.begin() + 8, list.begin() + 16);
+        }
+        return gains;
+    };
+    c.P[120] = 2.0f;
+    c.P[101] = 100.0f; // channel 9
+    c.P[102] = 5.0f;   // channel 10
+    InitialiseHardware(c);
+    // At the default profile's 20 G: 10 mV/G gives 200 mV (x8, code 3), 100 mV/G 2000 mV
+    // (x1, code 0) and 5 mV/G 100 mV (x16, code 4).
+    EXPECT_EQ(lastScanGains(0), std::vector<int>(8, 3));
+    EXPECT_EQ(lastScanGains(1), (std::vector<int>{0, 4, 3, 3, 3, 3, 3, 3}));
+    EXPECT_EQ(board.CallsTo("daqSetTriggerEvent").back(), "daqSetTriggerEvent 1 10 0 0 0 6 0 1 0 0");
+
+    // The acceleration rows at 10 G leave the 100 mils at 44.3 Hz as the peak:
+    // 100 x 44.3^2 / 19560 = 10.03 G, so 10 mV/G gives 100.3 mV (code 4), 100 mV/G 1003 mV.
+    c.Breakpoints[4].Level = 10.0f;
+    c.Breakpoints[5].Level = 10.0f;
+    StartServo(c);
+    EXPECT_EQ(lastScanGains(0), std::vector<int>(8, 4));
+    EXPECT_EQ(lastScanGains(1), (std::vector<int>{0, 4, 4, 4, 4, 4, 4, 4}));
+    EXPECT_EQ(c.BoardHandle, 0);
+}
+
 TEST_F(BoardLayerTest, LibraryErrorIsReportedWithItsText) {
     board.failing["daqDacWaveArm"] = 5;
     InitialiseHardware(c);
@@ -195,6 +234,32 @@ TEST_F(BoardLayerTest, NoBoardInterfaceOpensNothing) {
     PollRunInputs(c);
     MeasureResponses(c);
     EXPECT_TRUE(board.calls.empty());
+}
+
+// Another interface takes the boards out of use at once, whether they were opened
+// before the change or never: Servo On and the cycle (push-buttons polled, sixteen
+// channels ticked) make no library call and tell the operator nothing.
+TEST(BoardLayerInterfaceTest, AnotherInterfaceLeavesTheBoardsAlone) {
+    for (const char* item : {"mnuSystemInterfaceDIO", "mnuSystemInterfaceUSB"}) {
+        for (const bool openedBefore : {true, false}) {
+            TestController t;
+            Controller& c = t.c;
+            FakeBoard board{c};
+            SetDefaults(c);
+            c.ports.daq = &board;
+            c.P[20] = 2.0f;
+            if (openedBefore) InitialiseHardware(c);
+            ASSERT_TRUE(RunMenuCommand(c, item));
+            if (!openedBefore) InitialiseHardware(c);
+            board.calls.clear();
+            RunMenuCommand(c, "mnuSystemActiveChannels16");
+            ClickControl(c, "cmdServoOn");
+            for (int cycle = 0; cycle < 12; ++cycle) ControlCycle(c);
+            EXPECT_EQ(c.ServoOn, 1.0f) << item;
+            EXPECT_EQ(board.calls, std::vector<std::string>{}) << item << (openedBefore ? ", opened before" : "");
+            EXPECT_EQ(t.dialogs.History().size(), 0u) << item;
+        }
+    }
 }
 
 TEST_F(BoardLayerTest, ExitLeavesEveryBoardSafe) {

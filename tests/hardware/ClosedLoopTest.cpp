@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <sstream>
+#include <vector>
 
 namespace {
 
@@ -95,6 +98,62 @@ TEST_F(ClosedLoopTest, DefaultProfileRunsToTheEndOfTestWithoutAnAbort) {
     EXPECT_EQ(bench.Unit(0).protocolErrors, 0);
     EXPECT_EQ(driver.LastFault(), "");
     EXPECT_EQ(bench.Unit(0).driveHigh, 0u) << "the drive is off after the test";
+}
+
+// Sixteen bare-table sensors, each with its own sensitivity, entered by the operator
+// after ticking 16 input channels.
+struct SixteenChannelClosedLoopTest : ::testing::Test {
+    // mV/G of channels 1..16. The expected peak at the profile's 20 G, 20 x mV/G, picks the
+    // gain code: 1000 mV and up x1 (0), from 500 x2 (1), from 250 x4 (2), from 125 x8 (3),
+    // below that x16 (4). Channel 9: 2000 mV, code 0; channel 10: 100 mV, code 4;
+    // channel 11: 250 mV, code 2; channel 13: exactly 125 mV, code 3; channel 15:
+    // exactly 1000 mV, code 0. At 20 G no input passes 26216 counts (2000 mV x 13.108).
+    static constexpr std::array<float, 16> Sensitivity = {10,  6, 25,    60, 15,    7,  40, 80,
+                                                          100, 5, 12.5f, 30, 6.25f, 20, 50, 9};
+    TestController t;
+    Controller& c = t.c;
+    SimBench bench{t.clock, BareTable()};
+    CycleDriver driver{c};
+
+    static BenchModel BareTable() {
+        BenchModel model = DefaultBenchModel();
+        for (std::size_t k = 0; k < 16; ++k) {
+            model.channels[k].onSpecimen = false;
+            model.channels[k].sensitivity = static_cast<double>(Sensitivity[k]);
+        }
+        return model;
+    }
+    SixteenChannelClosedLoopTest() {
+        c.WorkingFolder = "/nonexistent-zek8-folder";
+        c.ports.daq = &bench;
+        StartUp(c);
+        RunMenuCommand(c, "mnuSystemActiveChannels16");
+        for (int k = 0; k < 16; ++k) {
+            std::ostringstream text;
+            text << Sensitivity[static_cast<std::size_t>(k)];
+            t.dialogs.QueueInput(text.str());
+            RunMenuCommand(c, "mnuInputsSens", k);
+        }
+    }
+    void RunFor(double seconds) {
+        RunSimulated(driver, t.clock, t.clock.TickMs() + static_cast<std::int64_t>(seconds * 1000));
+    }
+};
+
+TEST_F(SixteenChannelClosedLoopTest, EveryChannelReadsTheTableThroughItsOwnGain) {
+    ASSERT_EQ(c.DemoMode, 0.0f);
+    ASSERT_EQ(c.SecondBoardActive, 1);
+    for (int k = 1; k <= 16; ++k) ASSERT_EQ(c.P[SensitivityEntry(k)], Sensitivity[static_cast<std::size_t>(k - 1)]);
+    c.CurrentFrequency = 100.0f;
+    StartServo(c);
+    RunFor(20.0);
+    ASSERT_EQ(c.ServoOn, 1.0f) << c.AbortMessage;
+    EXPECT_EQ(bench.ScanGains(SimBench::MasterHandle), (std::vector<std::int32_t>{3, 4, 1, 0, 2, 3, 1, 0}));
+    EXPECT_EQ(bench.ScanGains(SimBench::SlaveHandle), (std::vector<std::int32_t>{0, 4, 2, 1, 3, 2, 0, 3}));
+    const float control = c.ChannelResponse[1];
+    EXPECT_NEAR(control, 20.0f, 0.2f);
+    for (std::size_t k = 2; k <= 16; ++k) EXPECT_NEAR(c.ChannelResponse[k], control, 0.05f) << "channel " << k;
+    for (const ScriptedDialogs::Shown& box : t.dialogs.History()) EXPECT_NE(box.title, "Error!") << box.text;
 }
 
 } // namespace
