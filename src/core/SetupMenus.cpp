@@ -4,6 +4,7 @@
 #include "core/MenuSync.h"
 #include "core/NumberText.h"
 #include "core/PromptNumber.h"
+#include "core/RunCommands.h"
 #include "core/UnitsConversion.h"
 #include "hardware/BoardLayer.h"
 #include "plot/PlotFrame.h"
@@ -164,6 +165,13 @@ void EnterSystemLimit(Controller& c, int entry, const std::string& title, const 
 }
 
 void ChooseInterface(Controller& c, float interface, const char* item) {
+    // Nothing reaches the boards once another interface is chosen: the drive latched on
+    // the shaker now would stay there with no loop behind it. The servo stops and the
+    // boards are made safe first; they stay open for a return to this interface.
+    if (IsOn(c.P[65]) && interface != 1.0f) {
+        StopServo(c);
+        MakeBoardsSafe(c, false);
+    }
     c.P[65] = interface;
     CheckOneOf(c, {"mnuSystemInterfaceDIO", "mnuSystemInterfacePCI", "mnuSystemInterfaceUSB"}, item);
 }

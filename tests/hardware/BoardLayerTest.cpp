@@ -4,6 +4,7 @@
 #include "core/Defaults.h"
 #include "core/RunCommands.h"
 #include "core/RunInputs.h"
+#include "engine/DriveLaw.h"
 #include "engine/ResponseMeasurement.h"
 #include "hardware/AbsentDaqLibrary.h"
 #include "hardware/BoardErrors.h"
@@ -260,6 +261,18 @@ TEST(BoardLayerInterfaceTest, AnotherInterfaceLeavesTheBoardsAlone) {
             EXPECT_EQ(t.dialogs.History().size(), 0u) << item;
         }
     }
+}
+
+TEST_F(BoardLayerTest, LeavingTheBoardPathWhileRunningLeavesNoDriveBehind) {
+    InitialiseHardware(c);
+    ClickControl(c, "cmdServoOn");
+    c.DriveOutput = 0.5f;
+    SendDrive(c);
+    ASSERT_EQ(board.DriveFrames().back(), 2000u << 12) << "half drive in the high half of the frame";
+    ASSERT_TRUE(RunMenuCommand(c, "mnuSystemInterfaceUSB"));
+    EXPECT_EQ(board.DriveFrames().back(), 0u);
+    EXPECT_EQ(board.portB[0], 11);
+    EXPECT_EQ(c.ServoOn, 0.0f);
 }
 
 TEST_F(BoardLayerTest, ExitLeavesEveryBoardSafe) {
