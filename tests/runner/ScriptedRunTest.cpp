@@ -142,6 +142,19 @@ TEST(ScriptedRun, BenchPushButtonsRunAndStopTheTest) {
     EXPECT_NEAR(s.simulatedSeconds, 20.0, 0.5);
 }
 
+TEST(ScriptedRun, BenchStopHeldDownKeepsTheTestStopped) {
+    RunOptions options = Scripted("0 menu mnuInputsRemote\n1 press stop 3\n2 button cmdServoOn\n2 button cmdRun\n");
+    options.until = RunOptions::Until::Seconds;
+    options.untilSeconds = 2.5;
+    const auto state = Scratch("state.json");
+    options.statePath = state.string();
+    RunHeadless(options);
+    const std::string json = ReadFile(state);
+    std::filesystem::remove(state);
+    for (const char* value : {"\"ServoOn\": 0", "\"SweepRunning\": 0", "\"TestStarted\": 0"})
+        EXPECT_NE(json.find(value), std::string::npos) << value;
+}
+
 TEST(ScriptedRun, SensorWithoutItsCurrentSourceCannotCloseTheLoop) {
     const auto bench = Scratch("current.bench");
     std::ofstream(bench) << "channel 1 table 10 current\n";
