@@ -54,7 +54,8 @@ Options:
                          bench dead|saturate CHANNEL   a sensor fault from now on
                          bench call FUNCTION CODE      a library call failing from now on
                          click X Y        a mouse press on the plot at (X, Y)
-                       Without a script: Servo On and Sweep Run at 0 s.
+                       Without a script: Servo On and Sweep Run at 0 s; an empty
+                       script plays nothing.
   --help, --version
 
 Exit status: 0 when the run ended as asked, 1 when the test aborted, 2 on bad arguments.
@@ -132,10 +133,8 @@ int main(int argc, char* argv[]) {
         } else if (option == "--trace") {
             tracePath = value;
         } else if (option == "--script") {
-            std::ifstream script(value);
-            if (!script) return Fail("cannot read the script " + value);
             try {
-                options.script = ReadRunScript(script);
+                options.script = ReadRunScriptFile(value);
             } catch (const ScriptError& error) {
                 return Fail(error.what());
             }

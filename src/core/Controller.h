@@ -59,7 +59,10 @@ struct Controller {
     float AbortCode = 0.0f;
     float DisplayChannel = 0.0f;
     float CycleRate = 0.0f;
-    std::string DecimalSeparator;
+    std::string DecimalSeparator; // what the displays and files write as decimal point
+    // The desktop's decimal point, with which the operator's prompt answers are read;
+    // taken from the locale at start-up.
+    char PromptDecimalPoint = '.';
     std::string ProfileFileName;
     std::string WorkingFolder; // of "ZEKFileS.000" and "ZEK8Cal.Dat"; empty = the current folder
     // Other files in their place, chosen by whoever starts the controller; empty = the

@@ -21,7 +21,7 @@ namespace {
 std::optional<float> AskNumber(Controller& c, const std::string& title, const std::string& prompt,
                                std::optional<float> shown) {
     const std::string defaultText = shown && std::isfinite(*shown) ? PromptDefault(c, *shown) : "";
-    return ParsePromptNumber(c, c.ports.dialogs->InputBox(prompt, title, defaultText));
+    return ReadPromptNumber(c, c.ports.dialogs->InputBox(prompt, title, defaultText));
 }
 
 void OutOfBounds(Controller& c, const std::string& text) {

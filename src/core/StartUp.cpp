@@ -3,6 +3,7 @@
 #include "core/Controller.h"
 #include "core/Defaults.h"
 #include "core/MenuSync.h"
+#include "core/PromptNumber.h"
 #include "core/RunCommands.h"
 #include "files/ProfileFile.h"
 #include "hardware/BoardLayer.h"
@@ -14,6 +15,9 @@
 #include <exception>
 
 void StartUp(Controller& c) {
+    // The host has taken up the desktop's locale by now (the window's application does so
+    // as it starts), so the operator's answers are read as the rest of the desktop reads them.
+    c.PromptDecimalPoint = LocaleDecimalPoint();
     SetDefaults(c);
     LoadDefaultProfile(c);
     InitialiseHardware(c);

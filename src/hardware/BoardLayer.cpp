@@ -103,7 +103,7 @@ void CloseIfOpen(Controller& c, DaqHandle& handle) {
 void EnterBoardAddress(Controller& c, int entry, const std::string& prompt) {
     const std::string answer =
         c.ports.dialogs->InputBox(prompt + "\r\n", " QMS System Setup", PromptDefault(c, c.P[entry]));
-    const auto value = ParsePromptNumber(c, answer);
+    const auto value = ReadPromptNumber(c, answer);
     if (!value) return;
     c.P[entry] = *value;
     InitialiseHardware(c);

@@ -58,7 +58,7 @@ void EnterCalibrationFactor(Controller& c, int item) {
     const std::string answer = c.ports.dialogs->InputBox("Enter Channel #" + std::to_string(channel) +
                                                              " calibration factor between 0.75 and 1.25",
                                                          "Setup Calibration Factors", PromptDefault(c, factor));
-    const auto value = ParsePromptNumber(c, answer);
+    const auto value = ReadPromptNumber(c, answer);
     if (!value) return;
     if (*value < 0.75f || *value > 1.25f) {
         c.ports.dialogs->MessageBox("The Number must be between 0.75 and 1.25.", "Out Of Bounds", MessageButtons::Ok,

@@ -200,8 +200,8 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     collectMessages();
     const double start = clock.MonotonicSeconds();
     auto* bench = dynamic_cast<sim::SimBench*>(daq.get());
-    std::vector<ScriptAction> script = options.script;
-    if (script.empty()) script = {{0.0, "button", {"cmdServoOn"}, 0}, {0.0, "button", {"cmdRun"}, 0}};
+    const std::vector<ScriptAction> script = options.script.value_or(
+        std::vector<ScriptAction>{{0.0, "button", {"cmdServoOn"}, 0}, {0.0, "button", {"cmdRun"}, 0}});
     std::size_t next = 0;
     const auto playDue = [&] {
         for (; next < script.size() && script[next].seconds <= clock.MonotonicSeconds() - start + 1e-9; ++next)

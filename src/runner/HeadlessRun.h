@@ -29,8 +29,9 @@ struct RunOptions {
     PlotSize plotSize;       // of the plot that keeps nothing, when no picture is given
     Picture* plot = nullptr; // the plot area's picture, of its own size
     std::string controlFile;
-    // The actions to play; without any, Servo On and Sweep Run at 0 s.
-    std::vector<ScriptAction> script;
+    // The actions to play; without a script, Servo On and Sweep Run at 0 s. An empty
+    // script plays nothing.
+    std::optional<std::vector<ScriptAction>> script;
 };
 
 struct ShownMessage {

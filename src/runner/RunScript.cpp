@@ -1,8 +1,12 @@
 #include "runner/RunScript.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -79,5 +83,21 @@ std::vector<ScriptAction> ReadRunScript(std::istream& in) {
     }
     std::stable_sort(actions.begin(), actions.end(),
                      [](const ScriptAction& a, const ScriptAction& b) { return a.seconds < b.seconds; });
+    return actions;
+}
+
+std::vector<ScriptAction> ReadRunScriptFile(const std::string& path) {
+    const auto refuse = [&path](const std::string& why) {
+        throw ScriptError("cannot read the script " + path + ": " + why);
+    };
+    // A folder opens as a stream that only fails on its first read, which would pass for
+    // an empty script.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) refuse("it is a folder");
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) refuse(errno != 0 ? std::strerror(errno) : "it cannot be opened");
+    std::vector<ScriptAction> actions = ReadRunScript(in);
+    if (in.bad()) refuse("reading it failed");
     return actions;
 }

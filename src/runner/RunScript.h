@@ -34,6 +34,11 @@ struct ScriptError : std::runtime_error {
 // naming the line for anything it does not understand.
 std::vector<ScriptAction> ReadRunScript(std::istream& in);
 
+// The script in the file at `path`; an empty file is a script of no actions. Throws
+// ScriptError naming the file when it cannot be read (missing, a folder, no
+// permission), or naming the line as ReadRunScript does.
+std::vector<ScriptAction> ReadRunScriptFile(const std::string& path);
+
 // A finite number as a script writes it: decimals and an exponent allowed, no blanks,
 // no leading '+'.
 std::optional<double> ScriptNumber(std::string_view word);

@@ -2,6 +2,7 @@
 #include "core/Defaults.h"
 #include "core/MenuSync.h"
 #include "core/NumberText.h"
+#include "core/StartUp.h"
 #include "hardware/BoardLayer.h"
 #include "support/RecordingCanvas.h"
 #include "support/TestController.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <memory>
 
 namespace {
@@ -190,6 +192,86 @@ TEST_F(SetupMenusTest, NonNumbersChangeNothing) {
     EXPECT_EQ(c.P.values, before.values);
 }
 
+TEST(SetupPrompts, AnswersAreReadWithTheDesktopsDecimalPointWhateverTheSeparatorSetting) {
+    const std::string fullStop = "Numbers are entered with \".\" as decimal point and without thousands separators.";
+    const std::string comma = "Numbers are entered with \",\" as decimal point and without thousands separators.";
+    struct Case {
+        char point;    // the desktop's
+        bool reversed; // System / Separators / Reversed ticked
+        const char* item;
+        int entry; // P[1] starts at 2.5, P[2] at 5000, P[5] at 1
+        const char* answer;
+        float stored;
+        std::string told; // "": no message
+    };
+    const Case cases[] = {
+        {'.', false, "mnuSweepLL", 1, "7.5", 7.5f, ""},
+        {'.', true, "mnuSweepLL", 1, "7.5", 7.5f, ""},
+        {'.', true, "mnuSweepNo", 5, "3.5", 3.5f, ""},
+        {',', false, "mnuSweepLL", 1, "7,5", 7.5f, ""},
+        {',', true, "mnuSweepNo", 5, "3,5", 3.5f, ""},
+        // The other desktop's numbers are refused, never read as 75 or 1000.
+        {'.', true, "mnuSweepLL", 1, "7,5", 2.5f, fullStop},
+        {'.', false, "mnuSweepUL", 2, "1,000", 5000.0f, fullStop},
+        {',', false, "mnuSweepLL", 1, "7.5", 2.5f, comma},
+        {',', true, "mnuSweepUL", 2, "1.000", 5000.0f, comma},
+        {',', false, "mnuSweepUL", 2, "1.000,5", 5000.0f, comma},
+        {',', false, "mnuSweepNo", 5, "abc", 1.0f, ""},
+        {',', false, "mnuSweepNo", 5, ",", 1.0f, ""},
+    };
+    for (const Case& k : cases) {
+        SetupBench b;
+        b.c.PromptDecimalPoint = k.point;
+        b.c.P[1] = 2.5f;
+        if (k.reversed) b.Click("mnuSystemSepsReversed");
+        const std::string name = std::string(k.item) + " " + k.answer + " on a '" + k.point + "' desktop";
+        const Boxes boxes = b.Answer(k.item, k.answer);
+        EXPECT_EQ(b.c.P[k.entry], k.stored) << name;
+        EXPECT_EQ(boxes.size(), k.told.empty() ? 1u : 2u) << name;
+        if (!k.told.empty()) {
+            EXPECT_TRUE(Showed(boxes, "Not A Number", k.told)) << name;
+        }
+    }
+}
+
+TEST(SetupPrompts, TheDefaultAnswerIsWrittenSoThatAcceptingItKeepsTheValue) {
+    struct Case {
+        const char* item;
+        int entry;
+        float value;
+        const char* shown; // on a desktop with a full stop
+    };
+    for (const Case& k : {Case{"mnuSweepLL", 1, 2.5f, "2.5"}, Case{"mnuSystemManualSteps", 29, 1.5E-05f, "1.5E-05"}}) {
+        for (const char point : {'.', ','}) {
+            SetupBench b;
+            b.c.PromptDecimalPoint = point;
+            b.Click("mnuSystemSepsReversed");
+            b.c.P[k.entry] = k.value;
+            std::string expected = k.shown;
+            std::replace(expected.begin(), expected.end(), '.', point);
+            const std::string shown = b.Answer(k.item, "")[0].defaultText;
+            EXPECT_EQ(shown, expected);
+            b.c.P[k.entry] = 7.0f;
+            b.Answer(k.item, shown);
+            EXPECT_EQ(b.c.P[k.entry], k.value) << shown;
+        }
+    }
+}
+
+// The desktop's locale, when one with a comma is installed.
+TEST(SetupPrompts, StartUpTakesTheDecimalPointOfTheLocale) {
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE.UTF-8 locale installed";
+    TestController t;
+    t.c.WorkingFolder = "/nonexistent-zek8-folder";
+    StartUp(t.c);
+    std::setlocale(LC_ALL, before.c_str());
+    EXPECT_EQ(t.c.PromptDecimalPoint, ',');
+    t.dialogs.QueueInput("7,5");
+    EXPECT_TRUE(RunMenuCommand(t.c, "mnuSweepLL", -1));
+    EXPECT_EQ(t.c.P[1], 7.5f);
+}
+
 TEST_F(SetupMenusTest, TripPointsAndStepStartFromUsableValues) {
     c.P[37] = 0.5f;
     c.P[38] = 0.05f;
@@ -335,7 +417,8 @@ TEST_F(SetupMenusTest, SwitchItemsAndSeparators) {
         EXPECT_EQ(t->dialogs.History()[k].text,
                   " Numbers may be displayed differently depending on Windows Regional Settings");
     }
-    Answer("mnuSystemOpenLoop", "0,25");
+    // The setting changes what is written, not how the operator's answers are read.
+    Answer("mnuSystemOpenLoop", "0.25");
     EXPECT_EQ(c.P[38], 0.25f);
     Click("mnuSystemSepsEnglish");
     EXPECT_EQ(c.DecimalSeparator, ".");

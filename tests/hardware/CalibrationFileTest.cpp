@@ -147,7 +147,7 @@ TEST_F(CalibrationFileTest, UpdateAsksAndNoKeepsTheFile) {
 }
 
 TEST_F(CalibrationFileTest, PromptsFollowTheRegionalSeparator) {
-    c.DecimalSeparator = ",";
+    c.PromptDecimalPoint = ',';
     c.CalibrationFactor[1] = 1.1f;
     t.dialogs.QueueInput("0,9");
     EnterCalibrationFactor(c, 0);

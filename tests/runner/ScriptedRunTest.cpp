@@ -59,6 +59,40 @@ std::string ReadFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+TEST(RunScript, AnEmptyFilePlaysNothingAndOneThatCannotBeReadIsRefusedByName) {
+    const auto empty = Scratch("empty");
+    std::ofstream(empty) << "# nothing yet\n\n";
+    RunOptions options;
+    options.workdir = Scratch("none").string();
+    options.script = ReadRunScriptFile(empty.string());
+    options.until = RunOptions::Until::Seconds;
+    options.untilSeconds = 1.0;
+    const auto state = Scratch("state.json");
+    options.statePath = state.string();
+    RunHeadless(options);
+    const std::string json = ReadFile(state);
+    for (const char* value : {"\"ServoOn\": 0", "\"SweepRunning\": 0"})
+        EXPECT_NE(json.find(value), std::string::npos) << value;
+
+    const auto folder = Scratch("folder");
+    std::filesystem::create_directories(folder);
+    const auto locked = Scratch("locked");
+    std::ofstream(locked) << "0 key r\n";
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    std::vector<std::filesystem::path> unreadable = {folder, Scratch("missing")};
+    if (!std::ifstream(locked)) unreadable.push_back(locked); // not as root, who reads it anyway
+    for (const auto& path : unreadable) {
+        try {
+            ReadRunScriptFile(path.string());
+            ADD_FAILURE() << path;
+        } catch (const ScriptError& error) {
+            EXPECT_NE(std::string(error.what()).find("cannot read the script " + path.string()), std::string::npos)
+                << error.what();
+        }
+    }
+    for (const auto& path : {empty, state, folder, locked}) std::filesystem::remove(path);
+}
+
 TEST(ScriptedRun, PressOnThePlotReadsFrequencyAndAmplitudeThere) {
     // Across, exp(0.99 x / (W x 0.1086)) Hz; up, exp((H - y) / (H x 0.1315)) over K = 10,
     // in G: the bottom left corner is 1 Hz and 0.1 G whatever the size.
@@ -140,6 +174,19 @@ TEST(ScriptedRun, BenchPushButtonsRunAndStopTheTest) {
         RunHeadless(Scripted("0 menu mnuInputsRemote\n1 press servo-on\n2 press run\n20 press stop\n"));
     EXPECT_EQ(s.end, "end-of-test");
     EXPECT_NEAR(s.simulatedSeconds, 20.0, 0.5);
+}
+
+TEST(ScriptedRun, BenchStopHeldDownKeepsTheTestStopped) {
+    RunOptions options = Scripted("0 menu mnuInputsRemote\n1 press stop 3\n2 button cmdServoOn\n2 button cmdRun\n");
+    options.until = RunOptions::Until::Seconds;
+    options.untilSeconds = 2.5;
+    const auto state = Scratch("state.json");
+    options.statePath = state.string();
+    RunHeadless(options);
+    const std::string json = ReadFile(state);
+    std::filesystem::remove(state);
+    for (const char* value : {"\"ServoOn\": 0", "\"SweepRunning\": 0", "\"TestStarted\": 0"})
+        EXPECT_NE(json.find(value), std::string::npos) << value;
 }
 
 TEST(ScriptedRun, SensorWithoutItsCurrentSourceCannotCloseTheLoop) {
