@@ -59,18 +59,25 @@ std::string ReadFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The run to `seconds` of simulated time, and the whole state it ends in as JSON.
+std::string StateAfter(RunOptions options, double seconds) {
+    options.until = RunOptions::Until::Seconds;
+    options.untilSeconds = seconds;
+    const auto state = Scratch("state.json");
+    options.statePath = state.string();
+    RunHeadless(options);
+    std::string json = ReadFile(state);
+    std::filesystem::remove(state);
+    return json;
+}
+
 TEST(RunScript, AnEmptyFilePlaysNothingAndOneThatCannotBeReadIsRefusedByName) {
     const auto empty = Scratch("empty");
     std::ofstream(empty) << "# nothing yet\n\n";
     RunOptions options;
     options.workdir = Scratch("none").string();
     options.script = ReadRunScriptFile(empty.string());
-    options.until = RunOptions::Until::Seconds;
-    options.untilSeconds = 1.0;
-    const auto state = Scratch("state.json");
-    options.statePath = state.string();
-    RunHeadless(options);
-    const std::string json = ReadFile(state);
+    const std::string json = StateAfter(options, 1.0);
     for (const char* value : {"\"ServoOn\": 0", "\"SweepRunning\": 0"})
         EXPECT_NE(json.find(value), std::string::npos) << value;
 
@@ -90,7 +97,7 @@ TEST(RunScript, AnEmptyFilePlaysNothingAndOneThatCannotBeReadIsRefusedByName) {
                 << error.what();
         }
     }
-    for (const auto& path : {empty, state, folder, locked}) std::filesystem::remove(path);
+    for (const auto& path : {empty, folder, locked}) std::filesystem::remove(path);
 }
 
 TEST(ScriptedRun, PressOnThePlotReadsFrequencyAndAmplitudeThere) {
@@ -104,13 +111,7 @@ TEST(ScriptedRun, PressOnThePlotReadsFrequencyAndAmplitudeThere) {
          }) {
         RunOptions options = Scripted("0.5 click " + click + "\n");
         options.plotSize = {width, height};
-        options.until = RunOptions::Until::Seconds;
-        options.untilSeconds = 1.0;
-        const auto state = Scratch("state.json");
-        options.statePath = state.string();
-        RunHeadless(options);
-        const std::string json = ReadFile(state);
-        std::filesystem::remove(state);
+        const std::string json = StateAfter(options, 1.0);
         EXPECT_NE(json.find("\"lblCursor\": {\"text\": \"" + text + "\", \"visible\": true}"), std::string::npos)
             << width << 'x' << height << " at " << click << ": "
             << json.substr(std::min(json.find("\"lblCursor\""), json.size()), 80);
@@ -178,13 +179,7 @@ TEST(ScriptedRun, BenchPushButtonsRunAndStopTheTest) {
 
 TEST(ScriptedRun, BenchStopHeldDownKeepsTheTestStopped) {
     RunOptions options = Scripted("0 menu mnuInputsRemote\n1 press stop 3\n2 button cmdServoOn\n2 button cmdRun\n");
-    options.until = RunOptions::Until::Seconds;
-    options.untilSeconds = 2.5;
-    const auto state = Scratch("state.json");
-    options.statePath = state.string();
-    RunHeadless(options);
-    const std::string json = ReadFile(state);
-    std::filesystem::remove(state);
+    const std::string json = StateAfter(options, 2.5);
     for (const char* value : {"\"ServoOn\": 0", "\"SweepRunning\": 0", "\"TestStarted\": 0"})
         EXPECT_NE(json.find(value), std::string::npos) << value;
 }
