@@ -3,12 +3,13 @@
 #include "core/Controller.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -80,27 +81,73 @@ std::string WorkingPath(const Controller& c, const std::string& name) {
     return (std::filesystem::path(c.WorkingFolder) / name).string();
 }
 
-std::string ReadTextFile(const std::string& path) {
+namespace {
+
+constexpr std::size_t LargestDataFile = 1 << 20;
+constexpr std::size_t LongestDataLine = 1 << 16;
+
+// An open file, closed on every way out.
+class OpenFile {
+public:
+    explicit OpenFile(int descriptor) : descriptor_(descriptor) {}
+    ~OpenFile() { ::close(descriptor_); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int Descriptor() const { return descriptor_; }
+
+private:
+    int descriptor_;
+};
+
+int OpenForReading(const std::string& path, struct stat& info) {
     if (path.empty()) throw MakeFileError(FileErrorNumber::BadFileName);
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw ErrorFromErrno(path, errno);
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) throw MakeFileError(FileErrorNumber::PathFileAccess);
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw MakeFileError(FileErrorNumber::PathFileAccess);
-    return content;
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (descriptor < 0) throw ErrorFromErrno(path, errno);
+    if (::fstat(descriptor, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(descriptor);
+        throw MakeFileError(FileErrorNumber::PathFileAccess);
+    }
+    return descriptor;
+}
+
+// No more than `count` bytes, whatever the file says its size is: a file that grows
+// while it is read, or one that tells no size, costs no more memory than that.
+std::string ReadAtMost(const OpenFile& file, std::size_t count) {
+    std::string bytes(count, '\0');
+    std::size_t got = 0;
+    while (got < count) {
+        const ssize_t n = ::read(file.Descriptor(), bytes.data() + got, count - got);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw MakeFileError(FileErrorNumber::PathFileAccess);
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+} // namespace
+
+std::string ReadFileHead(const std::string& path, std::size_t limit) {
+    struct stat info {};
+    const OpenFile file(OpenForReading(path, info));
+    return ReadAtMost(file, limit);
 }
 
 std::string ReadDataFile(const std::string& path) {
-    constexpr std::size_t LargestFile = 1 << 20;
-    constexpr std::size_t LongestLine = 1 << 16;
-    std::string text = ReadTextFile(path);
-    if (text.size() > LargestFile) throw MakeFileError(FileErrorNumber::PathFileAccess);
+    struct stat info {};
+    const OpenFile file(OpenForReading(path, info));
+    // The size is known before a byte is read: a huge file is refused at once.
+    if (info.st_size < 0 || static_cast<std::uintmax_t>(info.st_size) > LargestDataFile)
+        throw MakeFileError(FileErrorNumber::PathFileAccess);
+    const std::string text = ReadAtMost(file, LargestDataFile + 1);
+    if (text.size() > LargestDataFile) throw MakeFileError(FileErrorNumber::PathFileAccess);
     std::size_t lineStart = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {
         if (i == text.size() || text[i] == '\n' || text[i] == '\r') {
-            if (i - lineStart > LongestLine) throw MakeFileError(FileErrorNumber::PathFileAccess);
+            if (i - lineStart > LongestDataLine) throw MakeFileError(FileErrorNumber::PathFileAccess);
             lineStart = i + 1;
         }
     }

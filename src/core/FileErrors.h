@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -30,10 +31,10 @@ FileError MakeFileError(int number);
 // `name` inside the working folder of the controller.
 std::string WorkingPath(const Controller& c, const std::string& name);
 
-// The whole file as bytes; throws FileError.
-std::string ReadTextFile(const std::string& path);
+// The first `limit` bytes of a file (all of a shorter one); throws FileError.
+std::string ReadFileHead(const std::string& path, std::size_t limit);
 // A data file of the controller: at most 1 MiB, no line over 64 KiB; anything
-// larger is no file of ours (error 75).
+// larger is no file of ours (error 75), refused before more than 1 MiB is read.
 std::string ReadDataFile(const std::string& path);
 // Writes `content` to a temporary file beside `path` and renames it over `path`,
 // so a failed write leaves the old file exactly as it was; throws FileError.

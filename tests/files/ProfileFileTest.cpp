@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -260,6 +261,31 @@ TEST_F(ProfileFileTest, OversizedFilesAreRefusedWhole) {
     OpenFrom(Path("huge.prf"));
     EXPECT_EQ(t.dialogs.History().back().title, "Error # 75 Occured");
     EXPECT_EQ(c.P[1], 6.0f);
+}
+
+// An endless device and a 2 GiB file (sparse: no room on the disk) would take all the
+// memory and seconds of the control loop if they were read before they were measured.
+TEST_F(ProfileFileTest, EndlessAndHugeFilesAreRefusedBeforeTheyAreRead) {
+    const std::string huge = Path("huge.prf");
+    std::ofstream(huge).close();
+    std::filesystem::resize_file(huge, std::uintmax_t{2} << 30);
+    for (const std::string& path : {huge, std::string("/dev/zero")}) {
+        for (const char* item : {"mnuFileOpenProfile", "mnuFileOpenLegacyProfile", "default profile"}) {
+            c.P[1] = 6.0f;
+            const auto start = std::chrono::steady_clock::now();
+            if (std::string(item) == "default profile") {
+                c.StartUpProfilePath = path;
+                LoadDefaultProfile(c);
+            } else {
+                OpenFrom(path, item);
+            }
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << path << " " << item;
+            const auto& box = t.dialogs.History().back();
+            EXPECT_EQ(box.text, "Path/File access error") << path << " " << item;
+            EXPECT_TRUE(box.title.ends_with("Error # 75 Occured")) << box.title;
+            EXPECT_EQ(c.P[1], 6.0f);
+        }
+    }
 }
 
 } // namespace

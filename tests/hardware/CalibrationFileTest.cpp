@@ -85,6 +85,17 @@ TEST_F(CalibrationFileTest, FieldThatIsNoNumberIsATypeMismatchAndRetryReadsOn) {
     EXPECT_EQ(c.CalibrationFactor[64], 1.2f);
 }
 
+TEST_F(CalibrationFileTest, EndlessAndHugeFilesAreRefusedBeforeTheyAreRead) {
+    WriteFile("");
+    std::filesystem::resize_file(File(), std::uintmax_t{2} << 30); // sparse: no room on the disk
+    for (const std::string& path : {File().string(), std::string("/dev/zero")}) {
+        c.CalibrationPath = path;
+        LoadCalibrationFile(c);
+        EXPECT_EQ(t.dialogs.History().back().text, "Path/File access error") << path;
+        EXPECT_EQ(c.CalibrationFactor[1], 1.0f);
+    }
+}
+
 TEST_F(CalibrationFileTest, SaveWritesEveryRecordInFieldSyntax) {
     c.CalibrationFactor[1] = 0.98f;
     c.CalibrationFactor[16] = 1.025f;
