@@ -86,63 +86,73 @@ namespace {
 constexpr std::size_t LargestDataFile = 1 << 20;
 constexpr std::size_t LongestDataLine = 1 << 16;
 
-// An open file, closed on every way out.
-class OpenFile {
+// The kind of file a data file can be; anything else is refused before it is read.
+int RefusalOf(const struct stat& info) {
+    if (S_ISDIR(info.st_mode)) return FileErrorNumber::PathFileAccess;
+    if (!S_ISREG(info.st_mode)) return FileErrorNumber::BadFileName;
+    return 0;
+}
+
+// A regular file opened for reading, closed on every way out. A named pipe would hold
+// the control loop in open() until some writer came, and a device could be endless or
+// act on being opened, so what is no regular file is refused before it is opened. It
+// is opened without waiting all the same and looked at again, for a name that changes
+// hands in between.
+class ReadOnlyFile {
 public:
-    explicit OpenFile(int descriptor) : descriptor_(descriptor) {}
-    ~OpenFile() { ::close(descriptor_); }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    int Descriptor() const { return descriptor_; }
+    explicit ReadOnlyFile(const std::string& path) {
+        if (path.empty()) throw MakeFileError(FileErrorNumber::BadFileName);
+        if (::stat(path.c_str(), &info_) != 0) throw ErrorFromErrno(path, errno);
+        if (const int refusal = RefusalOf(info_)) throw MakeFileError(refusal);
+        descriptor_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (descriptor_ < 0) throw ErrorFromErrno(path, errno);
+        const int refusal = ::fstat(descriptor_, &info_) != 0 ? FileErrorNumber::PathFileAccess : RefusalOf(info_);
+        if (refusal != 0) {
+            ::close(descriptor_);
+            throw MakeFileError(refusal);
+        }
+    }
+    ~ReadOnlyFile() { ::close(descriptor_); }
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    // The size the file had when it was opened.
+    std::uintmax_t Size() const { return info_.st_size < 0 ? 0 : static_cast<std::uintmax_t>(info_.st_size); }
+
+    // No more than `count` bytes, whatever the size said: a file that grows while it
+    // is read, or one that tells no size, costs no more memory than that.
+    std::string ReadAtMost(std::size_t count) const {
+        std::string bytes(count, '\0');
+        std::size_t got = 0;
+        while (got < count) {
+            const ssize_t n = ::read(descriptor_, bytes.data() + got, count - got);
+            if (n == 0) break;
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                throw MakeFileError(FileErrorNumber::PathFileAccess);
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.resize(got);
+        return bytes;
+    }
 
 private:
-    int descriptor_;
+    struct stat info_ {};
+    int descriptor_ = -1;
 };
-
-int OpenForReading(const std::string& path, struct stat& info) {
-    if (path.empty()) throw MakeFileError(FileErrorNumber::BadFileName);
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (descriptor < 0) throw ErrorFromErrno(path, errno);
-    if (::fstat(descriptor, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(descriptor);
-        throw MakeFileError(FileErrorNumber::PathFileAccess);
-    }
-    return descriptor;
-}
-
-// No more than `count` bytes, whatever the file says its size is: a file that grows
-// while it is read, or one that tells no size, costs no more memory than that.
-std::string ReadAtMost(const OpenFile& file, std::size_t count) {
-    std::string bytes(count, '\0');
-    std::size_t got = 0;
-    while (got < count) {
-        const ssize_t n = ::read(file.Descriptor(), bytes.data() + got, count - got);
-        if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw MakeFileError(FileErrorNumber::PathFileAccess);
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    bytes.resize(got);
-    return bytes;
-}
 
 } // namespace
 
-std::string ReadFileHead(const std::string& path, std::size_t limit) {
-    struct stat info {};
-    const OpenFile file(OpenForReading(path, info));
-    return ReadAtMost(file, limit);
-}
+std::string ReadFileHead(const std::string& path, std::size_t limit) { return ReadOnlyFile(path).ReadAtMost(limit); }
+
+void CheckReadableFile(const std::string& path) { const ReadOnlyFile file(path); }
 
 std::string ReadDataFile(const std::string& path) {
-    struct stat info {};
-    const OpenFile file(OpenForReading(path, info));
+    const ReadOnlyFile file(path);
     // The size is known before a byte is read: a huge file is refused at once.
-    if (info.st_size < 0 || static_cast<std::uintmax_t>(info.st_size) > LargestDataFile)
-        throw MakeFileError(FileErrorNumber::PathFileAccess);
-    const std::string text = ReadAtMost(file, LargestDataFile + 1);
+    if (file.Size() > LargestDataFile) throw MakeFileError(FileErrorNumber::PathFileAccess);
+    const std::string text = file.ReadAtMost(LargestDataFile + 1);
     if (text.size() > LargestDataFile) throw MakeFileError(FileErrorNumber::PathFileAccess);
     std::size_t lineStart = 0;
     for (std::size_t i = 0; i <= text.size(); ++i) {

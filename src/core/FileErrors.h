@@ -31,8 +31,13 @@ FileError MakeFileError(int number);
 // `name` inside the working folder of the controller.
 std::string WorkingPath(const Controller& c, const std::string& name);
 
+// Every reader refuses at once, without waiting, what is no regular file: a folder
+// with error 75, a named pipe, a device or a socket with error 52.
+
 // The first `limit` bytes of a file (all of a shorter one); throws FileError.
 std::string ReadFileHead(const std::string& path, std::size_t limit);
+// Throws the FileError a reader of `path` would meet in opening it.
+void CheckReadableFile(const std::string& path);
 // A data file of the controller: at most 1 MiB, no line over 64 KiB; anything
 // larger is no file of ours (error 75), refused before more than 1 MiB is read.
 std::string ReadDataFile(const std::string& path);

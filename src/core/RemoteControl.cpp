@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <sys/stat.h>
 
@@ -37,13 +36,14 @@ void WriteRecord(Controller& c, const std::string& content) {
     }
 }
 
+// Read as every data file is: a named pipe or a device put in the file's place is
+// passed over at once instead of holding the control loop.
 std::optional<std::string> ReadHead(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string head(RemoteFileReadLimit, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(in.gcount()));
-    return head;
+    try {
+        return ReadFileHead(path, RemoteFileReadLimit);
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
 }
 
 struct RemoteRecord {

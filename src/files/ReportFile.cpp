@@ -55,8 +55,7 @@ void OpenReport(Controller& c) {
     if (c.ProfileFileName.empty() || c.ProfileFileName == ProposedReportName) return;
     const std::string path = c.ProfileFileName;
     const bool loaded = RunWithFileErrorTrap(c, FileErrorTitle, [&c, &path] {
-        std::error_code ignored;
-        if (!std::filesystem::exists(path, ignored)) throw MakeFileError(FileErrorNumber::FileNotFound);
+        CheckReadableFile(path);
         if (!c.ports.plot->LoadBmp(path)) throw MakeFileError(481);
     });
     if (loaded) c.PictureLoaded = 1.0f;

@@ -4,6 +4,7 @@
 #include "core/Defaults.h"
 #include "core/NumberText.h"
 #include "core/RunCommands.h"
+#include "support/NamedPipe.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +119,15 @@ TEST_F(RemoteControlTest, MissingFileOrFolderChangesNothingSilently) {
     StartServo(c);
     EXPECT_EQ(c.ServoOn, 1.0f);
     EXPECT_TRUE(t.dialogs.History().empty());
+}
+
+TEST_F(RemoteControlTest, NamedPipeInTheFilesPlaceIsPassedOverAtOnce) {
+    StartServo(c);
+    std::filesystem::remove(c.RemoteControlPath);
+    const NamedPipe pipe(c.RemoteControlPath);
+    ExchangeRemoteControlFile(c);
+    EXPECT_FALSE(pipe.HeldAReader()) << "the cycle waited for a writer";
+    EXPECT_EQ(c.ServoOn, 1.0f);
 }
 
 TEST_F(RemoteControlTest, MenuTogglesWriteTheirEntries) {

@@ -1,6 +1,7 @@
 #include "files/ProfileFile.h"
 #include "core/Commands.h"
 #include "core/Defaults.h"
+#include "support/NamedPipe.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
@@ -263,29 +264,41 @@ TEST_F(ProfileFileTest, OversizedFilesAreRefusedWhole) {
     EXPECT_EQ(c.P[1], 6.0f);
 }
 
-// An endless device and a 2 GiB file (sparse: no room on the disk) would take all the
-// memory and seconds of the control loop if they were read before they were measured.
-TEST_F(ProfileFileTest, EndlessAndHugeFilesAreRefusedBeforeTheyAreRead) {
+// A 2 GiB file (sparse: no room on the disk), an endless device and a named pipe with
+// no writer would take all the memory, seconds or for ever of the control loop if they
+// were read as they come.
+TEST_F(ProfileFileTest, HugeEndlessAndWaitingFilesAreRefusedAtOnce) {
     const std::string huge = Path("huge.prf");
     std::ofstream(huge).close();
     std::filesystem::resize_file(huge, std::uintmax_t{2} << 30);
-    for (const std::string& path : {huge, std::string("/dev/zero")}) {
+    const NamedPipe pipe(Path("pipe.prf"));
+    const struct {
+        std::string path;
+        int number;
+        const char* text;
+    } cases[] = {
+        {huge, 75, "Path/File access error"},
+        {"/dev/zero", 52, "Bad file name or number"},
+        {pipe.Path(), 52, "Bad file name or number"},
+    };
+    for (const auto& file : cases) {
         for (const char* item : {"mnuFileOpenProfile", "mnuFileOpenLegacyProfile", "default profile"}) {
             c.P[1] = 6.0f;
             const auto start = std::chrono::steady_clock::now();
             if (std::string(item) == "default profile") {
-                c.StartUpProfilePath = path;
+                c.StartUpProfilePath = file.path;
                 LoadDefaultProfile(c);
             } else {
-                OpenFrom(path, item);
+                OpenFrom(file.path, item);
             }
-            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << path << " " << item;
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << file.path << " " << item;
             const auto& box = t.dialogs.History().back();
-            EXPECT_EQ(box.text, "Path/File access error") << path << " " << item;
-            EXPECT_TRUE(box.title.ends_with("Error # 75 Occured")) << box.title;
+            EXPECT_EQ(box.text, file.text) << file.path << " " << item;
+            EXPECT_TRUE(box.title.ends_with("Error # " + std::to_string(file.number) + " Occured")) << box.title;
             EXPECT_EQ(c.P[1], 6.0f);
         }
     }
+    EXPECT_FALSE(pipe.HeldAReader());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "core/Defaults.h"
 #include "core/RunCommands.h"
 #include "engine/SweepGenerator.h"
+#include "support/NamedPipe.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +80,12 @@ TEST_F(ReportFileTest, PicturesThatCannotBeReadAndCancelledNames) {
     EXPECT_EQ(t.dialogs.History().back().title, "Error # 481 Occured");
     EXPECT_EQ(t.dialogs.History().back().text, "Invalid picture");
     EXPECT_EQ(c.PictureLoaded, 0.0f);
+
+    const NamedPipe pipe(folder / "pipe.rpt");
+    t.dialogs.QueueFileName(pipe.Path());
+    RunMenuCommand(c, "mnuFileOpenReport");
+    EXPECT_EQ(t.dialogs.History().back().title, "Error # 52 Occured");
+    EXPECT_FALSE(pipe.HeldAReader());
 
     t.dialogs.QueueFileName(""); // the save dialog cancelled
     t.dialogs.QueueAnswer(MessageAnswer::No);

@@ -1,5 +1,6 @@
 #include "hardware/CalibrationFile.h"
 #include "core/FileErrors.h"
+#include "support/NamedPipe.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
@@ -85,15 +86,22 @@ TEST_F(CalibrationFileTest, FieldThatIsNoNumberIsATypeMismatchAndRetryReadsOn) {
     EXPECT_EQ(c.CalibrationFactor[64], 1.2f);
 }
 
-TEST_F(CalibrationFileTest, EndlessAndHugeFilesAreRefusedBeforeTheyAreRead) {
+TEST_F(CalibrationFileTest, HugeEndlessAndWaitingFilesAreRefusedAtOnce) {
     WriteFile("");
     std::filesystem::resize_file(File(), std::uintmax_t{2} << 30); // sparse: no room on the disk
-    for (const std::string& path : {File().string(), std::string("/dev/zero")}) {
+    const NamedPipe pipe(folder / "pipe.dat");
+    const std::pair<std::string, const char*> cases[] = {
+        {File().string(), "Path/File access error"},
+        {"/dev/zero", "Bad file name or number"},
+        {pipe.Path(), "Bad file name or number"},
+    };
+    for (const auto& [path, text] : cases) {
         c.CalibrationPath = path;
         LoadCalibrationFile(c);
-        EXPECT_EQ(t.dialogs.History().back().text, "Path/File access error") << path;
+        EXPECT_EQ(t.dialogs.History().back().text, text) << path;
         EXPECT_EQ(c.CalibrationFactor[1], 1.0f);
     }
+    EXPECT_FALSE(pipe.HeldAReader());
 }
 
 TEST_F(CalibrationFileTest, SaveWritesEveryRecordInFieldSyntax) {
