@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr int Channels = 16;
+
 std::string LoadErrorTitle(int number) {
     return "Error Loading Calibration Factors File (Zek8Cal.Dat)\r\n Error # " + std::to_string(number) + " Occured";
 }
@@ -26,6 +28,18 @@ float ReadFactor(FieldReader& reader) {
     return *value;
 }
 
+// A channel's factor as the operator may enter it.
+bool WithinPromptBand(float factor) { return factor >= 0.75f && factor <= 1.25f; }
+
+// The factors of channels 1..16 the load did not use, told once.
+void TellRefusedFactors(Controller& c, const std::string& refused) {
+    if (refused.empty()) return;
+    const std::string text =
+        "Calibration factors must be between 0.75 and 1.25; these were not used and their channels keep 1: " + refused +
+        ".";
+    c.ports.dialogs->MessageBox(text, "Out Of Bounds", MessageButtons::Ok, MessageIcon::None);
+}
+
 } // namespace
 
 void LoadCalibrationFile(Controller& c) {
@@ -33,12 +47,22 @@ void LoadCalibrationFile(Controller& c) {
     std::string content;
     if (!RunWithFileErrorTrap(c, LoadErrorTitle, [&] { content = ReadDataFile(path); })) return;
     FieldReader reader(content);
+    std::string refused;
     for (int k = 1; k <= CalibrationRecords; ++k) {
         float value = 0.0f;
-        if (!RunWithFileErrorTrap(c, LoadErrorTitle, [&] { value = ReadFactor(reader); })) return;
-        // A factor of 0 would silence the channel; the reader refuses non-finite ones.
-        c.CalibrationFactor[static_cast<std::size_t>(k)] = value == 0.0f ? 1.0f : value;
+        if (!RunWithFileErrorTrap(c, LoadErrorTitle, [&] { value = ReadFactor(reader); })) break;
+        // A factor of 0 stands for 1. Any other factor of a channel that the prompt
+        // would refuse would make the channel's response wrong by as much, and with it
+        // the drive and the aborts; records beyond the channels are kept as they are
+        // for the file's sake.
+        if (value == 0.0f) value = 1.0f;
+        if (k <= Channels && !WithinPromptBand(value)) {
+            refused += (refused.empty() ? "record " : ", record ") + std::to_string(k) + " = " + GeneralNumber(value);
+            value = 1.0f;
+        }
+        c.CalibrationFactor[static_cast<std::size_t>(k)] = value;
     }
+    TellRefusedFactors(c, refused);
 }
 
 void SaveCalibrationFile(Controller& c) {
@@ -60,7 +84,7 @@ void EnterCalibrationFactor(Controller& c, int item) {
                                                          "Setup Calibration Factors", PromptDefault(c, factor));
     const auto value = ReadPromptNumber(c, answer);
     if (!value) return;
-    if (*value < 0.75f || *value > 1.25f) {
+    if (!WithinPromptBand(*value)) {
         c.ports.dialogs->MessageBox("The Number must be between 0.75 and 1.25.", "Out Of Bounds", MessageButtons::Ok,
                                     MessageIcon::None);
         return;

@@ -8,7 +8,8 @@ inline constexpr const char* CalibrationFileName = "ZEK8Cal.Dat";
 constexpr int CalibrationRecords = 64;
 
 void SaveCalibrationFile(Controller& c);
-// The factors read from the file; a factor of 0 reads as 1. A missing or damaged
+// The factors read from the file; a factor of 0 reads as 1. A factor of channels 1..16
+// outside 0.75..1.25 is told and not used: the channel keeps 1. A missing or damaged
 // file is reported and leaves the factors it did not reach as they were.
 void LoadCalibrationFile(Controller& c);
 // The calibration commands of the System menu: one channel's factor (item 0..15),

@@ -53,6 +53,22 @@ TEST_F(CalibrationFileTest, LoadsSixtyFourRecordsAndZeroAsOne) {
     EXPECT_EQ(c.CalibrationFactor[64], 1.1f);
 }
 
+TEST_F(CalibrationFileTest, ChannelFactorsOutsideThePromptsBandAreNotUsed) {
+    // Records 1..4 out of the band, 5 and 6 on its edges; record 20 belongs to no channel.
+    WriteFile("3E+38\r\n-1\r\n1000\r\n1E-30\r\n.75\r\n1.25\r\n" + Records(13, "1") + "-1\r\n" + Records(44, "1"));
+    LoadCalibrationFile(c);
+    ASSERT_EQ(t.dialogs.History().size(), 1u);
+    const auto& box = t.dialogs.History()[0];
+    EXPECT_EQ(box.text, "Calibration factors must be between 0.75 and 1.25; these were not used and their channels "
+                        "keep 1: record 1 = 3E+38, record 2 = -1, record 3 = 1000, record 4 = 1E-30.");
+    EXPECT_EQ(box.title, "Out Of Bounds");
+    EXPECT_EQ(box.buttons, MessageButtons::Ok);
+    const float expected[] = {1.0f, 1.0f, 1.0f, 1.0f, 0.75f, 1.25f};
+    for (int k = 1; k <= 6; ++k) EXPECT_EQ(c.CalibrationFactor[k], expected[k - 1]) << k;
+    SaveCalibrationFile(c);
+    EXPECT_EQ(ReadFile(), Records(4, "1") + ".75\r\n1.25\r\n" + Records(13, "1") + "-1\r\n" + Records(44, "1"));
+}
+
 TEST_F(CalibrationFileTest, MissingFileAsksRetryAndCancelKeepsDefaults) {
     t.dialogs.QueueAnswer(MessageAnswer::Retry);
     t.dialogs.QueueAnswer(MessageAnswer::Cancel);
