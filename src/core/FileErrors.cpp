@@ -4,9 +4,9 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -164,28 +164,73 @@ std::string ReadDataFile(const std::string& path) {
     return text;
 }
 
-void ReplaceTextFile(const std::string& path, const std::string& content) {
-    if (path.empty()) throw MakeFileError(FileErrorNumber::BadFileName);
-    const std::string temporary = path + ".zek8-new";
-    {
-        errno = 0;
-        std::FILE* out = std::fopen(temporary.c_str(), "wb");
-        if (out == nullptr) throw ErrorFromErrno(temporary, errno);
-        const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
-        const int writeErrno = errno;
-        const bool flushed = std::fflush(out) == 0;
-        const int flushErrno = errno;
-        const bool closed = std::fclose(out) == 0;
-        if (!written || !flushed || !closed) {
-            std::remove(temporary.c_str());
-            throw MakeFileError(NumberForErrno(!written ? writeErrno : flushErrno));
+namespace {
+
+// The file a name stands for: a link is followed to the file it names (which need not
+// exist yet), so that a save replaces that file and the link stays a link.
+std::string FileBehindLinks(const std::string& path) {
+    std::filesystem::path file = path;
+    std::error_code failed;
+    for (int hops = 0; std::filesystem::is_symlink(file, failed); ++hops) {
+        const std::filesystem::path target = std::filesystem::read_symlink(file, failed);
+        // A loop of links names no file.
+        if (failed || hops == 40) throw MakeFileError(FileErrorNumber::PathFileAccess);
+        file = target.is_absolute() ? target : file.parent_path() / target;
+    }
+    return file.string();
+}
+
+// The permissions the new file takes over from the one it replaces; nothing for a
+// new name. A file that nobody may write is kept as it is even where the folder
+// would let it be renamed over, or the user is root and could write it: its mode
+// bits are asked, not an attempt to open it.
+std::optional<mode_t> PermissionsToKeep(const std::string& file) {
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        if (errno == ENOENT) return std::nullopt;
+        throw ErrorFromErrno(file, errno);
+    }
+    if (S_ISDIR(info.st_mode)) throw MakeFileError(FileErrorNumber::PathFileAccess);
+    if (!S_ISREG(info.st_mode)) throw MakeFileError(FileErrorNumber::BadFileName);
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) throw MakeFileError(FileErrorNumber::PermissionDenied);
+    if (::access(file.c_str(), W_OK) != 0) throw MakeFileError(NumberForErrno(errno));
+    // Never the set-user and set-group bits: the new file may have another owner.
+    return static_cast<mode_t>(info.st_mode & 0777);
+}
+
+// The bytes written whole to a new file, or the error number of what stopped them.
+int WriteNewFile(const std::string& temporary, std::string_view content, std::optional<mode_t> permissions) {
+    ::unlink(temporary.c_str()); // one left by a save that was cut off
+    const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (out < 0) return errno;
+    int error = 0;
+    if (permissions && ::fchmod(out, *permissions) != 0) error = errno;
+    std::size_t written = 0;
+    while (error == 0 && written < content.size()) {
+        const ssize_t n = ::write(out, content.data() + written, content.size() - written);
+        if (n >= 0) {
+            written += static_cast<std::size_t>(n);
+        } else if (errno != EINTR) {
+            error = errno;
         }
     }
-    std::error_code renamed;
-    std::filesystem::rename(temporary, path, renamed);
-    if (renamed) {
-        std::remove(temporary.c_str());
-        throw MakeFileError(NumberForErrno(renamed.value()));
+    if (::close(out) != 0 && error == 0) error = errno;
+    if (error != 0) ::unlink(temporary.c_str());
+    return error;
+}
+
+} // namespace
+
+void ReplaceTextFile(const std::string& path, std::string_view content) {
+    if (path.empty()) throw MakeFileError(FileErrorNumber::BadFileName);
+    const std::string file = FileBehindLinks(path);
+    const std::optional<mode_t> permissions = PermissionsToKeep(file);
+    const std::string temporary = file + ".zek8-new";
+    if (const int error = WriteNewFile(temporary, content, permissions)) throw ErrorFromErrno(temporary, error);
+    if (::rename(temporary.c_str(), file.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        throw MakeFileError(NumberForErrno(error));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 
 struct Controller;
 
@@ -42,8 +43,10 @@ void CheckReadableFile(const std::string& path);
 // larger is no file of ours (error 75), refused before more than 1 MiB is read.
 std::string ReadDataFile(const std::string& path);
 // Writes `content` to a temporary file beside `path` and renames it over `path`,
-// so a failed write leaves the old file exactly as it was; throws FileError.
-void ReplaceTextFile(const std::string& path, const std::string& content);
+// so a failed write leaves the old file exactly as it was; throws FileError. A link
+// is followed and the file it names replaced; the new file keeps the old one's
+// permissions; a file without any write permission is refused (error 70).
+void ReplaceTextFile(const std::string& path, std::string_view content);
 
 // Runs `step` until it succeeds or the operator gives up: each FileError shows its
 // description with the title `titleFor(number)`, an exclamation icon and Retry /

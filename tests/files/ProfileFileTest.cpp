@@ -206,6 +206,12 @@ TEST_F(ProfileFileTest, FailedSaveLeavesTheOldFile) {
     SaveAs(Path("blocked.prf"));
     EXPECT_TRUE(std::filesystem::is_directory(Path("blocked.prf")));
     EXPECT_EQ(Read(Path("keep.prf")), before);
+
+    std::filesystem::permissions(Path("keep.prf"), std::filesystem::perms::owner_read);
+    SaveAs(Path("keep.prf"));
+    EXPECT_EQ(t.dialogs.History().back().title, "Error # 70 Occured");
+    EXPECT_EQ(t.dialogs.History().back().text, "Permission denied");
+    EXPECT_EQ(Read(Path("keep.prf")), before);
 }
 
 TEST_F(ProfileFileTest, DefaultProfileAtStartUp) {
