@@ -9,6 +9,8 @@
 class Picture : public Canvas {
 public:
     // The whole picture as a 24-bit Windows bitmap; false when it cannot be written or read.
+    // A picture that writes its file as the controller's files are written may throw
+    // that write's FileError instead, which tells why.
     virtual bool SaveBmp(const std::string& path) = 0;
     virtual bool LoadBmp(const std::string& path) = 0;
 };

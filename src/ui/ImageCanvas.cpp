@@ -1,7 +1,9 @@
 #include "ui/ImageCanvas.h"
 
+#include "core/FileErrors.h"
+
+#include <QBuffer>
 #include <QImageReader>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -92,13 +94,14 @@ void ImageCanvas::Point(double x, double y, Rgb color) {
 }
 
 bool ImageCanvas::SaveBmp(const std::string& path) {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (!Image().convertToFormat(QImage::Format_RGB888).save(&file, "BMP")) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // Made whole in memory and written as every file of the controller is, so a full
+    // disk, a read-only file or a link meets the same rules and error numbers.
+    QByteArray bitmap;
+    QBuffer buffer(&bitmap);
+    buffer.open(QIODevice::WriteOnly);
+    if (!Image().convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP")) return false;
+    ReplaceTextFile(path, std::string_view(bitmap.constData(), static_cast<std::size_t>(bitmap.size())));
+    return true;
 }
 
 bool ImageCanvas::LoadBmp(const std::string& path) {

@@ -25,6 +25,7 @@ public:
     void Text(double x, double y, const std::string& text, Rgb color) override;
     void Point(double x, double y, Rgb color) override;
     // Written beside the old file and renamed over it: a failed save leaves the old one.
+    // Throws the FileError of a file that cannot be written.
     bool SaveBmp(const std::string& path) override;
     // Read as a bitmap whatever the name says; an image over 16384 pixels a side is refused.
     bool LoadBmp(const std::string& path) override;

@@ -1,3 +1,4 @@
+#include "core/Commands.h"
 #include "core/Defaults.h"
 #include "core/MenuSync.h"
 #include "plot/PlotFrame.h"
@@ -9,6 +10,8 @@
 #include <QTest>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
 // The plot as pixels: the picture a saved report or a copied plot carries. A 1600 x 300
 // area on the widest axes: x = 173.76 ln f, y = 300 - 39.45 ln(10 v). A line one pixel
@@ -101,6 +104,34 @@ private slots:
         QFile::remove(path);
         QCOMPARE(saved.size(), QSize(1600, 300));
         QCOMPARE(saved.pixelColor(120, 150), QColor(0, 128, 128));
+    }
+
+    // Save Report replaces a file as every save does: one nobody may write is refused
+    // and kept, the new picture keeps the old file's permissions, a link is followed.
+    void savedReportKeepsWhatTheOldFileWas() {
+        namespace fs = std::filesystem;
+        Rig rig;
+        RefreshPlot(rig.t.c);
+        const fs::path folder = fs::temp_directory_path() / "zek8-report-kept";
+        fs::remove_all(folder);
+        fs::create_directories(folder / "real");
+        const fs::path file = folder / "real" / "report.bmp";
+        fs::create_symlink("real/report.bmp", folder / "link.bmp");
+        const auto save = [&](const fs::path& path, unsigned mode) {
+            std::ofstream(file, std::ios::binary) << "BM old";
+            fs::permissions(file, static_cast<fs::perms>(mode));
+            rig.t.dialogs.QueueFileName(path.string());
+            RunMenuCommand(rig.t.c, "mnuFileSaveReport");
+        };
+        save(file, 0444);
+        QCOMPARE(rig.t.dialogs.History().back().title, std::string("Error # 70 Occured"));
+        QCOMPARE(fs::file_size(file), std::uintmax_t{6});
+        save(folder / "link.bmp", 0600);
+        QVERIFY(fs::is_symlink(folder / "link.bmp"));
+        QCOMPARE(QImage(QString::fromStdString(file.string()), "BMP").size(), QSize(1600, 300));
+        QCOMPARE(static_cast<unsigned>(fs::status(file).permissions()), 0600u);
+        QCOMPARE(std::distance(fs::directory_iterator(folder / "real"), fs::directory_iterator()), 1);
+        fs::remove_all(folder);
     }
 };
 
