@@ -106,6 +106,11 @@ struct Controller {
         bool operator==(const FileIdentity&) const = default;
     };
     std::optional<FileIdentity> RemoteFileWritten;
+    // The outside program's record last taken: when the controller cannot put its own
+    // record in its place, the same record is still there on the next cycle and must
+    // not act again.
+    std::optional<FileIdentity> RemoteRecordTaken;
+    bool RemoteWriteFailing = false; // told on the panel until a write succeeds again
 
     // Engine values read by the display, the history and the files.
     std::array<float, 17> ChannelResponse{}; // channels 1..16, G peak

@@ -28,12 +28,25 @@ std::optional<Controller::FileIdentity> IdentityOf(const std::string& path) {
 }
 
 // Every write replaces the whole file at once, so the outside program never reads
-// half a record; a failure is passed over in silence.
+// half a record. A write that fails holds nothing up: the panel says so once, until a
+// write succeeds again, and the outside program's record stays in the file.
 void WriteRecord(Controller& c, const std::string& content) {
     try {
         ReplaceTextFile(c.RemoteControlPath, content);
-        c.RemoteFileWritten = IdentityOf(c.RemoteControlPath);
-    } catch (const FileError&) {
+    } catch (const FileError& error) {
+        if (!c.RemoteWriteFailing) {
+            c.RemoteWriteFailing = true;
+            c.Indicators.SetText("lblRemote", " REMOTE FILE: " + error.description);
+            c.Indicators.SetVisible("lblRemote", true);
+        }
+        return;
+    }
+    c.RemoteFileWritten = IdentityOf(c.RemoteControlPath);
+    // The file is the controller's again: no outside record is left in it to pass over.
+    c.RemoteRecordTaken.reset();
+    if (c.RemoteWriteFailing) {
+        c.RemoteWriteFailing = false;
+        c.Indicators.SetVisible("lblRemote", false);
     }
 }
 
@@ -97,11 +110,14 @@ void PublishRunCommand(Controller& c) {
 void ExchangeRemoteControlFile(Controller& c) {
     if (c.RemoteControlPath.empty()) return;
     const auto identity = IdentityOf(c.RemoteControlPath);
-    // The controller's own last record carries nothing new: each command, key and
-    // override the outside program writes acts once.
-    if (!identity || identity == c.RemoteFileWritten) return;
+    // The controller's own last record carries nothing new, nor does a record already
+    // taken: each command, key and override the outside program writes acts once.
+    if (!identity || identity == c.RemoteFileWritten || identity == c.RemoteRecordTaken) return;
     const auto text = ReadHead(c.RemoteControlPath);
     if (!text) return;
+    // A record replaced while it was read is taken on the next cycle, whole.
+    if (IdentityOf(c.RemoteControlPath) != identity) return;
+    c.RemoteRecordTaken = identity;
     const auto record = ParseRecord(*text);
     if (!record) return;
     c.RemoteCommandCode = record->command;

@@ -120,6 +120,40 @@ TEST_F(RemoteControlTest, MissingFileOrFolderChangesNothingSilently) {
     EXPECT_TRUE(t.dialogs.History().empty());
 }
 
+// The controller may write the file but not its folder: every replacement of the
+// file fails, and the outside record stays where it is.
+TEST_F(RemoteControlTest, RecordActsOnceWhenItCannotBeReplaced) {
+    // The replacement goes through a temporary file beside the target; a folder in its
+    // place makes every write fail, even for a user the permissions do not stop.
+    const auto blocker = std::filesystem::path(c.RemoteControlPath + ".zek8-new");
+    std::filesystem::create_directory(blocker);
+
+    Write("2\r\n"); // a Stop
+    ExchangeRemoteControlFile(c);
+    StartServo(c); // the operator's Servo On, whose record cannot be written either
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(c.ServoOn, 1.0f) << "the stale Stop acted again";
+    EXPECT_TRUE(t.dialogs.History().empty()) << "no box holds the cycle";
+    const PanelItem told = c.Indicators.Item("lblRemote");
+    EXPECT_TRUE(told.visible);
+    EXPECT_NE(told.text.find("REMOTE FILE"), std::string::npos) << told.text;
+    StopTest(c);
+    EXPECT_EQ(c.Indicators.Item("lblRemote").text, told.text);
+    EXPECT_TRUE(t.dialogs.History().empty());
+
+    Write("1\r\n"); // a Servo On: acted on once, the drive then left to the loop
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(c.ServoOn, 1.0f);
+    c.DriveOutput = 0.3f;
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(c.DriveOutput, 0.3f) << "the stale Servo On restarted the drive";
+
+    std::filesystem::remove(blocker);
+    HoldSweep(c);
+    EXPECT_EQ(Read(), "4\r\n");
+    EXPECT_FALSE(c.Indicators.Item("lblRemote").visible) << "a write that succeeds ends the report";
+}
+
 TEST_F(RemoteControlTest, MenuTogglesWriteTheirEntries) {
     c.Menu.SetChecked("mnuInputsDllControl", false);
     RunMenuCommand(c, "mnuInputsDllControl");
