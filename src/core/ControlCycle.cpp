@@ -42,9 +42,11 @@ void ControlCycle(Controller& c) {
         step(c);
     };
     run("ComputeReference", ComputeReference);
-    if (IsOn(c.ServoOn) && IsOn(c.RemoteDriveOverride)) c.ReferenceLevel = c.RemoteDriveLevel;
-    if (IsOn(c.SweepRunning)) run("SweepStep", SweepStep);
-    if (IsOn(c.RemoteFrequencyOverride)) c.CurrentFrequency = c.RemoteFrequency;
+    ApplyRemoteDriveOverride(c);
+    // A frequency the outside program holds is no step of the sweep: it neither counts
+    // a sweep at a limit nor ends the test.
+    if (IsOn(c.SweepRunning) && !RemoteHoldsFrequency(c)) run("SweepStep", SweepStep);
+    ApplyRemoteFrequencyOverride(c);
     run("SendFrequency", SendFrequency);
     run("UpdateServoGain", UpdateServoGain);
     run("SendDrive", SendDrive);

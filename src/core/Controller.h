@@ -96,6 +96,10 @@ struct Controller {
     float RemoteDriveLevel = 0.0f;
     float RemoteFrequencyOverride = 0.0f;
     float RemoteFrequency = 0.0f;
+    // Whether the outside program ever sent a level or a frequency: an override of a
+    // value never received is not put in force.
+    bool RemoteDriveLevelReceived = false;
+    bool RemoteFrequencyReceived = false;
     std::string RemoteKey;
     std::string RemoteControlPath; // empty: no remote-control file at all
     // The file as the controller last left it, so that its own record is not read

@@ -8,6 +8,7 @@
 #include "core/RunCommands.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -85,7 +86,35 @@ std::optional<RemoteRecord> ParseRecord(const std::string& text) {
     return record;
 }
 
+bool LevelAllowed(const Controller& c, float level) {
+    return std::isfinite(level) && level > 0.0f && level <= RemoteLevelLimit(c);
+}
+
 } // namespace
+
+float RemoteLevelLimit(const Controller& c) {
+    constexpr float MetresPerSecondSquaredPerG = 9.807f;
+    const float system = c.P[22] == 1.0f ? c.P[21] / MetresPerSecondSquaredPerG : c.P[21];
+    if (c.PeakProfileAcceleration > 0.0f) return std::min(system, c.PeakProfileAcceleration);
+    return system;
+}
+
+void ApplyRemoteDriveOverride(Controller& c) {
+    // The limits may have moved since the level came: a level beyond them now leaves
+    // the reference to the profile.
+    if (IsOn(c.ServoOn) && IsOn(c.RemoteDriveOverride) && LevelAllowed(c, c.RemoteDriveLevel))
+        c.ReferenceLevel = c.RemoteDriveLevel;
+}
+
+void ApplyRemoteFrequencyOverride(Controller& c) {
+    if (!RemoteHoldsFrequency(c)) return;
+    float f = c.RemoteFrequency;
+    if (f < c.P[1]) f = c.P[1];
+    if (f > c.P[2]) f = c.P[2];
+    c.CurrentFrequency = f;
+}
+
+bool RemoteHoldsFrequency(const Controller& c) { return IsOn(c.RemoteFrequencyOverride); }
 
 std::string DefaultRemoteControlPath() {
     std::filesystem::path data;
@@ -120,10 +149,24 @@ void ExchangeRemoteControlFile(Controller& c) {
     c.RemoteRecordTaken = identity;
     const auto record = ParseRecord(*text);
     if (!record) return;
+    int word = RoundToInt<int>(static_cast<double>(record->command), 0);
+    if (word < 0 || word > 65535) word = 0; // no command word at all
+    // A level the drive must not be given refuses the whole record, its command too:
+    // the outside program meant them together.
+    const bool levelKnown = record->level.has_value() || c.RemoteDriveLevelReceived;
+    const float level = record->level.value_or(c.RemoteDriveLevel);
+    if ((word & 16) != 0 && levelKnown && !LevelAllowed(c, level)) return;
+
     c.RemoteCommandCode = record->command;
     c.RemoteKey = record->key;
-    if (record->level) c.RemoteDriveLevel = *record->level;
-    if (record->frequency) c.RemoteFrequency = std::clamp(*record->frequency, 0.1f, 10000.0f);
+    if (record->level) {
+        c.RemoteDriveLevel = *record->level;
+        c.RemoteDriveLevelReceived = true;
+    }
+    if (record->frequency) {
+        c.RemoteFrequency = std::clamp(*record->frequency, 0.1f, 10000.0f);
+        c.RemoteFrequencyReceived = true;
+    }
 
     FieldWriter acknowledgement;
     acknowledgement.AddNumber(16.0f * c.RemoteDriveOverride + 32.0f * c.RemoteFrequencyOverride);
@@ -136,8 +179,6 @@ void ExchangeRemoteControlFile(Controller& c) {
     }
     WriteRecord(c, acknowledgement.Text());
 
-    int word = RoundToInt<int>(static_cast<double>(c.RemoteCommandCode), 0);
-    if (word < 0 || word > 65535) word = 0; // no command word at all
     switch (word & 7) {
     case 1:
         StartServo(c);
@@ -154,8 +195,8 @@ void ExchangeRemoteControlFile(Controller& c) {
     default:
         break;
     }
-    c.RemoteDriveOverride = (word & 16) != 0 ? 1.0f : 0.0f;
-    c.RemoteFrequencyOverride = (word & 32) != 0 ? 1.0f : 0.0f;
+    c.RemoteDriveOverride = (word & 16) != 0 && c.RemoteDriveLevelReceived ? 1.0f : 0.0f;
+    c.RemoteFrequencyOverride = (word & 32) != 0 && c.RemoteFrequencyReceived ? 1.0f : 0.0f;
     if (!c.RemoteKey.empty()) HandleKey(c, static_cast<unsigned char>(c.RemoteKey[0]));
 }
 
