@@ -5,6 +5,7 @@
 #include "core/NumberText.h"
 #include "core/PromptNumber.h"
 #include "core/RunCommands.h"
+#include "core/StoredText.h"
 #include "core/UnitsConversion.h"
 #include "hardware/BoardLayer.h"
 #include "plot/PlotFrame.h"
@@ -213,27 +214,16 @@ void EnterSensitivity(Controller& c, int index) {
     InitialiseHardware(c);
 }
 
-// The first `count` characters of a UTF-8 text. Cutting by bytes could split a
-// character in two and leave a broken sequence in the title and the files.
-std::string FirstCharacters(const std::string& text, std::size_t count) {
-    std::size_t characters = 0;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const bool startsCharacter = (static_cast<unsigned char>(text[at]) & 0xC0u) != 0x80u;
-        if (startsCharacter && characters++ == count) return text.substr(0, at);
-    }
-    return text;
-}
-
-// A text prompt: stored when not empty, cut to `longest` characters when that is set.
-void EnterText(Controller& c, const std::string& title, const std::string& prompt, std::string& target,
-               std::size_t longest = std::string::npos) {
-    const std::string answer = FirstCharacters(StorableText(c.ports.dialogs->InputBox(prompt, title, target)), longest);
+// A text prompt: stored when not empty, cut to what the files keep.
+void EnterText(Controller& c, const std::string& title, const std::string& prompt, std::string& target) {
+    const std::string answer =
+        FirstCharacters(StorableText(c.ports.dialogs->InputBox(prompt, title, target)), LongestStoredText);
     if (!answer.empty()) target = answer;
 }
 
 void EnterTestTitle(Controller& c) {
     std::string title = c.Indicators.Item("lblTestTitle").text;
-    EnterText(c, "Test Title", "Enter a new Test title", title, 65);
+    EnterText(c, "Test Title", "Enter a new Test title", title);
     c.Indicators.SetText("lblTestTitle", title);
 }
 
@@ -367,11 +357,11 @@ const std::map<std::string, Command>& SetupCommands() {
         {"mnuTestTitle", Plain(EnterTestTitle)},
         {"mnuTestSubTitle1",
          [](Controller& c, int) {
-             EnterText(c, "Test Title", "Enter a new Test SubTitle1, below the test title", c.SubTitle1, 65);
+             EnterText(c, "Test Title", "Enter a new Test SubTitle1, below the test title", c.SubTitle1);
          }},
         {"mnuTestSubTitle2",
          [](Controller& c, int) {
-             EnterText(c, "Test Title", "Enter a new Test SubTitle2, below SubTitle1", c.SubTitle2, 65);
+             EnterText(c, "Test Title", "Enter a new Test SubTitle2, below SubTitle1", c.SubTitle2);
          }},
         {"mnuTestAutoPrint", [](Controller& c, int) { ToggleSwitch(c, "mnuTestAutoPrint", 33, 1.0f, 0.0f); }},
         {"mnuTestAutoSave", [](Controller& c, int) { ToggleSwitch(c, "mnuTestAutoSave", 34, 1.0f, 0.0f); }},
@@ -385,15 +375,6 @@ const std::map<std::string, Command>& SetupCommands() {
 }
 
 } // namespace
-
-std::string StorableText(const std::string& text) {
-    std::string stored;
-    for (const char ch : text) {
-        if (ch == '\r' || ch == '\n') continue;
-        stored += ch == '"' ? '\'' : ch;
-    }
-    return stored;
-}
 
 bool RunSetupCommand(Controller& c, const std::string& name, int index) {
     const auto found = SetupCommands().find(name);

@@ -6,6 +6,7 @@
 #include "core/MenuSync.h"
 #include "core/NumberText.h"
 #include "core/RunCommands.h"
+#include "core/StoredText.h"
 #include "files/SaveNameQuestions.h"
 #include "hardware/BoardLayer.h"
 #include "hardware/ConditioningUnit.h"
@@ -43,12 +44,17 @@ public:
     std::string Text() {
         const std::optional<std::string> value = reader_.NextText();
         if (!value) throw MakeFileError(FileErrorNumber::InputPastEnd);
-        return Latin1ToUtf8(*value);
+        // One byte a character in the file: a longer text is kept as the controller
+        // would have stored it.
+        return Latin1ToUtf8(std::string_view(*value).substr(0, LongestStoredText));
     }
 
 private:
     FieldReader reader_;
 };
+
+// A text as the file holds it, no longer than a reader takes back.
+std::string FileText(const std::string& text) { return Utf8ToLatin1(text).substr(0, LongestStoredText); }
 
 void ReadRecord(ProfileReader& in, int i, ProfileSetUp& s, bool testEachField) {
     BreakpointRow& row = s.Breakpoints[i];
@@ -134,12 +140,12 @@ std::string WriteProfile(const ProfileSetUp& s) {
         const BreakpointRow& row = s.Breakpoints[i];
         for (const float value : {s.P[i], row.Frequency, row.Mode, row.Level, row.Abort, row.Fifth})
             out.AddNumber(value);
-        out.AddText(Utf8ToLatin1(row.Comment));
+        out.AddText(FileText(row.Comment));
         out.EndRecord();
     }
     const std::string title = s.title.value_or("");
     for (const std::string* text : {&title, &s.accelModel, &s.accelSerial, &s.subTitle1, &s.subTitle2}) {
-        out.AddText(Utf8ToLatin1(*text));
+        out.AddText(FileText(*text));
         out.EndRecord();
     }
     return out.Text();
