@@ -67,6 +67,33 @@ void ReadRecord(ProfileReader& in, int i, ProfileSetUp& s, bool testEachField) {
     row.Comment = in.Text();
 }
 
+// The older layout ends after its 64 records with three texts, one a record. A record
+// of several fields there, or more than three records, is a file of the present layout
+// (or none of ours), whose 65th record would come in as the test title.
+bool EndsAsLegacyProfile(std::string_view text) {
+    int record = 0;
+    int textRecords = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = text.substr(at, end - at);
+        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        if (++record <= LegacyRecords || line.find_first_not_of(" \t") == std::string_view::npos) continue;
+        if (++textRecords > 3) return false;
+        // A comma in a bare field, or after a quoted text's closing quote, starts a
+        // second field; a quote never closed runs to the line end.
+        std::size_t fieldEnd = 0;
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (line[first] == '"') {
+            const std::size_t close = line.find('"', first + 1);
+            fieldEnd = close == std::string_view::npos ? line.size() : close + 1;
+        }
+        if (line.find(',', fieldEnd) != std::string_view::npos) return false;
+    }
+    return true;
+}
+
 // Reads the next text when the file still has one.
 void ReadTextIfAny(ProfileReader& in, std::string& target) {
     if (!in.Ended()) target = in.Text();
@@ -152,6 +179,7 @@ std::string WriteProfile(const ProfileSetUp& s) {
 }
 
 void ReadProfile(std::string_view text, bool legacy, ProfileSetUp& s) {
+    if (legacy && !EndsAsLegacyProfile(text)) throw MakeFileError(FileErrorNumber::TypeMismatch);
     ProfileReader in(text);
     for (int i = 1; i <= (legacy ? LegacyRecords : Records); ++i) ReadRecord(in, i, s, !legacy);
     if (!in.Ended()) s.title = in.Text();

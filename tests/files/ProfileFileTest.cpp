@@ -173,6 +173,15 @@ TEST_F(ProfileFileTest, LegacyFileLoadsItsSixtyFourRowsAndThreeTexts) {
     EXPECT_EQ(c.SubTitle1, "stays");
     EXPECT_EQ(c.Indicators.Item("lblTestTitle").text, "Old test");
 
+    // A profile of the present layout is no older one: its 65th record is no title.
+    SaveAs(Path("current.prf"));
+    c.P[2] = 4000.0f;
+    OpenFrom(Path("current.prf"), "mnuFileOpenLegacyProfile");
+    EXPECT_EQ(t.dialogs.History().back().title, "Error # 13 Occured");
+    EXPECT_EQ(t.dialogs.History().back().text, "Type mismatch");
+    EXPECT_EQ(c.Indicators.Item("lblTestTitle").text, "Old test");
+    EXPECT_EQ(c.P[2], 4000.0f);
+
     Write(Path("short.prf"), "1,10,3,2,6,0,\"\"\r\n");
     c.P[1] = 7.0f;
     OpenFrom(Path("short.prf"), "mnuFileOpenLegacyProfile"); // Cancel answers the error
