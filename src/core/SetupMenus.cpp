@@ -38,28 +38,41 @@ constexpr const char* BelowFirstPoint = "WARNING the number is less than the fir
 constexpr const char* AboveLastPoint = "WARNING: the Upper Limit is greater than the last point in the profile.";
 constexpr const char* AtMostTenThousand = "The Number must be less than or equal to 10,000.";
 
-// A lower frequency limit: an error below `lowest`, a caution below the profile's start.
-void EnterLowerFrequency(Controller& c, int entry, const std::string& prompt, float lowest, const std::string& tooLow) {
-    const auto value = AskNumber(c, SweepTitle, prompt, c.P[entry]);
+// A lower frequency limit (entry `lower`, its upper limit at lower + 1): an error below
+// `lowest` or at or above the upper limit, a caution below the profile's start.
+void EnterLowerFrequency(Controller& c, int lower, const std::string& prompt, float lowest, const std::string& tooLow) {
+    const auto value = AskNumber(c, SweepTitle, prompt, c.P[lower]);
     if (!value) return;
     if (*value < lowest) OutOfBounds(c, tooLow);
+    const bool belowUpper = *value < c.P[lower + 1];
+    if (*value >= lowest && !belowUpper) OutOfBounds(c, "The Number must be less than the Upper Limit");
     if (*value < c.Breakpoints[1].Frequency) Caution(c, BelowFirstPoint);
-    if (*value >= lowest) c.P[entry] = *value;
+    if (*value >= lowest && belowUpper) c.P[lower] = *value;
 }
 
-void EnterUpperFrequency(Controller& c, int entry, const std::string& prompt) {
-    const auto value = AskNumber(c, SweepTitle, prompt, c.P[entry]);
+// An upper frequency limit (entry `upper`, its lower limit at upper - 1): an error above
+// 10,000 Hz or at or below the lower limit, a caution above the profile's end.
+void EnterUpperFrequency(Controller& c, int upper, const std::string& prompt) {
+    const auto value = AskNumber(c, SweepTitle, prompt, c.P[upper]);
     if (!value) return;
+    const bool aboveLower = *value > c.P[upper - 1];
     if (*value > 10000.0f) OutOfBounds(c, AtMostTenThousand);
+    if (!aboveLower) OutOfBounds(c, "The Number must be greater than the Lower Limit");
     if (*value > c.ProfileLastFrequency) Caution(c, AboveLastPoint);
-    if (*value <= 10000.0f) c.P[entry] = *value;
+    if (*value <= 10000.0f && aboveLower) c.P[upper] = *value;
 }
 
-// A prompt without checks: stored when `accept` holds.
+// A prompt stored when `accept` holds; a value it refuses is told with `refusal` when
+// the prompt states its range, and passes in silence when it does not.
 void EnterEntry(Controller& c, int entry, const std::string& title, const std::string& prompt,
-                const std::function<bool(float)>& accept) {
+                const std::function<bool(float)>& accept, const std::string& refusal = "") {
     const auto value = AskNumber(c, title, prompt, c.P[entry]);
-    if (value && accept(*value)) c.P[entry] = *value;
+    if (!value) return;
+    if (accept(*value)) {
+        c.P[entry] = *value;
+    } else if (!refusal.empty()) {
+        OutOfBounds(c, refusal);
+    }
 }
 
 // ------------------------------------------------------------------ Sweep Setup
@@ -122,7 +135,7 @@ void ToggleSwitch(Controller& c, const char* item, int entry, float on, float of
 void EnterActiveDwellPoints(Controller& c) {
     const auto value = AskNumber(c, "Dwell Setup", "Enter the # of Active Dwell Points between 0 and 10", c.P[110]);
     if (!value) return;
-    if (*value > 10.0f) OutOfBounds(c, "The Number must be between 0 and 10");
+    if (*value < 0.0f || *value > 10.0f) OutOfBounds(c, "The Number must be between 0 and 10");
     if (*value < 0.0f || *value > 10.0f) return;
     c.P[110] = *value;
     SyncMenusToTable(c);
@@ -209,7 +222,8 @@ void EnterSensitivity(Controller& c, int index) {
         c.P[entry]);
     if (!value) return;
     if (*value < 5.0f) OutOfBounds(c, "The Number must be 5.0 or greater.");
-    if (*value >= 5.0f) c.P[entry] = *value;
+    if (*value > 1000.0f) OutOfBounds(c, "The Number must be between 5.0 and 1000.");
+    if (*value >= 5.0f && *value <= 1000.0f) c.P[entry] = *value;
     // The gains follow the sensitivities, so the boards start again whatever was stored.
     InitialiseHardware(c);
 }
@@ -318,7 +332,7 @@ const std::map<std::string, Command>& SetupCommands() {
              EnterEntry(c, 37, " Low Gain Trip Point",
                         " Enter the Low-Gain trip point in Db. greater than 1.0. Low-Gain is defined as the "
                         "compression point where at least 0.25 G feedback is expected.",
-                        [](float v) { return v > 1.0f; });
+                        [](float v) { return v > 1.0f; }, "The Number must be greater than 1.0");
          }},
         {"mnuSystemOpenLoop",
          [](Controller& c, int) {
@@ -326,7 +340,7 @@ const std::map<std::string, Command>& SetupCommands() {
              EnterEntry(c, 38, " Open-Loop Trip Point",
                         " Enter the Open-Loop trip point in Db. greater than 0.1. Open-Loop is defined as the "
                         "minimum compression point.",
-                        [](float v) { return v > 0.1f; });
+                        [](float v) { return v > 0.1f; }, "The Number must be greater than 0.1");
          }},
         {"mnuSystemManualSteps",
          [](Controller& c, int) {
