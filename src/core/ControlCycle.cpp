@@ -16,15 +16,15 @@
 
 namespace {
 constexpr int DefaultIntervalMs = 100;
-constexpr int LongestIntervalMs = 60000;
+constexpr float SlowestRate = 1.0f;    // cycles a second
+constexpr float FastestRate = 1000.0f; // a period of 1 ms still leaves the operator a turn
 } // namespace
 
 int CycleIntervalMs(float cycleRate) {
-    if (!std::isfinite(cycleRate) || cycleRate <= 0.0f) return DefaultIntervalMs;
-    const int interval = RoundToInt<int>(1000.0 / static_cast<double>(cycleRate), DefaultIntervalMs);
-    // A period of 0 ms would leave the operator no time between two cycles.
-    if (interval < 1) return 1;
-    return interval > LongestIntervalMs ? LongestIntervalMs : interval;
+    // A rate out of this range is no rate a profile means (1e-30 would give one cycle a
+    // minute, and the loop would neither follow the sweep nor abort in time).
+    if (!std::isfinite(cycleRate) || cycleRate < SlowestRate || cycleRate > FastestRate) return DefaultIntervalMs;
+    return RoundToInt<int>(1000.0 / static_cast<double>(cycleRate), DefaultIntervalMs);
 }
 
 std::int64_t NextCycleDueMs(const Controller& c) { return c.CycleStartMs + c.TimerInterval; }
@@ -42,9 +42,11 @@ void ControlCycle(Controller& c) {
         step(c);
     };
     run("ComputeReference", ComputeReference);
-    if (IsOn(c.ServoOn) && IsOn(c.RemoteDriveOverride)) c.ReferenceLevel = c.RemoteDriveLevel;
-    if (IsOn(c.SweepRunning)) run("SweepStep", SweepStep);
-    if (IsOn(c.RemoteFrequencyOverride)) c.CurrentFrequency = c.RemoteFrequency;
+    ApplyRemoteDriveOverride(c);
+    // A frequency the outside program holds is no step of the sweep: it neither counts
+    // a sweep at a limit nor ends the test.
+    if (IsOn(c.SweepRunning) && !RemoteHoldsFrequency(c)) run("SweepStep", SweepStep);
+    ApplyRemoteFrequencyOverride(c);
     run("SendFrequency", SendFrequency);
     run("UpdateServoGain", UpdateServoGain);
     run("SendDrive", SendDrive);

@@ -13,8 +13,8 @@ public:
 };
 
 // The cycle period in ms for a cycle rate P[66]: 1000 / rate rounded to nearest,
-// ties to even. A rate that gives no usable period (0, negative, not finite) falls
-// back to the default 10 per second; the period stays within 1 ms .. 1 minute.
+// ties to even, so 1 ms .. 1 s. A rate below 1 or above 1000 a second, or not finite,
+// falls back to the default 10 a second.
 int CycleIntervalMs(float cycleRate);
 
 // One pass of the control loop, everything but the wait for the period to end.

@@ -96,6 +96,10 @@ struct Controller {
     float RemoteDriveLevel = 0.0f;
     float RemoteFrequencyOverride = 0.0f;
     float RemoteFrequency = 0.0f;
+    // Whether the outside program ever sent a level or a frequency: an override of a
+    // value never received is not put in force.
+    bool RemoteDriveLevelReceived = false;
+    bool RemoteFrequencyReceived = false;
     std::string RemoteKey;
     std::string RemoteControlPath; // empty: no remote-control file at all
     // The file as the controller last left it, so that its own record is not read
@@ -106,6 +110,11 @@ struct Controller {
         bool operator==(const FileIdentity&) const = default;
     };
     std::optional<FileIdentity> RemoteFileWritten;
+    // The outside program's record last taken: when the controller cannot put its own
+    // record in its place, the same record is still there on the next cycle and must
+    // not act again.
+    std::optional<FileIdentity> RemoteRecordTaken;
+    bool RemoteWriteFailing = false; // told on the panel until a write succeeds again
 
     // Engine values read by the display, the history and the files.
     std::array<float, 17> ChannelResponse{}; // channels 1..16, G peak

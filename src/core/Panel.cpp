@@ -25,6 +25,7 @@ Panel::Panel() {
         items_[letter].backColor = black;
     }
     items_["lblCursor"].visible = false;
+    items_["lblRemote"] = {"", 0xFF0000, grey, false, 0.0};
     items_["imgSine"] = {"", black, grey, false, 0.0};
     items_["Image3"] = {"", black, grey, true, 0.0};
     items_["Gauge1"] = {"", black, grey, true, 0.0};

@@ -8,6 +8,7 @@
 #include "core/RunCommands.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -27,12 +28,25 @@ std::optional<Controller::FileIdentity> IdentityOf(const std::string& path) {
 }
 
 // Every write replaces the whole file at once, so the outside program never reads
-// half a record; a failure is passed over in silence.
+// half a record. A write that fails holds nothing up: the panel says so once, until a
+// write succeeds again, and the outside program's record stays in the file.
 void WriteRecord(Controller& c, const std::string& content) {
     try {
         ReplaceTextFile(c.RemoteControlPath, content);
-        c.RemoteFileWritten = IdentityOf(c.RemoteControlPath);
-    } catch (const FileError&) {
+    } catch (const FileError& error) {
+        if (!c.RemoteWriteFailing) {
+            c.RemoteWriteFailing = true;
+            c.Indicators.SetText("lblRemote", " REMOTE FILE: " + error.description);
+            c.Indicators.SetVisible("lblRemote", true);
+        }
+        return;
+    }
+    c.RemoteFileWritten = IdentityOf(c.RemoteControlPath);
+    // The file is the controller's again: no outside record is left in it to pass over.
+    c.RemoteRecordTaken.reset();
+    if (c.RemoteWriteFailing) {
+        c.RemoteWriteFailing = false;
+        c.Indicators.SetVisible("lblRemote", false);
     }
 }
 
@@ -72,7 +86,35 @@ std::optional<RemoteRecord> ParseRecord(const std::string& text) {
     return record;
 }
 
+bool LevelAllowed(const Controller& c, float level) {
+    return std::isfinite(level) && level > 0.0f && level <= RemoteLevelLimit(c);
+}
+
 } // namespace
+
+float RemoteLevelLimit(const Controller& c) {
+    constexpr float MetresPerSecondSquaredPerG = 9.807f;
+    const float system = c.P[22] == 1.0f ? c.P[21] / MetresPerSecondSquaredPerG : c.P[21];
+    if (c.PeakProfileAcceleration > 0.0f) return std::min(system, c.PeakProfileAcceleration);
+    return system;
+}
+
+void ApplyRemoteDriveOverride(Controller& c) {
+    // The limits may have moved since the level came: a level beyond them now leaves
+    // the reference to the profile.
+    if (IsOn(c.ServoOn) && IsOn(c.RemoteDriveOverride) && LevelAllowed(c, c.RemoteDriveLevel))
+        c.ReferenceLevel = c.RemoteDriveLevel;
+}
+
+void ApplyRemoteFrequencyOverride(Controller& c) {
+    if (!RemoteHoldsFrequency(c)) return;
+    float f = c.RemoteFrequency;
+    if (f < c.P[1]) f = c.P[1];
+    if (f > c.P[2]) f = c.P[2];
+    c.CurrentFrequency = f;
+}
+
+bool RemoteHoldsFrequency(const Controller& c) { return IsOn(c.RemoteFrequencyOverride); }
 
 std::string DefaultRemoteControlPath() {
     std::filesystem::path data;
@@ -97,17 +139,34 @@ void PublishRunCommand(Controller& c) {
 void ExchangeRemoteControlFile(Controller& c) {
     if (c.RemoteControlPath.empty()) return;
     const auto identity = IdentityOf(c.RemoteControlPath);
-    // The controller's own last record carries nothing new: each command, key and
-    // override the outside program writes acts once.
-    if (!identity || identity == c.RemoteFileWritten) return;
+    // The controller's own last record carries nothing new, nor does a record already
+    // taken: each command, key and override the outside program writes acts once.
+    if (!identity || identity == c.RemoteFileWritten || identity == c.RemoteRecordTaken) return;
     const auto text = ReadHead(c.RemoteControlPath);
     if (!text) return;
+    // A record replaced while it was read is taken on the next cycle, whole.
+    if (IdentityOf(c.RemoteControlPath) != identity) return;
+    c.RemoteRecordTaken = identity;
     const auto record = ParseRecord(*text);
     if (!record) return;
+    int word = RoundToInt<int>(static_cast<double>(record->command), 0);
+    if (word < 0 || word > 65535) word = 0; // no command word at all
+    // A level the drive must not be given refuses the whole record, its command too:
+    // the outside program meant them together.
+    const bool levelKnown = record->level.has_value() || c.RemoteDriveLevelReceived;
+    const float level = record->level.value_or(c.RemoteDriveLevel);
+    if ((word & 16) != 0 && levelKnown && !LevelAllowed(c, level)) return;
+
     c.RemoteCommandCode = record->command;
     c.RemoteKey = record->key;
-    if (record->level) c.RemoteDriveLevel = *record->level;
-    if (record->frequency) c.RemoteFrequency = std::clamp(*record->frequency, 0.1f, 10000.0f);
+    if (record->level) {
+        c.RemoteDriveLevel = *record->level;
+        c.RemoteDriveLevelReceived = true;
+    }
+    if (record->frequency) {
+        c.RemoteFrequency = std::clamp(*record->frequency, 0.1f, 10000.0f);
+        c.RemoteFrequencyReceived = true;
+    }
 
     FieldWriter acknowledgement;
     acknowledgement.AddNumber(16.0f * c.RemoteDriveOverride + 32.0f * c.RemoteFrequencyOverride);
@@ -120,8 +179,6 @@ void ExchangeRemoteControlFile(Controller& c) {
     }
     WriteRecord(c, acknowledgement.Text());
 
-    int word = RoundToInt<int>(static_cast<double>(c.RemoteCommandCode), 0);
-    if (word < 0 || word > 65535) word = 0; // no command word at all
     switch (word & 7) {
     case 1:
         StartServo(c);
@@ -138,8 +195,8 @@ void ExchangeRemoteControlFile(Controller& c) {
     default:
         break;
     }
-    c.RemoteDriveOverride = (word & 16) != 0 ? 1.0f : 0.0f;
-    c.RemoteFrequencyOverride = (word & 32) != 0 ? 1.0f : 0.0f;
+    c.RemoteDriveOverride = (word & 16) != 0 && c.RemoteDriveLevelReceived ? 1.0f : 0.0f;
+    c.RemoteFrequencyOverride = (word & 32) != 0 && c.RemoteFrequencyReceived ? 1.0f : 0.0f;
     if (!c.RemoteKey.empty()) HandleKey(c, static_cast<unsigned char>(c.RemoteKey[0]));
 }
 

@@ -37,6 +37,15 @@ void ShowElapsedTime(Controller& c) {
 } // namespace
 
 void StartServo(Controller& c) {
+    // The profile is checked before anything moves: one whose rows in use are out of
+    // order or without a finite level would demand references of any size (a 5 Hz
+    // displacement row running on to 5000 Hz asks 6.4e5 G), so the servo stays off.
+    CheckProfile(c);
+    if (const auto fault = FindProfileFault(c)) {
+        if (IsOn(c.ServoOn)) StopServo(c);
+        c.ports.dialogs->MessageBox(ProfileFaultMessage(*fault), "", MessageButtons::Ok, MessageIcon::None);
+        return;
+    }
     c.RemoteCommandCode = 1.0f;
     PublishRunCommand(c);
     c.ServoOn = 1.0f;
@@ -45,7 +54,6 @@ void StartServo(Controller& c) {
     RestartMeasurement(c);
     // Resuming the servo during a test appends to the points already stored.
     if (!IsOn(c.TestStarted)) c.HistoryCount = 1;
-    CheckProfile(c);
     RearmAcquisitionForServo(c);
     // The segment restarts here: a running one is counted first, so no run time is lost.
     if (IsOn(c.SweepRunning)) c.ElapsedSeconds += TimerNow(c) - c.SegmentStartTime;

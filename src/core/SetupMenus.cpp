@@ -5,6 +5,7 @@
 #include "core/NumberText.h"
 #include "core/PromptNumber.h"
 #include "core/RunCommands.h"
+#include "core/StoredText.h"
 #include "core/UnitsConversion.h"
 #include "hardware/BoardLayer.h"
 #include "plot/PlotFrame.h"
@@ -37,28 +38,41 @@ constexpr const char* BelowFirstPoint = "WARNING the number is less than the fir
 constexpr const char* AboveLastPoint = "WARNING: the Upper Limit is greater than the last point in the profile.";
 constexpr const char* AtMostTenThousand = "The Number must be less than or equal to 10,000.";
 
-// A lower frequency limit: an error below `lowest`, a caution below the profile's start.
-void EnterLowerFrequency(Controller& c, int entry, const std::string& prompt, float lowest, const std::string& tooLow) {
-    const auto value = AskNumber(c, SweepTitle, prompt, c.P[entry]);
+// A lower frequency limit (entry `lower`, its upper limit at lower + 1): an error below
+// `lowest` or at or above the upper limit, a caution below the profile's start.
+void EnterLowerFrequency(Controller& c, int lower, const std::string& prompt, float lowest, const std::string& tooLow) {
+    const auto value = AskNumber(c, SweepTitle, prompt, c.P[lower]);
     if (!value) return;
     if (*value < lowest) OutOfBounds(c, tooLow);
+    const bool belowUpper = *value < c.P[lower + 1];
+    if (*value >= lowest && !belowUpper) OutOfBounds(c, "The Number must be less than the Upper Limit");
     if (*value < c.Breakpoints[1].Frequency) Caution(c, BelowFirstPoint);
-    if (*value >= lowest) c.P[entry] = *value;
+    if (*value >= lowest && belowUpper) c.P[lower] = *value;
 }
 
-void EnterUpperFrequency(Controller& c, int entry, const std::string& prompt) {
-    const auto value = AskNumber(c, SweepTitle, prompt, c.P[entry]);
+// An upper frequency limit (entry `upper`, its lower limit at upper - 1): an error above
+// 10,000 Hz or at or below the lower limit, a caution above the profile's end.
+void EnterUpperFrequency(Controller& c, int upper, const std::string& prompt) {
+    const auto value = AskNumber(c, SweepTitle, prompt, c.P[upper]);
     if (!value) return;
+    const bool aboveLower = *value > c.P[upper - 1];
     if (*value > 10000.0f) OutOfBounds(c, AtMostTenThousand);
+    if (!aboveLower) OutOfBounds(c, "The Number must be greater than the Lower Limit");
     if (*value > c.ProfileLastFrequency) Caution(c, AboveLastPoint);
-    if (*value <= 10000.0f) c.P[entry] = *value;
+    if (*value <= 10000.0f && aboveLower) c.P[upper] = *value;
 }
 
-// A prompt without checks: stored when `accept` holds.
+// A prompt stored when `accept` holds; a value it refuses is told with `refusal` when
+// the prompt states its range, and passes in silence when it does not.
 void EnterEntry(Controller& c, int entry, const std::string& title, const std::string& prompt,
-                const std::function<bool(float)>& accept) {
+                const std::function<bool(float)>& accept, const std::string& refusal = "") {
     const auto value = AskNumber(c, title, prompt, c.P[entry]);
-    if (value && accept(*value)) c.P[entry] = *value;
+    if (!value) return;
+    if (accept(*value)) {
+        c.P[entry] = *value;
+    } else if (!refusal.empty()) {
+        OutOfBounds(c, refusal);
+    }
 }
 
 // ------------------------------------------------------------------ Sweep Setup
@@ -121,7 +135,7 @@ void ToggleSwitch(Controller& c, const char* item, int entry, float on, float of
 void EnterActiveDwellPoints(Controller& c) {
     const auto value = AskNumber(c, "Dwell Setup", "Enter the # of Active Dwell Points between 0 and 10", c.P[110]);
     if (!value) return;
-    if (*value > 10.0f) OutOfBounds(c, "The Number must be between 0 and 10");
+    if (*value < 0.0f || *value > 10.0f) OutOfBounds(c, "The Number must be between 0 and 10");
     if (*value < 0.0f || *value > 10.0f) return;
     c.P[110] = *value;
     SyncMenusToTable(c);
@@ -208,32 +222,22 @@ void EnterSensitivity(Controller& c, int index) {
         c.P[entry]);
     if (!value) return;
     if (*value < 5.0f) OutOfBounds(c, "The Number must be 5.0 or greater.");
-    if (*value >= 5.0f) c.P[entry] = *value;
+    if (*value > 1000.0f) OutOfBounds(c, "The Number must be between 5.0 and 1000.");
+    if (*value >= 5.0f && *value <= 1000.0f) c.P[entry] = *value;
     // The gains follow the sensitivities, so the boards start again whatever was stored.
     InitialiseHardware(c);
 }
 
-// The first `count` characters of a UTF-8 text. Cutting by bytes could split a
-// character in two and leave a broken sequence in the title and the files.
-std::string FirstCharacters(const std::string& text, std::size_t count) {
-    std::size_t characters = 0;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const bool startsCharacter = (static_cast<unsigned char>(text[at]) & 0xC0u) != 0x80u;
-        if (startsCharacter && characters++ == count) return text.substr(0, at);
-    }
-    return text;
-}
-
-// A text prompt: stored when not empty, cut to `longest` characters when that is set.
-void EnterText(Controller& c, const std::string& title, const std::string& prompt, std::string& target,
-               std::size_t longest = std::string::npos) {
-    const std::string answer = FirstCharacters(StorableText(c.ports.dialogs->InputBox(prompt, title, target)), longest);
+// A text prompt: stored when not empty, cut to what the files keep.
+void EnterText(Controller& c, const std::string& title, const std::string& prompt, std::string& target) {
+    const std::string answer =
+        FirstCharacters(StorableText(c.ports.dialogs->InputBox(prompt, title, target)), LongestStoredText);
     if (!answer.empty()) target = answer;
 }
 
 void EnterTestTitle(Controller& c) {
     std::string title = c.Indicators.Item("lblTestTitle").text;
-    EnterText(c, "Test Title", "Enter a new Test title", title, 65);
+    EnterText(c, "Test Title", "Enter a new Test title", title);
     c.Indicators.SetText("lblTestTitle", title);
 }
 
@@ -328,7 +332,7 @@ const std::map<std::string, Command>& SetupCommands() {
              EnterEntry(c, 37, " Low Gain Trip Point",
                         " Enter the Low-Gain trip point in Db. greater than 1.0. Low-Gain is defined as the "
                         "compression point where at least 0.25 G feedback is expected.",
-                        [](float v) { return v > 1.0f; });
+                        [](float v) { return v > 1.0f; }, "The Number must be greater than 1.0");
          }},
         {"mnuSystemOpenLoop",
          [](Controller& c, int) {
@@ -336,7 +340,7 @@ const std::map<std::string, Command>& SetupCommands() {
              EnterEntry(c, 38, " Open-Loop Trip Point",
                         " Enter the Open-Loop trip point in Db. greater than 0.1. Open-Loop is defined as the "
                         "minimum compression point.",
-                        [](float v) { return v > 0.1f; });
+                        [](float v) { return v > 0.1f; }, "The Number must be greater than 0.1");
          }},
         {"mnuSystemManualSteps",
          [](Controller& c, int) {
@@ -367,11 +371,11 @@ const std::map<std::string, Command>& SetupCommands() {
         {"mnuTestTitle", Plain(EnterTestTitle)},
         {"mnuTestSubTitle1",
          [](Controller& c, int) {
-             EnterText(c, "Test Title", "Enter a new Test SubTitle1, below the test title", c.SubTitle1, 65);
+             EnterText(c, "Test Title", "Enter a new Test SubTitle1, below the test title", c.SubTitle1);
          }},
         {"mnuTestSubTitle2",
          [](Controller& c, int) {
-             EnterText(c, "Test Title", "Enter a new Test SubTitle2, below SubTitle1", c.SubTitle2, 65);
+             EnterText(c, "Test Title", "Enter a new Test SubTitle2, below SubTitle1", c.SubTitle2);
          }},
         {"mnuTestAutoPrint", [](Controller& c, int) { ToggleSwitch(c, "mnuTestAutoPrint", 33, 1.0f, 0.0f); }},
         {"mnuTestAutoSave", [](Controller& c, int) { ToggleSwitch(c, "mnuTestAutoSave", 34, 1.0f, 0.0f); }},
@@ -385,15 +389,6 @@ const std::map<std::string, Command>& SetupCommands() {
 }
 
 } // namespace
-
-std::string StorableText(const std::string& text) {
-    std::string stored;
-    for (const char ch : text) {
-        if (ch == '\r' || ch == '\n') continue;
-        stored += ch == '"' ? '\'' : ch;
-    }
-    return stored;
-}
 
 bool RunSetupCommand(Controller& c, const std::string& name, int index) {
     const auto found = SetupCommands().find(name);

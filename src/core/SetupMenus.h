@@ -8,7 +8,3 @@ struct Controller;
 // with its default, the checks with their messages, the store and its follow-up, or a
 // switch item. True when `name` is one of them; `index` is the item of a menu array.
 bool RunSetupCommand(Controller& c, const std::string& name, int index);
-
-// A text typed at a prompt as the files can carry it: no double quote (it becomes a
-// single one), no carriage return or line feed.
-std::string StorableText(const std::string& text);

@@ -2,6 +2,7 @@
 
 #include "core/Controller.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -156,4 +157,27 @@ void CheckProfile(Controller& c) {
         ShowProfileMessage(c, "The last point is less than the Upper Limit; the Upper Limit will be changed to agree.");
         c.P[2] = c.ProfileLastFrequency;
     }
+}
+
+std::optional<ProfileFault> FindProfileFault(const Controller& c) {
+    const BreakpointTable& table = c.Breakpoints;
+    // The sweep never goes below the lower limit, so a row below it only opens its
+    // segment there: the rows are in order as the sweep meets them.
+    const auto swept = [&](int i) { return std::max(table[i].Frequency, c.P[1]); };
+    for (int i = FirstProfileRow; i <= LastSegmentRow; ++i) {
+        const float frequency = table[i].Frequency;
+        // NaN fails both comparisons and is out of order too.
+        if (!(frequency > 0.0f) || (i > FirstProfileRow && !(swept(i) >= swept(i - 1)))) return ProfileFault{i, false};
+        if (!std::isfinite(table[i].Level)) return ProfileFault{i, true};
+        if (frequency >= c.P[2]) break;
+    }
+    return std::nullopt;
+}
+
+std::string ProfileFaultMessage(const ProfileFault& fault) {
+    const std::string row = std::to_string(fault.row);
+    if (fault.level) return "The profile cannot be run: the level of row " + row + " is not a finite number.";
+    std::string text = "The profile cannot be run: the frequency of row " + row + " must be greater than 0";
+    if (fault.row > FirstProfileRow) text += " and not less than that of row " + std::to_string(fault.row - 1);
+    return text + ".";
 }

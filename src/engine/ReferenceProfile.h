@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 struct Controller;
 
@@ -19,3 +20,17 @@ void ComputeReference(Controller& c);
 // Moves the sweep limits to agree with the table, finds the last point and the peak
 // acceleration, and tells the operator what the system limits cannot take.
 void CheckProfile(Controller& c);
+
+// A row the reference cannot follow. The rows in use are those ComputeReference walks:
+// from row 1 up to the first whose frequency reaches the upper limit P[2], row 99 at
+// most. Each must lie above 0 Hz and not below the row before it (a row at the same
+// frequency only opens an empty segment; below the lower limit P[1] counts as at it),
+// and hold a finite level. Rows after the one
+// at the upper limit are never used and may hold anything.
+struct ProfileFault {
+    int row = 0;
+    bool level = false; // its level is not finite; else its frequency is out of order
+};
+std::optional<ProfileFault> FindProfileFault(const Controller& c);
+// The message that names the row, as Servo On shows it.
+std::string ProfileFaultMessage(const ProfileFault& fault);

@@ -6,6 +6,7 @@
 #include "core/MenuSync.h"
 #include "core/NumberText.h"
 #include "core/RunCommands.h"
+#include "core/StoredText.h"
 #include "files/SaveNameQuestions.h"
 #include "hardware/BoardLayer.h"
 #include "hardware/ConditioningUnit.h"
@@ -43,12 +44,17 @@ public:
     std::string Text() {
         const std::optional<std::string> value = reader_.NextText();
         if (!value) throw MakeFileError(FileErrorNumber::InputPastEnd);
-        return Latin1ToUtf8(*value);
+        // One byte a character in the file: a longer text is kept as the controller
+        // would have stored it.
+        return Latin1ToUtf8(std::string_view(*value).substr(0, LongestStoredText));
     }
 
 private:
     FieldReader reader_;
 };
+
+// A text as the file holds it, no longer than a reader takes back.
+std::string FileText(const std::string& text) { return Utf8ToLatin1(text).substr(0, LongestStoredText); }
 
 void ReadRecord(ProfileReader& in, int i, ProfileSetUp& s, bool testEachField) {
     BreakpointRow& row = s.Breakpoints[i];
@@ -59,6 +65,33 @@ void ReadRecord(ProfileReader& in, int i, ProfileSetUp& s, bool testEachField) {
     }
     if (testEachField && in.Ended()) return;
     row.Comment = in.Text();
+}
+
+// The older layout ends after its 64 records with three texts, one a record. A record
+// of several fields there, or more than three records, is a file of the present layout
+// (or none of ours), whose 65th record would come in as the test title.
+bool EndsAsLegacyProfile(std::string_view text) {
+    int record = 0;
+    int textRecords = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = text.substr(at, end - at);
+        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        if (++record <= LegacyRecords || line.find_first_not_of(" \t") == std::string_view::npos) continue;
+        if (++textRecords > 3) return false;
+        // A comma in a bare field, or after a quoted text's closing quote, starts a
+        // second field; a quote never closed runs to the line end.
+        std::size_t fieldEnd = 0;
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (line[first] == '"') {
+            const std::size_t close = line.find('"', first + 1);
+            fieldEnd = close == std::string_view::npos ? line.size() : close + 1;
+        }
+        if (line.find(',', fieldEnd) != std::string_view::npos) return false;
+    }
+    return true;
 }
 
 // Reads the next text when the file still has one.
@@ -134,18 +167,19 @@ std::string WriteProfile(const ProfileSetUp& s) {
         const BreakpointRow& row = s.Breakpoints[i];
         for (const float value : {s.P[i], row.Frequency, row.Mode, row.Level, row.Abort, row.Fifth})
             out.AddNumber(value);
-        out.AddText(Utf8ToLatin1(row.Comment));
+        out.AddText(FileText(row.Comment));
         out.EndRecord();
     }
     const std::string title = s.title.value_or("");
     for (const std::string* text : {&title, &s.accelModel, &s.accelSerial, &s.subTitle1, &s.subTitle2}) {
-        out.AddText(Utf8ToLatin1(*text));
+        out.AddText(FileText(*text));
         out.EndRecord();
     }
     return out.Text();
 }
 
 void ReadProfile(std::string_view text, bool legacy, ProfileSetUp& s) {
+    if (legacy && !EndsAsLegacyProfile(text)) throw MakeFileError(FileErrorNumber::TypeMismatch);
     ProfileReader in(text);
     for (int i = 1; i <= (legacy ? LegacyRecords : Records); ++i) ReadRecord(in, i, s, !legacy);
     if (!in.Ended()) s.title = in.Text();

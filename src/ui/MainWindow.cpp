@@ -204,6 +204,7 @@ QWidget* MainWindow::BuildPanel() {
     connect(channel, &ClickableLabel::clicked, this, [this] { Guarded([&] { ClickControl(c_, "lblChannel"); }); });
     column->addWidget(channel);
     column->addWidget(AddLabel("lblSweep"));
+    column->addWidget(AddLabel("lblRemote"));
     column->addStretch(1);
     return panel;
 }

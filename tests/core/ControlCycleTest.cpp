@@ -54,8 +54,14 @@ TEST(CycleInterval, UnusableRatesFallBackToTheDefaultPeriod) {
     EXPECT_EQ(CycleIntervalMs(-5.0f), 100);
     EXPECT_EQ(CycleIntervalMs(std::numeric_limits<float>::quiet_NaN()), 100);
     EXPECT_EQ(CycleIntervalMs(std::numeric_limits<float>::infinity()), 100);
-    EXPECT_EQ(CycleIntervalMs(0.001f), 60000);
-    EXPECT_EQ(CycleIntervalMs(1e9f), 1);
+    // Below one cycle a second or above a thousand: no rate a profile means.
+    EXPECT_EQ(CycleIntervalMs(0.001f), 100);
+    EXPECT_EQ(CycleIntervalMs(1e-30f), 100);
+    EXPECT_EQ(CycleIntervalMs(0.999f), 100);
+    EXPECT_EQ(CycleIntervalMs(1000.5f), 100);
+    EXPECT_EQ(CycleIntervalMs(1e9f), 100);
+    EXPECT_EQ(CycleIntervalMs(1.0f), 1000);
+    EXPECT_EQ(CycleIntervalMs(1000.0f), 1);
 }
 
 TEST_F(ControlCycleTest, StepsRunInTheirFixedOrder) {
@@ -134,7 +140,7 @@ TEST_F(ControlCycleTest, RemoteOverridesReplaceLevelAndFrequency) {
 }
 
 TEST(CycleDriverPeriod, KeepsThePeriodOfTheCycleRate) {
-    for (const auto& [rate, cycles] : {std::pair{10.0f, 60u}, {3.0f, 19u}, {400.0f, 3000u}}) {
+    for (const auto& [rate, cycles] : {std::pair{10.0f, 60u}, {3.0f, 19u}, {400.0f, 3000u}, {1e-30f, 60u}}) {
         TestController t;
         SetDefaults(t.c);
         t.c.P[66] = rate;

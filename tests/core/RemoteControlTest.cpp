@@ -130,6 +130,120 @@ TEST_F(RemoteControlTest, NamedPipeInTheFilesPlaceIsPassedOverAtOnce) {
     EXPECT_EQ(c.ServoOn, 1.0f);
 }
 
+// The controller may write the file but not its folder: every replacement of the
+// file fails, and the outside record stays where it is.
+TEST_F(RemoteControlTest, RecordActsOnceWhenItCannotBeReplaced) {
+    // The replacement goes through a temporary file beside the target; a folder in its
+    // place makes every write fail, even for a user the permissions do not stop.
+    const auto blocker = std::filesystem::path(c.RemoteControlPath + ".zek8-new");
+    std::filesystem::create_directory(blocker);
+
+    Write("2\r\n"); // a Stop
+    ExchangeRemoteControlFile(c);
+    StartServo(c); // the operator's Servo On, whose record cannot be written either
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(c.ServoOn, 1.0f) << "the stale Stop acted again";
+    EXPECT_TRUE(t.dialogs.History().empty()) << "no box holds the cycle";
+    const PanelItem told = c.Indicators.Item("lblRemote");
+    EXPECT_TRUE(told.visible);
+    EXPECT_NE(told.text.find("REMOTE FILE"), std::string::npos) << told.text;
+    StopTest(c);
+    EXPECT_EQ(c.Indicators.Item("lblRemote").text, told.text);
+    EXPECT_TRUE(t.dialogs.History().empty());
+
+    Write("1\r\n"); // a Servo On: acted on once, the drive then left to the loop
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(c.ServoOn, 1.0f);
+    c.DriveOutput = 0.3f;
+    ExchangeRemoteControlFile(c);
+    EXPECT_EQ(c.DriveOutput, 0.3f) << "the stale Servo On restarted the drive";
+
+    std::filesystem::remove(blocker);
+    HoldSweep(c);
+    EXPECT_EQ(Read(), "4\r\n");
+    EXPECT_FALSE(c.Indicators.Item("lblRemote").visible) << "a write that succeeds ends the report";
+}
+
+// The default profile peaks at 20 G (its A rows); the system limit P[21] is 100 G, or
+// 15 G where a case lowers it. An imposed level is a reference in G peak.
+TEST_F(RemoteControlTest, ImposedLevelWithinTheSystemLimitAndTheProfilesPeak) {
+    struct Case {
+        float units; // P[22]
+        float limit; // P[21], in the units in force
+        const char* level;
+        bool taken;
+    };
+    const Case cases[] = {
+        {0, 100, "20", true},      {0, 100, "20.01", false},  {0, 100, "1000", false},
+        {0, 100, "0", false},      {0, 100, "-1", false},     {0, 15, "15", true},
+        {0, 15, "15.01", false},   {1, 147.1f, "14.9", true}, // 147.1 m/s2 is 14.9995 G
+        {1, 147.1f, "100", false},                            // below 147.1, but 100 G
+    };
+    for (const Case& k : cases) {
+        const std::string name = "units " + std::to_string(static_cast<int>(k.units)) + ", level " + k.level;
+        SetDefaults(c);
+        c.DemoMode = 1.0f;
+        c.P[22] = k.units;
+        c.P[21] = k.limit;
+        StartServo(c);
+        c.RemoteDriveOverride = 0.0f;
+        const std::string record = "19\r\n\"\"\r\n" + std::string(k.level) + "\r\n100\r\n";
+        Write(record);
+        ExchangeRemoteControlFile(c);
+        EXPECT_EQ(Read() == record, !k.taken) << name << ": a refused record is not acknowledged";
+        EXPECT_EQ(c.RemoteDriveOverride, k.taken ? 1.0f : 0.0f) << name;
+        EXPECT_EQ(c.SweepRunning, k.taken ? 1.0f : 0.0f) << name << ": a refused record commands nothing";
+        ControlCycle(c);
+        if (k.taken) {
+            EXPECT_EQ(c.ReferenceLevel, *ParseNumber(k.level)) << name;
+        }
+        StopTest(c);
+    }
+}
+
+TEST_F(RemoteControlTest, ImposedFrequencyWithinTheTestsLimits) {
+    // Lower and upper limit of the default test: 5 and 5000 Hz.
+    const std::pair<const char*, float> cases[] = {{"1e38", 5000.0f}, {"100", 100.0f}, {"0", 5.0f}, {"4", 5.0f}};
+    for (const auto& [imposed, expected] : cases) {
+        Write("32\r\n\"\"\r\n1\r\n" + std::string(imposed) + "\r\n");
+        ExchangeRemoteControlFile(c);
+        ControlCycle(c);
+        EXPECT_EQ(c.CurrentFrequency, expected) << imposed;
+    }
+}
+
+TEST_F(RemoteControlTest, OverrideWhoseValueNeverCameIsNotInForce) {
+    c.CurrentFrequency = 200.0f;
+    StartServo(c);
+    Write("48\r\n");
+    ExchangeRemoteControlFile(c);
+    ControlCycle(c);
+    EXPECT_EQ(c.RemoteDriveOverride, 0.0f);
+    EXPECT_EQ(c.RemoteFrequencyOverride, 0.0f);
+    EXPECT_EQ(c.CurrentFrequency, 200.0f);
+    Write("0\r\n\"\"\r\n2\r\n300\r\n"); // the values, no override yet
+    ExchangeRemoteControlFile(c);
+    Write("48\r\n"); // now they are known
+    ExchangeRemoteControlFile(c);
+    ControlCycle(c);
+    EXPECT_EQ(c.CurrentFrequency, 300.0f);
+    EXPECT_EQ(c.ReferenceLevel, 2.0f);
+}
+
+TEST_F(RemoteControlTest, HeldFrequencyNeitherCountsSweepsNorEndsTheTest) {
+    StartServo(c);
+    RunSweep(c);
+    Write("32\r\n\"\"\r\n1\r\n1e38\r\n"); // held at the upper limit
+    for (int cycle = 0; cycle < 200; ++cycle) {
+        ControlCycle(c);
+        t.clock.AdvanceMs(100);
+    }
+    EXPECT_EQ(c.CurrentFrequency, 5000.0f);
+    EXPECT_EQ(c.SweepCounter, 1.0f) << "only the start at the lower limit counted";
+    EXPECT_EQ(c.ServoOn, 1.0f);
+    EXPECT_EQ(c.SweepRunning, 1.0f);
+}
+
 TEST_F(RemoteControlTest, MenuTogglesWriteTheirEntries) {
     c.Menu.SetChecked("mnuInputsDllControl", false);
     RunMenuCommand(c, "mnuInputsDllControl");

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -22,6 +24,49 @@ struct RunCommandsTest : ::testing::Test {
         StopTest(c);
     }
 };
+
+// The default profile: 5 Hz D, 20 Hz A, 44.3 Hz D, 62.6 Hz A, 5000 Hz A at the upper
+// limit, then empty rows. The reference walks rows 1 to 5; what lies beyond is not used.
+TEST(ServoOnProfile, RefusesAProfileTheReferenceCannotFollowAndNamesTheRow) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::string frequency3 =
+        "The profile cannot be run: the frequency of row 3 must be greater than 0 and not less than that of row 2.";
+    struct Case {
+        int row;
+        float frequency, level; // NaN: left as it is
+        std::string told;       // empty: the servo starts
+    };
+    const Case cases[] = {
+        {3, 4.43f, nan, frequency3}, // a typing slip for 44.3: row 1's 500 mils would run to 6.4e5 G
+        {3, 0.0f, nan, frequency3},
+        {3, -44.3f, nan, frequency3},
+        {4, nan, inf, "The profile cannot be run: the level of row 4 is not a finite number."},
+        {5, nan, -inf, "The profile cannot be run: the level of row 5 is not a finite number."},
+        {4, 44.3f, nan, ""}, // two rows at one frequency: the first opens an empty segment
+        {6, 10.0f, inf, ""}, // beyond the row at the upper limit
+        {40, 1.0f, nan, ""}, // likewise
+        {3, nan, 0.0f, ""},  // a level of 0 gives no reference and keeps the last one
+    };
+    for (const Case& k : cases) {
+        TestController t;
+        Controller& c = t.c;
+        SetDefaults(c);
+        c.DemoMode = 1.0f;
+        BreakpointRow& row = c.Breakpoints[k.row];
+        if (!std::isnan(k.frequency)) row.Frequency = k.frequency;
+        if (!std::isnan(k.level)) row.Level = k.level;
+        c.DriveOutput = 0.25f;
+        StartServo(c);
+        const std::string name = "row " + std::to_string(k.row);
+        EXPECT_EQ(c.ServoOn, k.told.empty() ? 1.0f : 0.0f) << name;
+        if (k.told.empty()) continue;
+        ASSERT_FALSE(t.dialogs.History().empty()) << name;
+        EXPECT_EQ(t.dialogs.History().back().text, k.told) << name;
+        EXPECT_EQ(c.DriveOutput, 0.25f) << name << ": nothing reaches the drive";
+        EXPECT_EQ(c.RemoteCommandCode, 0.0f) << name << ": and nothing is published";
+    }
+}
 
 TEST_F(RunCommandsTest, ServoOffFromTheMenuKeepsTheSweepButTheButtonAndKeyHoldIt) {
     StartServo(c);

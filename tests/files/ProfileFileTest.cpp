@@ -109,6 +109,33 @@ TEST_F(ProfileFileTest, SavedProfileHasItsLayoutAndReadsBackExactly) {
     EXPECT_EQ(c.Indicators.Item("lblElapsedTime").text, " E.T. = 00:00:00");
 }
 
+// Every text typed at its prompt longer than any line a reader takes, and comments
+// longer than a title: the file saved opens again, every text cut to 65 characters.
+TEST_F(ProfileFileTest, EveryTextAtItsLongestOpensAgain) {
+    c.P[65] = 0.0f;
+    for (const char* item :
+         {"mnuTestTitle", "mnuTestSubTitle1", "mnuTestSubTitle2", "mnuInputsAccelModel", "mnuInputsAccelSerial"}) {
+        t.dialogs.QueueInput(std::string(70000, 'w'));
+        RunMenuCommand(c, item);
+    }
+    for (int i = 1; i <= 200; ++i) c.Breakpoints[i].Comment = std::string(100, 'c');
+    SaveAs(Path("long.prf"));
+    SetDefaults(c);
+    const std::size_t shown = t.dialogs.History().size();
+    OpenFrom(Path("long.prf"));
+    EXPECT_EQ(t.dialogs.History().size(), shown + 1) << t.dialogs.History().back().text;
+    const std::string longest(65, 'w');
+    for (const std::string& text :
+         {c.Indicators.Item("lblTestTitle").text, c.SubTitle1, c.SubTitle2, c.AccelModel, c.AccelSerial})
+        EXPECT_TRUE(text == longest) << text.size() << " characters";
+    EXPECT_EQ(c.Breakpoints[200].Comment, std::string(65, 'c'));
+
+    // A longer text in a file someone else wrote is read as its first 65 characters.
+    Write(Path("wide.prf"), "3,20,3,1,6,0,\"" + std::string(100, 'x') + "\"\r\n");
+    OpenFrom(Path("wide.prf"));
+    EXPECT_EQ(c.Breakpoints[1].Comment, std::string(65, 'x'));
+}
+
 TEST_F(ProfileFileTest, FileCutShortKeepsWhatItDoesNotReach) {
     c.P[150] = 77.0f;
     SaveAs(Path("full.prf"));
@@ -147,6 +174,15 @@ TEST_F(ProfileFileTest, LegacyFileLoadsItsSixtyFourRowsAndThreeTexts) {
     EXPECT_EQ(c.AccelSerial, "S-1");
     EXPECT_EQ(c.SubTitle1, "stays");
     EXPECT_EQ(c.Indicators.Item("lblTestTitle").text, "Old test");
+
+    // A profile of the present layout is no older one: its 65th record is no title.
+    SaveAs(Path("current.prf"));
+    c.P[2] = 4000.0f;
+    OpenFrom(Path("current.prf"), "mnuFileOpenLegacyProfile");
+    EXPECT_EQ(t.dialogs.History().back().title, "Error # 13 Occured");
+    EXPECT_EQ(t.dialogs.History().back().text, "Type mismatch");
+    EXPECT_EQ(c.Indicators.Item("lblTestTitle").text, "Old test");
+    EXPECT_EQ(c.P[2], 4000.0f);
 
     Write(Path("short.prf"), "1,10,3,2,6,0,\"\"\r\n");
     c.P[1] = 7.0f;
