@@ -127,22 +127,17 @@ void Play(const ScriptAction& a, Controller& c, ScriptedDialogs& dialogs, sim::S
                 Unplayable(a, "'" + text + "' is not a time in seconds");
         }
         bench->PressFor(button->second, static_cast<std::int64_t>(held * 1000.0));
-    } else if (first == "dead" || first == "saturate") {
-        int channel = 0;
-        if (a.args.size() > 1) std::from_chars(a.args[1].data(), a.args[1].data() + a.args[1].size(), channel);
-        if (channel < 1 || channel > 16) Unplayable(a, "a channel is 1 to 16");
+    } else if (const auto fault = BenchActionFault(a.args)) {
+        Unplayable(a, *fault);
+    } else if (first == "call") {
+        bench->InjectCallFault({a.args[1], std::stoi(a.args[2]), 1});
+    } else {
+        const int channel = std::stoi(a.args[1]);
         if (first == "dead") {
             bench->KillSensor(channel, benchSeconds);
         } else {
             bench->SaturateSensor(channel, benchSeconds);
         }
-    } else if (first == "call" && a.args.size() == 3) {
-        int code = 0;
-        std::from_chars(a.args[2].data(), a.args[2].data() + a.args[2].size(), code);
-        if (code == 0) Unplayable(a, "a failing call needs a code other than 0");
-        bench->InjectCallFault({a.args[1], code, 1});
-    } else {
-        Unplayable(a, "no bench fault '" + first + "'");
     }
 }
 
