@@ -201,6 +201,14 @@ TEST(ScriptedRun, SensorWithoutItsCurrentSourceCannotCloseTheLoop) {
     EXPECT_LT(s.simulatedSeconds, 60.0);
 }
 
+TEST(ScriptedRun, FileExitAnsweredYesEndsTheRunAsAnExit) {
+    const RunSummary s =
+        RunHeadless(Scripted("0 button cmdServoOn\n0 button cmdRun\n10 answer Yes\n10 menu mnuExit\n"));
+    EXPECT_EQ(s.end, "exit");
+    EXPECT_NEAR(s.simulatedSeconds, 10.0, 0.2);
+    EXPECT_EQ(s.messages.back().text, "Exit QMS Program?");
+}
+
 TEST(ScriptedRun, ActionsThatCannotBePlayedAreReported) {
     EXPECT_THROW(RunHeadless(Scripted("1 remote 1\n")), ScriptError) << "no control file";
     EXPECT_THROW(RunHeadless(Scripted("0 menu mnuNothing\n")), ScriptError);
