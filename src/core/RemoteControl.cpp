@@ -46,16 +46,11 @@ std::optional<std::string> ReadHead(const std::string& path) {
     return head;
 }
 
-struct RemoteRecord {
-    float command = 0.0f;
-    std::string key;
-    std::optional<float> level;
-    std::optional<float> frequency;
-};
+} // namespace
 
 // Line 1 must be a number; lines 2 to 4 are read while the file lasts. Nothing when
 // a line that is there cannot be read.
-std::optional<RemoteRecord> ParseRecord(const std::string& text) {
+std::optional<RemoteRecord> ParseRemoteRecord(std::string_view text) {
     FieldReader reader(text);
     RemoteRecord record;
     const auto command = reader.NextNumber();
@@ -71,8 +66,6 @@ std::optional<RemoteRecord> ParseRecord(const std::string& text) {
     if (!record.frequency) return std::nullopt;
     return record;
 }
-
-} // namespace
 
 std::string DefaultRemoteControlPath() {
     std::filesystem::path data;
@@ -102,7 +95,7 @@ void ExchangeRemoteControlFile(Controller& c) {
     if (!identity || identity == c.RemoteFileWritten) return;
     const auto text = ReadHead(c.RemoteControlPath);
     if (!text) return;
-    const auto record = ParseRecord(*text);
+    const auto record = ParseRemoteRecord(*text);
     if (!record) return;
     c.RemoteCommandCode = record->command;
     c.RemoteKey = record->key;

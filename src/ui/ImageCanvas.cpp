@@ -1,5 +1,6 @@
 #include "ui/ImageCanvas.h"
 
+#include <QFile>
 #include <QImageReader>
 #include <QSaveFile>
 
@@ -102,7 +103,12 @@ bool ImageCanvas::SaveBmp(const std::string& path) {
 }
 
 bool ImageCanvas::LoadBmp(const std::string& path) {
-    QImageReader reader(QString::fromStdString(path), "BMP");
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) && ReadBmp(file);
+}
+
+bool ImageCanvas::ReadBmp(QIODevice& device) {
+    QImageReader reader(&device, "BMP");
     const QSize size = reader.size();
     if (!size.isValid() || size.width() > LargestSide || size.height() > LargestSide) return false;
     QImage loaded;
