@@ -1,9 +1,12 @@
 # Entry points for users and CI. Each target installs what is missing first.
 BUILD_DIR ?= build
 SAN_DIR ?= build-sanitize
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = number-text profile calibration remote-record bench-file run-script bitmap
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test test-sanitize bench format format-check tidy clean
+.PHONY: deps build run test test-sanitize fuzz bench format format-check tidy clean
 
 deps:
 	@bash scripts/install-deps
@@ -56,8 +59,27 @@ test-sanitize: deps
 	cmake --build $(SAN_DIR) -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(SAN_DIR) --output-on-failure -j $(JOBS)
 
+# Each reader under libFuzzer for FUZZ_SECONDS, one after the other, from its seeds in
+# fuzz/corpus/NAME; what a run adds to the corpus stays in $(FUZZ_DIR)/corpus/NAME for the
+# next. A finding stops here with the fuzzer's report and the input under
+# $(FUZZ_DIR)/findings/NAME/.
+fuzz: deps
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DZEK8_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$t $(FUZZ_DIR)/findings/$$t; \
+	  log=$(FUZZ_DIR)/findings/$$t/last-run.log; \
+	  printf 'fuzz-%-14s %4s s: ' $$t $(FUZZ_SECONDS); \
+	  if ! $(FUZZ_DIR)/fuzz/fuzz-$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
+	      -artifact_prefix=$(FUZZ_DIR)/findings/$$t/ $(FUZZ_DIR)/corpus/$$t fuzz/corpus/$$t >$$log 2>&1; then \
+	    echo "FINDING"; tail -n 60 $$log; exit 1; \
+	  fi; \
+	  sed -n 's/^stat::number_of_executed_units: *//p' $$log | tr '\n' ' '; echo "runs, $$(sed -n \
+	    's/^stat::average_exec_per_sec: *//p' $$log) per second, nothing found"; \
+	done
+
 bench: build
 	$(BUILD_DIR)/bench/zek8-bench
 
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR)

@@ -58,7 +58,10 @@ Options:
                        script plays nothing.
   --help, --version
 
-Exit status: 0 when the run ended as asked, 1 when the test aborted, 2 on bad arguments.
+Exit status: 0 when the run ended as asked, 1 when the test aborted, 2 on bad arguments
+or a script line that cannot be played, 3 when a file asked for (--export, --report,
+--trace, --state) could not be written; the summary lists those under "errors" (a trace
+that cannot be opened stops the run before it starts).
 )";
 
 std::optional<double> PositiveNumber(std::string_view text) {
@@ -155,11 +158,21 @@ int main(int argc, char* argv[]) {
     std::ofstream trace;
     if (!tracePath.empty()) {
         trace.open(tracePath);
-        if (!trace) return Fail("cannot write the trace file " + tracePath);
+        if (!trace) {
+            std::cerr << "zek8-run: cannot write the trace file " << tracePath << '\n';
+            return 3;
+        }
     }
     try {
-        const RunSummary summary = RunHeadless(options, trace.is_open() ? &trace : nullptr);
+        RunSummary summary = RunHeadless(options, trace.is_open() ? &trace : nullptr);
+        if (trace.is_open()) {
+            // A full disk shows only when the buffered lines reach it.
+            trace.close();
+            if (!trace) summary.errors.push_back("cannot write the trace file " + tracePath);
+        }
         std::cout << SummaryJson(summary);
+        for (const std::string& error : summary.errors) std::cerr << "zek8-run: " << error << '\n';
+        if (!summary.errors.empty()) return 3;
         return summary.end == "abort" ? 1 : 0;
     } catch (const ScriptError& error) {
         return Fail(error.what());

@@ -60,16 +60,11 @@ std::optional<std::string> ReadHead(const std::string& path) {
     }
 }
 
-struct RemoteRecord {
-    float command = 0.0f;
-    std::string key;
-    std::optional<float> level;
-    std::optional<float> frequency;
-};
+} // namespace
 
 // Line 1 must be a number; lines 2 to 4 are read while the file lasts. Nothing when
 // a line that is there cannot be read.
-std::optional<RemoteRecord> ParseRecord(const std::string& text) {
+std::optional<RemoteRecord> ParseRemoteRecord(std::string_view text) {
     FieldReader reader(text);
     RemoteRecord record;
     const auto command = reader.NextNumber();
@@ -85,6 +80,8 @@ std::optional<RemoteRecord> ParseRecord(const std::string& text) {
     if (!record.frequency) return std::nullopt;
     return record;
 }
+
+namespace {
 
 bool LevelAllowed(const Controller& c, float level) {
     return std::isfinite(level) && level > 0.0f && level <= RemoteLevelLimit(c);
@@ -147,7 +144,7 @@ void ExchangeRemoteControlFile(Controller& c) {
     // A record replaced while it was read is taken on the next cycle, whole.
     if (IdentityOf(c.RemoteControlPath) != identity) return;
     c.RemoteRecordTaken = identity;
-    const auto record = ParseRecord(*text);
+    const auto record = ParseRemoteRecord(*text);
     if (!record) return;
     int word = RoundToInt<int>(static_cast<double>(record->command), 0);
     if (word < 0 || word > 65535) word = 0; // no command word at all

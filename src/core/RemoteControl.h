@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <string_view>
 
 struct Controller;
 
@@ -11,6 +13,18 @@ std::string DefaultRemoteControlPath();
 
 // The size of the file the exchange reads at most; the records are a few lines.
 constexpr std::size_t RemoteFileReadLimit = 4096;
+
+// A record the outside program wrote: the command word, a key, and the drive level and
+// frequency to impose when it gave them.
+struct RemoteRecord {
+    float command = 0.0f;
+    std::string key;
+    std::optional<float> level;
+    std::optional<float> frequency;
+};
+
+// The record in the text of the file; nothing when a line that is there cannot be read.
+std::optional<RemoteRecord> ParseRemoteRecord(std::string_view text);
 
 // Every Servo On, Stop, Sweep Run and Sweep Hold as a one-line record with its code
 // (`RemoteCommandCode`).

@@ -46,7 +46,11 @@ void LoadCalibrationFile(Controller& c) {
     const std::string path = c.CalibrationPath.empty() ? WorkingPath(c, CalibrationFileName) : c.CalibrationPath;
     std::string content;
     if (!RunWithFileErrorTrap(c, LoadErrorTitle, [&] { content = ReadDataFile(path); })) return;
-    FieldReader reader(content);
+    ReadCalibrationFactors(c, content);
+}
+
+void ReadCalibrationFactors(Controller& c, std::string_view text) {
+    FieldReader reader(text);
     std::string refused;
     for (int k = 1; k <= CalibrationRecords; ++k) {
         float value = 0.0f;

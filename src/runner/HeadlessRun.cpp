@@ -10,7 +10,6 @@
 #include "core/SizeOnlyCanvas.h"
 #include "core/StartUp.h"
 #include "files/DataExport.h"
-#include "files/ReportFile.h"
 #include "hardware/AbsentDaqLibrary.h"
 #include "hardware/sim/BenchFile.h"
 #include "hardware/sim/SimBench.h"
@@ -127,22 +126,17 @@ void Play(const ScriptAction& a, Controller& c, ScriptedDialogs& dialogs, sim::S
                 Unplayable(a, "'" + text + "' is not a time in seconds");
         }
         bench->PressFor(button->second, static_cast<std::int64_t>(held * 1000.0));
-    } else if (first == "dead" || first == "saturate") {
-        int channel = 0;
-        if (a.args.size() > 1) std::from_chars(a.args[1].data(), a.args[1].data() + a.args[1].size(), channel);
-        if (channel < 1 || channel > 16) Unplayable(a, "a channel is 1 to 16");
+    } else if (const auto fault = BenchActionFault(a.args)) {
+        Unplayable(a, *fault);
+    } else if (first == "call") {
+        bench->InjectCallFault({a.args[1], std::stoi(a.args[2]), 1});
+    } else {
+        const int channel = std::stoi(a.args[1]);
         if (first == "dead") {
             bench->KillSensor(channel, benchSeconds);
         } else {
             bench->SaturateSensor(channel, benchSeconds);
         }
-    } else if (first == "call" && a.args.size() == 3) {
-        int code = 0;
-        std::from_chars(a.args[2].data(), a.args[2].data() + a.args[2].size(), code);
-        if (code == 0) Unplayable(a, "a failing call needs a code other than 0");
-        bench->InjectCallFault({a.args[1], code, 1});
-    } else {
-        Unplayable(a, "no bench fault '" + first + "'");
     }
 }
 
@@ -226,7 +220,10 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
         const std::uint64_t before = driver.CyclesRun();
         playDue();
         const std::int64_t wait = driver.Service();
-        if (wait == CycleDriver::Suspended) break; // the program is ending
+        if (wait == CycleDriver::Suspended) { // File / Exit: the program is ending
+            summary.end = "exit";
+            break;
+        }
         if (wait > 0 && options.realtime) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
         if (wait > 0 && !options.realtime) simulatedClock.AdvanceMs(wait);
         if (driver.CyclesRun() == before) continue;
@@ -270,26 +267,27 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
             break;
         }
     }
+    // The files asked for on the command line are the run's own results: one that cannot
+    // be written is an error of the run, not a message box for an operator who is not there.
+    const auto write = [&summary](const std::string& what, const std::string& path, const auto& step) {
+        try {
+            step();
+        } catch (const FileError& error) {
+            summary.errors.push_back("cannot write the " + what + " " + path + ": " + error.description);
+        }
+    };
     if (!options.exportPath.empty()) {
         c.ExportFileName = options.exportPath;
-        WriteDataFile(c);
-        collectMessages();
+        write("data file", options.exportPath, [&] { ReplaceTextFile(options.exportPath, DataFileText(c)); });
     }
-
     if (!options.reportPath.empty()) {
         c.ReportFileName = options.reportPath;
-        c.AutoReportArmed = true;
-        AutoSaveReport(c);
-        collectMessages();
+        if (!picture->SaveBmp(options.reportPath))
+            summary.errors.push_back("cannot write the report picture " + options.reportPath);
     }
     if (options.progress) std::fputc('\n', stderr);
-    if (!options.statePath.empty()) {
-        try {
-            ReplaceTextFile(options.statePath, StateJson(c));
-        } catch (const FileError& error) {
-            throw std::runtime_error("cannot write " + options.statePath + ": " + error.description);
-        }
-    }
+    if (!options.statePath.empty())
+        write("state", options.statePath, [&] { ReplaceTextFile(options.statePath, StateJson(c)); });
     summary.simulatedSeconds = clock.MonotonicSeconds() - start;
     summary.cycles = driver.CyclesRun();
     summary.sweepCounter = c.SweepCounter;
@@ -323,6 +321,11 @@ std::string SummaryJson(const RunSummary& s) {
     out << (s.messages.empty() ? "" : "\n  ") << "],\n  \"history_rows\": " << s.historyRows
         << ",\n  \"control_error_db\": {\"median\": " << Number(s.controlErrorDb.median)
         << ", \"p95\": " << Number(s.controlErrorDb.p95) << ", \"max\": " << Number(s.controlErrorDb.max)
-        << ", \"cycles\": " << s.controlErrorDb.cycles << "}\n}\n";
+        << ", \"cycles\": " << s.controlErrorDb.cycles << "},\n  \"errors\": [";
+    for (std::size_t i = 0; i < s.errors.size(); ++i) {
+        out << (i == 0 ? "" : ", ");
+        Escape(out, s.errors[i]);
+    }
+    out << "]\n}\n";
     return out.str();
 }

@@ -49,7 +49,7 @@ struct ControlAccuracy {
 };
 
 struct RunSummary {
-    std::string end; // "end-of-test", "abort", "until" or "max-seconds"
+    std::string end; // "end-of-test", "abort", "until", "exit" or "max-seconds"
     double simulatedSeconds = 0.0;
     std::uint64_t cycles = 0;
     float sweepCounter = 0.0f;
@@ -58,11 +58,13 @@ struct RunSummary {
     std::vector<ShownMessage> messages;
     int historyRows = 0;
     ControlAccuracy controlErrorDb;
+    std::vector<std::string> errors; // the files asked for that could not be written
 };
 
 // Plays the script (or Servo On and Sweep Run at 0 s) and goes on until the run ends as
 // asked. A trace stream gets one CSV line per cycle. Throws std::runtime_error on a bench
-// file that cannot be read, ScriptError on an action that cannot be played.
+// file that cannot be read, ScriptError on an action that cannot be played; the data
+// file, report picture or state that cannot be written is listed in `errors`.
 RunSummary RunHeadless(const RunOptions& options, std::ostream* trace = nullptr);
 
 // The summary as JSON with stable keys.

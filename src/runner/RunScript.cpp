@@ -1,5 +1,7 @@
 #include "runner/RunScript.h"
 
+#include "hardware/sim/BenchSetup.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -46,7 +48,36 @@ const std::map<std::string, std::pair<std::size_t, std::size_t>>& Arity() {
     return arity;
 }
 
+// A whole number written as just that, no sign but '-', no blanks, nothing after it.
+std::optional<int> WholeWord(const std::string& word) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (word.empty() || error != std::errc{} || end != word.data() + word.size()) return std::nullopt;
+    return value;
+}
+
 } // namespace
+
+std::optional<std::string> BenchActionFault(const std::vector<std::string>& args) {
+    const std::string& kind = args.at(0);
+    if (kind == "dead" || kind == "saturate") {
+        if (args.size() != 2) return "'bench " + kind + "' takes a channel";
+        const std::optional<int> channel = WholeWord(args[1]);
+        if (!channel || *channel < 1 || *channel > 16) return "a channel is 1 to 16";
+        return std::nullopt;
+    }
+    if (kind == "call") {
+        if (args.size() != 3) return "'bench call' takes a function and an error code";
+        const auto& names = sim::DaqFunctionNames();
+        if (std::find(names.begin(), names.end(), args[1]) == names.end())
+            return "no library function is called '" + args[1] + "'";
+        const std::optional<int> code = WholeWord(args[2]);
+        if (!code) return "'" + args[2] + "' is not a library error code";
+        if (*code == 0) return "a failing call needs a code other than 0";
+        return std::nullopt;
+    }
+    return "no bench fault '" + kind + "'";
+}
 
 std::optional<double> ScriptNumber(std::string_view word) {
     double value = 0.0;
@@ -79,6 +110,9 @@ std::vector<ScriptAction> ReadRunScript(std::istream& in) {
         // Checked here, so a script with a bad press fails before any of it runs.
         if (action.action == "click" && !(ScriptNumber(action.args[0]) && ScriptNumber(action.args[1])))
             fail("'click' takes two numbers, X and Y on the plot");
+        if (action.action == "bench") {
+            if (const auto fault = BenchActionFault(action.args)) fail(*fault);
+        }
         actions.push_back(std::move(action));
     }
     std::stable_sort(actions.begin(), actions.end(),

@@ -39,6 +39,10 @@ std::vector<ScriptAction> ReadRunScript(std::istream& in);
 // permission), or naming the line as ReadRunScript does.
 std::vector<ScriptAction> ReadRunScriptFile(const std::string& path);
 
+// What is wrong with the arguments of a bench action ("dead 3", "call daqOpen 7"), or
+// nothing when the bench can play it.
+std::optional<std::string> BenchActionFault(const std::vector<std::string>& args);
+
 // A finite number as a script writes it: decimals and an exponent allowed, no blanks,
 // no leading '+'.
 std::optional<double> ScriptNumber(std::string_view word);

@@ -3,6 +3,7 @@
 #include "core/FileErrors.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 
 #include <cmath>
@@ -105,7 +106,12 @@ bool ImageCanvas::SaveBmp(const std::string& path) {
 }
 
 bool ImageCanvas::LoadBmp(const std::string& path) {
-    QImageReader reader(QString::fromStdString(path), "BMP");
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) && ReadBmp(file);
+}
+
+bool ImageCanvas::ReadBmp(QIODevice& device) {
+    QImageReader reader(&device, "BMP");
     const QSize size = reader.size();
     if (!size.isValid() || size.width() > LargestSide || size.height() > LargestSide) return false;
     QImage loaded;

@@ -3,6 +3,7 @@
 #include "core/Picture.h"
 
 #include <QFont>
+#include <QIODevice>
 #include <QImage>
 #include <QPainter>
 
@@ -29,6 +30,8 @@ public:
     bool SaveBmp(const std::string& path) override;
     // Read as a bitmap whatever the name says; an image over 16384 pixels a side is refused.
     bool LoadBmp(const std::string& path) override;
+    // The same from an open device.
+    bool ReadBmp(QIODevice& device);
 
     // The picture as drawn so far.
     const QImage& Image() const;

@@ -64,7 +64,12 @@ TEST(SimBenchFile, EveryKeySetsItsQuantityOverTheDefaultBench) {
 }
 
 TEST(SimBenchFile, BadInputIsRefusedNamingTheLine) {
+    std::string harmonics = "harmonics";
+    for (int i = 0; i < 33; ++i) harmonics += " 0.001";
+    EXPECT_EQ(Read(harmonics.substr(0, harmonics.size() - 6)).harmonics.size(), 32u);
+    harmonics = "seed 3\n" + harmonics + "\n";
     const std::pair<const char*, const char*> bad[] = {
+        {harmonics.c_str(), "line 2: at most 32 harmonics"},
         {"noise-g 0\nshaker.gain 5\n", "bench file line 2: unknown key 'shaker.gain'"},
         {"channel 17 table 10\n", "line 1: '17' is outside 1 .. 16"},
         {"channel 3-2 none\n", "line 1: the range '3-2' runs backwards"},

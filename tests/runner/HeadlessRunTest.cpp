@@ -76,9 +76,30 @@ TEST(HeadlessRun, SummaryJsonEscapesTexts) {
     RunSummary s;
     s.end = "abort";
     s.messages.push_back({1.5, "Error!", "line\none \"q\"", "OK"});
+    EXPECT_NE(SummaryJson(s).find("\"errors\": []"), std::string::npos) << SummaryJson(s);
+    s.errors.push_back("cannot write \"a b\"");
     const std::string json = SummaryJson(s);
     EXPECT_NE(json.find("\"text\": \"line\\u000aone \\\"q\\\"\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"t\": 1.5"), std::string::npos);
+    EXPECT_NE(json.find("\"errors\": [\"cannot write \\\"a b\\\"\"]"), std::string::npos) << json;
+}
+
+TEST(HeadlessRun, FilesThatCannotBeWrittenAreErrorsNamingThem) {
+    const auto missing = std::filesystem::temp_directory_path() / "zek8-runner-no-such-folder";
+    std::filesystem::remove_all(missing);
+    RunOptions options = DefaultRun();
+    options.until = RunOptions::Until::Seconds;
+    options.untilSeconds = 1.0;
+    options.exportPath = (missing / "data.dat").string();
+    options.reportPath = (missing / "report.bmp").string();
+    options.statePath = (missing / "state.json").string();
+    const RunSummary s = RunHeadless(options);
+    EXPECT_EQ(s.end, "until");
+    const std::vector<std::string> paths = {options.exportPath, options.reportPath, options.statePath};
+    ASSERT_EQ(s.errors.size(), paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        EXPECT_NE(s.errors[i].find(paths[i]), std::string::npos) << s.errors[i];
+    EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 } // namespace

@@ -43,6 +43,12 @@ TEST(RunScript, ReadsActionsInTimeOrderAndNamesBadLines) {
              {"2 click inf 5\n", "line 1: 'click' takes two numbers"},
              {"2 click 5 nan\n", "line 1: 'click' takes two numbers"},
              {"2 click 5,5 1\n", "line 1: 'click' takes two numbers"},
+             {"0 bench call daqNothing 7\n", "line 1: no library function is called 'daqNothing'"},
+             {"0 bench call daqOpen 7x\n", "line 1: '7x' is not a library error code"},
+             {"0 bench call daqOpen 0\n", "line 1: a failing call needs a code other than 0"},
+             {"0 bench dead 17\n", "line 1: a channel is 1 to 16"},
+             {"0 bench saturate 2.5\n", "line 1: a channel is 1 to 16"},
+             {"0 bench melt 2\n", "line 1: no bench fault 'melt'"},
          }) {
         std::istringstream bad(text);
         try {
@@ -195,10 +201,22 @@ TEST(ScriptedRun, SensorWithoutItsCurrentSourceCannotCloseTheLoop) {
     EXPECT_LT(s.simulatedSeconds, 60.0);
 }
 
+TEST(ScriptedRun, FileExitAnsweredYesEndsTheRunAsAnExit) {
+    const RunSummary s =
+        RunHeadless(Scripted("0 button cmdServoOn\n0 button cmdRun\n10 answer Yes\n10 menu mnuExit\n"));
+    EXPECT_EQ(s.end, "exit");
+    EXPECT_NEAR(s.simulatedSeconds, 10.0, 0.2);
+    EXPECT_EQ(s.messages.back().text, "Exit QMS Program?");
+}
+
 TEST(ScriptedRun, ActionsThatCannotBePlayedAreReported) {
     EXPECT_THROW(RunHeadless(Scripted("1 remote 1\n")), ScriptError) << "no control file";
     EXPECT_THROW(RunHeadless(Scripted("0 menu mnuNothing\n")), ScriptError);
     EXPECT_THROW(RunHeadless(Scripted("0 answer Maybe\n")), ScriptError);
+    // A script built in code is not checked by the reader; the run still refuses it.
+    RunOptions options = Scripted("");
+    options.script = {{0.0, "bench", {"call", "daqNothing", "7"}, 1}};
+    EXPECT_THROW(RunHeadless(options), ScriptError);
 }
 
 } // namespace

@@ -12,6 +12,8 @@ namespace sim {
 
 namespace {
 
+constexpr std::size_t MaxHarmonics = 32;
+
 std::vector<std::string> Words(const std::string& line) {
     std::istringstream in(line.substr(0, line.find('#')));
     std::vector<std::string> words;
@@ -191,6 +193,11 @@ BenchModel ReadBenchFile(std::istream& in, std::string_view source) {
             model.harmonics = {line.Number(1, 0, 1)};
             line.NoMoreThan(2);
         } else if (key == "harmonics") {
+            // Every harmonic is synthesised on every sample of every channel: a long list
+            // would run the bench slower than the test it simulates.
+            if (line.Count() - 1 > MaxHarmonics)
+                line.Fail("at most " + std::to_string(MaxHarmonics) + " harmonics, not " +
+                          std::to_string(line.Count() - 1));
             model.harmonics.clear();
             for (std::size_t i = 1; i < line.Count(); ++i) model.harmonics.push_back(line.Number(i, 0, 1));
         } else if (key == "noise-g") {

@@ -19,7 +19,8 @@ namespace sim {
 //   shaker.suspension HZ Q          the suspension resonance
 //   shaker.armature HZ Q            the armature resonance
 //   distortion A2                   second harmonic, fraction of the fundamental
-//   harmonics A2 A3 ...             the 2nd, 3rd, ... harmonics (none: no distortion)
+//   harmonics A2 A3 ...             the 2nd, 3rd, ... harmonics, at most 32 (none: no
+//                                   distortion)
 //   noise-g G                       rms noise on every channel, in G of its sensor
 //   seed N                          of the noise
 //   channel CH table MV_PER_G [current]

@@ -1,0 +1,46 @@
+#!/bin/sh
+# zek8-run answers with its exit status and names what went wrong: 2 for a script line it
+# cannot play, 3 for a file it was asked to write and could not, listed under "errors" in
+# the summary too.
+# Usage: exit_status.sh ZEK8_RUN SCRATCH_DIR
+set -u
+run=$1
+dir=$2
+rm -rf "$dir"
+mkdir -p "$dir"
+fail() { echo "$*" >&2; exit 1; }
+
+# expect STATUS TEXT ARGS...: the run ends with STATUS and TEXT on standard error.
+expect() {
+    want=$1
+    text=$2
+    shift 2
+    "$run" --workdir "$dir" "$@" >"$dir/stdout" 2>"$dir/stderr"
+    status=$?
+    test $status -eq "$want" || fail "$*: exit status $status, not $want: $(cat "$dir/stderr")"
+    grep -qF -- "$text" "$dir/stderr" || fail "$*: no '$text' in: $(cat "$dir/stderr")"
+}
+
+echo "0 bench call daqNothing 7" >"$dir/bad-call"
+expect 2 "script line 1: no library function is called 'daqNothing'" --bench sim --script "$dir/bad-call"
+
+# expect_error OPTION FILE: the run ends with 3, naming FILE on standard error and in "errors".
+expect_error() {
+    expect 3 "$2" --until 1 "$1" "$2"
+    grep -qF "\"errors\": [\"cannot write" "$dir/stdout" || fail "$1 $2: no errors in: $(cat "$dir/stdout")"
+    grep -qF "$2" "$dir/stdout" || fail "$1 $2: the summary does not name it: $(cat "$dir/stdout")"
+}
+expect_error --export "$dir/missing/data.dat"
+expect_error --report "$dir/missing/report.bmp"
+expect_error --state "$dir/missing/state.json"
+# A trace that cannot even be opened is refused before the run.
+expect 3 "cannot write the trace file $dir/missing/trace.csv" --until 1 --trace "$dir/missing/trace.csv"
+if [ -c /dev/full ]; then
+    expect_error --trace /dev/full
+fi
+
+printf '0 answer Yes\n1 menu mnuExit\n' >"$dir/exit"
+"$run" --workdir "$dir" --script "$dir/exit" >"$dir/stdout" 2>"$dir/stderr" || fail "File / Exit: exit status $?"
+grep -qF '"end": "exit"' "$dir/stdout" || fail "File / Exit: $(cat "$dir/stdout")"
+grep -qF '"errors": []' "$dir/stdout" || fail "File / Exit: $(cat "$dir/stdout")"
+rm -rf "$dir"
