@@ -282,8 +282,9 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     }
     if (!options.reportPath.empty()) {
         c.ReportFileName = options.reportPath;
-        if (!picture->SaveBmp(options.reportPath))
-            summary.errors.push_back("cannot write the report picture " + options.reportPath);
+        write("report picture", options.reportPath, [&] {
+            if (!picture->SaveBmp(options.reportPath)) throw MakeFileError(FileErrorNumber::PathFileAccess);
+        });
     }
     if (options.progress) std::fputc('\n', stderr);
     if (!options.statePath.empty())
