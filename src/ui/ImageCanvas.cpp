@@ -5,8 +5,10 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 QColor ColorOf(Rgb rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
@@ -16,6 +18,33 @@ constexpr int LargestSide = 16384;
 constexpr double FarOutside = 1.0e6;
 double Bounded(double v) { return std::isfinite(v) ? std::clamp(v, -FarOutside, FarOutside) : 0.0; }
 QPointF At(double x, double y) { return {Bounded(x), Bounded(y)}; }
+
+// The bitmap's header, looked at before Qt's reader decodes it: the picture is at most
+// LargestSide a side (a negative height only says it is stored top-down), and a file
+// of rows stored as they are holds every row its header promises; Qt's reader would
+// show a file cut short as if it were whole.
+bool WholeBitmapOfBearableSize(QIODevice& device) {
+    constexpr int HeaderBytes = 54;
+    const QByteArray head = device.peek(HeaderBytes);
+    if (head.size() < HeaderBytes || !head.startsWith("BM")) return false;
+    const auto field32 = [&head](int at) { return qFromLittleEndian<quint32>(head.constData() + at); };
+    const auto field16 = [&head](int at) { return qFromLittleEndian<quint16>(head.constData() + at); };
+    const bool core = field32(14) == 12; // the oldest header, with 16-bit sides
+    const qint64 width = core ? field16(18) : static_cast<qint32>(field32(18));
+    const qint64 height = std::abs(core ? static_cast<qint64>(field16(20)) : static_cast<qint32>(field32(22)));
+    const qint64 bits = core ? field16(24) : field16(28);
+    const quint32 compression = core ? 0 : field32(30);
+    if (width < 1 || height < 1 || width > LargestSide || height > LargestSide) return false;
+    const qint64 pixels = field32(10);
+    constexpr quint32 Plain = 0;
+    constexpr quint32 BitFields = 3;
+    if (compression == Plain || compression == BitFields) {
+        const qint64 rowBytes = (width * bits + 31) / 32 * 4;
+        return device.size() >= pixels + rowBytes * height;
+    }
+    // Run-length rows have no fixed size; the header may still say how many bytes they take.
+    return device.size() >= pixels + static_cast<qint64>(field32(34));
+}
 } // namespace
 
 ImageCanvas::ImageCanvas(int width, int height) : picture_(width, height, QImage::Format_RGB32) {
@@ -111,9 +140,8 @@ bool ImageCanvas::LoadBmp(const std::string& path) {
 }
 
 bool ImageCanvas::ReadBmp(QIODevice& device) {
+    if (!WholeBitmapOfBearableSize(device)) return false;
     QImageReader reader(&device, "BMP");
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() > LargestSide || size.height() > LargestSide) return false;
     QImage loaded;
     if (!reader.read(&loaded)) return false;
     Painter().drawImage(0, 0, loaded);

@@ -28,7 +28,8 @@ public:
     // Written beside the old file and renamed over it: a failed save leaves the old one.
     // Throws the FileError of a file that cannot be written.
     bool SaveBmp(const std::string& path) override;
-    // Read as a bitmap whatever the name says; an image over 16384 pixels a side is refused.
+    // Read as a bitmap whatever the name says; an image over 16384 pixels a side, or a
+    // file cut short of the rows its header promises, is refused.
     bool LoadBmp(const std::string& path) override;
     // The same from an open device.
     bool ReadBmp(QIODevice& device);

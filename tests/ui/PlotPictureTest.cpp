@@ -106,6 +106,49 @@ private slots:
         QCOMPARE(saved.pixelColor(120, 150), QColor(0, 128, 128));
     }
 
+    // A 2 x 2 24-bit bitmap whose first stored row is red and second blue: the bottom
+    // row of a picture stored bottom-up (height 2), the top row of one stored top-down
+    // (height -2). A file cut short of its rows is no picture.
+    void bitmapsTopDownBottomUpAndCutShort() {
+        const auto bitmap = [](std::int32_t height, std::size_t cut) {
+            QByteArray bytes;
+            const auto put = [&bytes](std::uint32_t value, int size) {
+                for (int k = 0; k < size; ++k) bytes.append(static_cast<char>((value >> (8 * k)) & 0xFF));
+            };
+            bytes.append("BM");
+            for (const std::uint32_t field : {70u, 0u, 54u, 40u, 2u}) put(field, 4);
+            put(static_cast<std::uint32_t>(height), 4);
+            put(1, 2);
+            put(24, 2);
+            for (const std::uint32_t field : {0u, 16u, 2835u, 2835u, 0u, 0u}) put(field, 4);
+            for (const std::uint32_t blueGreenRed : {0xFF0000u, 0x0000FFu}) { // red, then blue
+                for (int pixel = 0; pixel < 2; ++pixel) put(blueGreenRed, 3);
+                put(0, 2); // each row padded to 4 bytes
+            }
+            return bytes.left(static_cast<qsizetype>(bytes.size() - cut));
+        };
+        struct Case {
+            std::int32_t height;
+            std::size_t cut;
+            QColor top; // invalid: refused
+        };
+        const Case cases[] = {{2, 0, Qt::blue}, {-2, 0, Qt::red}, {2, 1, QColor()}, {-2, 8, QColor()}};
+        for (const Case& k : cases) {
+            const QString path = QDir::temp().filePath(QStringLiteral("zek8-loaded.bmp"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bitmap(k.height, k.cut));
+            file.close();
+            ImageCanvas canvas(4, 4);
+            const bool loaded = canvas.LoadBmp(path.toStdString());
+            QFile::remove(path);
+            QCOMPARE(loaded, k.top.isValid());
+            if (!loaded) continue;
+            QCOMPARE(canvas.Image().pixelColor(0, 0), k.top);
+            QCOMPARE(canvas.Image().pixelColor(1, 1), k.top == Qt::red ? QColor(Qt::blue) : QColor(Qt::red));
+        }
+    }
+
     // Save Report replaces a file as every save does: one nobody may write is refused
     // and kept, the new picture keeps the old file's permissions, a link is followed.
     void savedReportKeepsWhatTheOldFileWas() {
