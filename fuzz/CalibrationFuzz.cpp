@@ -23,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const float factor = c.CalibrationFactor[k];
         Check(std::isfinite(factor), "a channel's factor is not finite");
         Check(factor != 0.0f || defaults[k] == 0.0f, "a channel's factor read as 0");
+        if (k <= 16) Check(factor >= 0.75f && factor <= 1.25f, "a channel's factor outside what its prompt allows");
     }
     c.ports.dialogs = &controller->dialogs;
     return 0;
