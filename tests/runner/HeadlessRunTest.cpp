@@ -77,7 +77,7 @@ TEST(HeadlessRun, SummaryJsonEscapesTexts) {
     s.end = "abort";
     s.messages.push_back({1.5, "Error!", "line\none \"q\"", "OK"});
     EXPECT_NE(SummaryJson(s).find("\"errors\": []"), std::string::npos) << SummaryJson(s);
-    s.errors.push_back("cannot write \"a b\"");
+    s.errors.emplace_back("cannot write \"a b\"");
     const std::string json = SummaryJson(s);
     EXPECT_NE(json.find("\"text\": \"line\\u000aone \\\"q\\\"\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"t\": 1.5"), std::string::npos);
