@@ -329,18 +329,20 @@ const std::map<std::string, Command>& SetupCommands() {
         {"mnuSystemLowGain",
          [](Controller& c, int) {
              if (c.P[37] < 1.0f) c.P[37] = 20.0f;
-             EnterEntry(c, 37, " Low Gain Trip Point",
-                        " Enter the Low-Gain trip point in Db. greater than 1.0. Low-Gain is defined as the "
-                        "compression point where at least 0.25 G feedback is expected.",
-                        [](float v) { return v > 1.0f; }, "The Number must be greater than 1.0");
+             EnterEntry(
+                 c, 37, " Low Gain Trip Point",
+                 " Enter the Low-Gain trip point in Db. greater than 1.0. Low-Gain is defined as the "
+                 "compression point where at least 0.25 G feedback is expected.",
+                 [](float v) { return v > 1.0f; }, "The Number must be greater than 1.0");
          }},
         {"mnuSystemOpenLoop",
          [](Controller& c, int) {
              if (c.P[38] < 0.1f) c.P[38] = 0.5f;
-             EnterEntry(c, 38, " Open-Loop Trip Point",
-                        " Enter the Open-Loop trip point in Db. greater than 0.1. Open-Loop is defined as the "
-                        "minimum compression point.",
-                        [](float v) { return v > 0.1f; }, "The Number must be greater than 0.1");
+             EnterEntry(
+                 c, 38, " Open-Loop Trip Point",
+                 " Enter the Open-Loop trip point in Db. greater than 0.1. Open-Loop is defined as the "
+                 "minimum compression point.",
+                 [](float v) { return v > 0.1f; }, "The Number must be greater than 0.1");
          }},
         {"mnuSystemManualSteps",
          [](Controller& c, int) {
