@@ -1,6 +1,7 @@
 // zek8-run: a whole test without a window, on the simulated clock.
 #include "runner/HeadlessRun.h"
 #include "ui/ImageCanvas.h"
+#include "ui/QtPrinter.h"
 
 #include <QGuiApplication>
 
@@ -36,6 +37,7 @@ Options:
   --realtime           run on the wall clock instead of simulated time
   --export FILE        write the data file at the end, as File / Export Test Data would
   --report FILE        write the report picture (a bitmap of the plot) at the end
+  --print FILE         write the printed report of the end as a PDF file
   --plot-size WxH      the plot area the run draws on, in pixels (default 640x480, each
                        side 1 to 8192)
   --trace FILE         one CSV line per cycle
@@ -59,7 +61,7 @@ Options:
   --help, --version
 
 Exit status: 0 when the run ended as asked, 1 when the test aborted, 2 on bad arguments
-or a script line that cannot be played, 3 when a file asked for (--export, --report,
+or a script line that cannot be played, 3 when a file asked for (--export, --report, --print,
 --trace, --state) could not be written; the summary lists those under "errors" (a trace
 that cannot be opened stops the run before it starts).
 )";
@@ -131,6 +133,8 @@ int main(int argc, char* argv[]) {
             }
         } else if (option == "--report") {
             options.reportPath = value;
+        } else if (option == "--print") {
+            options.printPath = value;
         } else if (option == "--export") {
             options.exportPath = value;
         } else if (option == "--trace") {
@@ -155,6 +159,10 @@ int main(int argc, char* argv[]) {
     const QGuiApplication gui(argc, argv);
     ImageCanvas picture(options.plotSize.width, options.plotSize.height);
     options.plot = &picture;
+    // Print Report and Auto Print go to the desktop's printer as in the window; a run
+    // has no window to print as an image.
+    QtPrinter printer(nullptr);
+    options.printer = &printer;
     std::ofstream trace;
     if (!tracePath.empty()) {
         trace.open(tracePath);

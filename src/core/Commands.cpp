@@ -16,6 +16,7 @@
 #include "plot/PlotFrame.h"
 #include "plot/PlotZoom.h"
 #include "plot/ViewCommands.h"
+#include "print/PrintedReport.h"
 
 #include <map>
 
@@ -32,6 +33,10 @@ const std::map<std::string, Command>& MenuCommands() {
         {"mnuFileExport", ExportTestData},
         {"mnuFileSaveReport", SaveReport},
         {"mnuFileOpenReport", OpenReport},
+        {"mnuFilePrint", PrintReport},
+        {"mnuFilePrinterSetup", PrinterSetup},
+        {"mnuFileColorColors", [](Controller& c) { ChoosePrintColor(c, true); }},
+        {"mnuFileColorMono", [](Controller& c) { ChoosePrintColor(c, false); }},
         {"mnuToolsCopyData", CopyDataToClipboard},
         {"mnuRunAbort", StopTest},
         {"mnuRunServoOff", StopServo},

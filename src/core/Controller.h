@@ -10,6 +10,7 @@
 #include "core/ParameterTable.h"
 #include "core/Picture.h"
 #include "core/PlotState.h"
+#include "core/Printer.h"
 #include "core/Shell.h"
 
 #include <array>
@@ -28,6 +29,7 @@ struct Ports {
     Clipboard* clipboard = nullptr;
     Shell* shell = nullptr;
     DaqLibrary* daq = nullptr; // the acquisition library, or a backend in its place
+    Printer* printer = nullptr;
 };
 
 // Everything the controller knows, in one place and under its own names. Values are
@@ -142,7 +144,7 @@ struct Controller {
     // Display, picture and printing.
     int BannerSelector = 0;
     int PlotFrameStyle = 0;
-    int ColorPrinting = 0;
+    int PrintColorMode = 1; // 2 colour, 1 monochrome
     float PictureLoaded = 0.0f;
     PlotState Plot;
     std::array<float, 5> PrintPenPositions{}; // one horizontal, four vertical

@@ -74,7 +74,7 @@ void SetDefaults(Controller& c) {
     c.ActiveMode = 3.0f;
     c.PlotFrameStyle = 3;
     c.DetectorWindowLength = 5;
-    c.ColorPrinting = 1;
+    c.PrintColorMode = 1;
     c.PictureLoaded = 0.0f;
     c.BoardSetting = 1;
 

@@ -26,6 +26,7 @@ Panel::Panel() {
     }
     items_["lblCursor"].visible = false;
     items_["lblRemote"] = {"", 0xFF0000, grey, false, 0.0};
+    items_["lblReport"] = {"", black, grey, false, 0.0};
     items_["imgSine"] = {"", black, grey, false, 0.0};
     items_["Image3"] = {"", black, grey, true, 0.0};
     items_["Gauge1"] = {"", black, grey, true, 0.0};

@@ -138,7 +138,7 @@ void MilStep(Controller& c) {
 
 void EndOfTest(Controller& c) {
     StopTest(c);
-    if (c.Menu.Checked("mnuTestAutoPrint")) PrintReport(c);
+    if (c.Menu.Checked("mnuTestAutoPrint")) PrintReportAtEndOfTest(c);
     c.CurrentFrequency = c.P[1];
     c.LastStoredFrequency = c.P[1];
     c.SweepCounter = 0.5f;

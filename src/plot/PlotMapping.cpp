@@ -1,5 +1,6 @@
 #include "plot/PlotMapping.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -26,7 +27,8 @@ float TraceMultiplier(TraceKind kind, float amplitudeRange) {
 double PlotMapping::X(double frequency) const {
     if (!(frequency > 0.0)) return box.left;
     if (std::isinf(frequency)) return box.Right();
-    return box.left + box.width * static_cast<double>(frequencyScale) * std::log(frequency);
+    const double x = box.left + box.width * static_cast<double>(frequencyScale) * std::log(frequency);
+    return clampToBox ? std::clamp(x, box.left, box.Right()) : x;
 }
 
 double PlotMapping::Y(double value, float multiplier) const {
@@ -36,7 +38,8 @@ double PlotMapping::Y(double value, float multiplier) const {
 double PlotMapping::YOfRatio(double ratio) const {
     if (!(ratio > 0.0)) return box.Bottom();
     if (std::isinf(ratio)) return box.top;
-    return box.Bottom() - box.height * static_cast<double>(amplitudeScale) * std::log(ratio);
+    const double y = box.Bottom() - box.height * static_cast<double>(amplitudeScale) * std::log(ratio);
+    return clampToBox ? std::clamp(y, box.top, box.Bottom()) : y;
 }
 
 CursorPosition CursorAt(double x, double y, int innerWidth, int height, float frequencyScale, float amplitudeScale) {

@@ -38,6 +38,8 @@ struct PlotMapping {
     PlotBox box;
     float frequencyScale = 0.0f;
     float amplitudeScale = 0.0f;
+    // The page keeps every point inside its box; the screen lets the area clip them.
+    bool clampToBox = false;
 
     // box.left + width x scale x ln(f). A frequency of 0 or below, or not a number,
     // is drawn at the left edge, an infinite one at the right edge.

@@ -1,7 +1,11 @@
 #include "print/PrintedReport.h"
 
 #include "core/Controller.h"
+#include "core/FileErrors.h"
+#include "core/FormatMask.h"
+#include "print/ReportPage.h"
 
+#include <cctype>
 #include <cmath>
 
 namespace {
@@ -10,10 +14,86 @@ constexpr float PlotBoxLeft = 0.15f;
 constexpr float PlotBoxBottom = 0.7f;
 // x per unit of ln(f) as a fraction of the page width.
 constexpr float PageFrequencyScale = 0.0814f;
+
+constexpr double SecondsPerDay = 86400.0;
+
+// The date (and the time) of now, in a form a file name can carry.
+std::string Stamp(const Controller& c, bool withTime) {
+    const Clock& clock = *c.ports.clock;
+    const CalendarDate today = DateFromSerial(clock.Today());
+    std::string stamp = FormatDate(today.year, today.month, today.day, "yyyy-mm-dd");
+    if (withTime) stamp += "_" + FormatTimeOfDay(std::floor(clock.SecondsSinceMidnight()) / SecondsPerDay, "hhmmss");
+    return stamp;
+}
+
+// The test title with what a file name should not hold made '_', then the date.
+std::string ProposedPdfName(const Controller& c) {
+    std::string name;
+    for (const char ch : c.Indicators.Item("lblTestTitle").text) {
+        const bool plain = std::isalnum(static_cast<unsigned char>(ch)) != 0 || ch == '-' || ch == '.';
+        if (plain || !name.empty()) name += plain ? ch : '_';
+    }
+    while (!name.empty() && (name.back() == '_' || name.back() == '.')) name.pop_back();
+    if (name.empty()) name = "ZEK8-Report";
+    return name + "_" + Stamp(c, false) + ".pdf";
+}
+
+// The page, or the window where a saved picture is shown, once.
+void PrintOnce(Controller& c, const std::string& pdfPath) {
+    Printer& printer = *c.ports.printer;
+    if (IsOn(c.PictureLoaded)) {
+        printer.PrintWindow(pdfPath);
+        return;
+    }
+    Canvas& page = printer.BeginPage(pdfPath);
+    DrawReportPage(c, page);
+    printer.EndPage();
+}
+
+void TellWhereTheReportWent(Controller& c, const std::string& text) {
+    c.Indicators.SetText("lblReport", text);
+    c.Indicators.SetVisible("lblReport", true);
+}
+
 } // namespace
 
-// Printed report; built with the print adapter.
-void PrintReport(Controller&) {}
+void PrintReport(Controller& c) {
+    if (c.ports.printer == nullptr) return;
+    std::string pdfPath;
+    if (c.ports.printer->PrinterName().empty()) {
+        const auto chosen = c.ports.dialogs->SaveFileName(" ZEK-8 Print Report as PDF",
+                                                          {{"PDF Files (*.pdf)", "*.pdf"}}, ProposedPdfName(c));
+        if (!chosen || chosen->empty()) return;
+        pdfPath = *chosen;
+    }
+    RunWithFileErrorTrap(c, FileErrorTitle, [&] { PrintOnce(c, pdfPath); });
+}
+
+void PrintReportAtEndOfTest(Controller& c) {
+    if (c.ports.printer == nullptr) return;
+    const std::string printerName = c.ports.printer->PrinterName();
+    const std::string pdfPath =
+        printerName.empty() ? WorkingPath(c, "ZEK8-Report_" + Stamp(c, true) + ".pdf") : std::string();
+    // No box at the end of a test: nobody may be there to answer it.
+    try {
+        PrintOnce(c, pdfPath);
+    } catch (const FileError& error) {
+        TellWhereTheReportWent(c, " REPORT NOT PRINTED: " + error.description);
+        return;
+    }
+    TellWhereTheReportWent(c, printerName.empty() ? " REPORT: " + pdfPath : " REPORT PRINTED ON " + printerName);
+}
+
+void PrinterSetup(Controller& c) {
+    if (c.ports.printer == nullptr) return;
+    RunWithFileErrorTrap(c, FileErrorTitle, [&c] { c.ports.printer->Setup("ZEK-8 Printer Setup"); });
+}
+
+void ChoosePrintColor(Controller& c, bool colours) {
+    for (const char* item : {"mnuFileColorColors", "mnuFileColorMono"}) c.Menu.SetChecked(item, !c.Menu.Checked(item));
+    const bool chosenTicked = c.Menu.Checked(colours ? "mnuFileColorColors" : "mnuFileColorMono");
+    c.PrintColorMode = chosenTicked == colours ? 2 : 1;
+}
 
 void ResetPrintPens(Controller& c) {
     c.PrintPenPositions[0] = PrintableWidth * (std::log(c.P[1]) * PageFrequencyScale + PlotBoxLeft);

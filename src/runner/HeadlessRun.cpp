@@ -13,6 +13,7 @@
 #include "hardware/AbsentDaqLibrary.h"
 #include "hardware/sim/BenchFile.h"
 #include "hardware/sim/SimBench.h"
+#include "print/ReportPage.h"
 #include "runner/JsonText.h"
 #include "runner/StateJson.h"
 
@@ -174,7 +175,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     auto controller = std::make_unique<Controller>();
     Controller& c = *controller;
     Picture* picture = options.plot != nullptr ? options.plot : &plot;
-    c.ports = Ports{&clock, &dialogs, picture, &clipboard, &shell, daq.get()};
+    c.ports = Ports{&clock, &dialogs, picture, &clipboard, &shell, daq.get(), options.printer};
     c.WorkingFolder = options.workdir;
     c.StartUpProfilePath = options.profile;
     c.CalibrationPath = options.calibration;
@@ -284,6 +285,12 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
         c.ReportFileName = options.reportPath;
         write("report picture", options.reportPath, [&] {
             if (!picture->SaveBmp(options.reportPath)) throw MakeFileError(FileErrorNumber::PathFileAccess);
+        });
+    }
+    if (!options.printPath.empty() && options.printer != nullptr) {
+        write("printed report", options.printPath, [&] {
+            DrawReportPage(c, options.printer->BeginPage(options.printPath));
+            options.printer->EndPage();
         });
     }
     if (options.progress) std::fputc('\n', stderr);

@@ -10,6 +10,7 @@
 #include "runner/RunScript.h"
 
 class Picture;
+class Printer;
 
 // A whole test without a window: the controller's own start-up, cycle, engine, board
 // layer and files, on a simulated clock, with scripted dialogs.
@@ -24,10 +25,12 @@ struct RunOptions {
     enum class Until { End, Abort, Seconds } until = Until::End;
     double untilSeconds = 0.0;
     double maxSeconds = 7200.0;
-    std::string exportPath;  // the data file written at the end, as the File menu would
-    std::string reportPath;  // the report picture written at the end
-    PlotSize plotSize;       // of the plot that keeps nothing, when no picture is given
-    Picture* plot = nullptr; // the plot area's picture, of its own size
+    std::string exportPath;     // the data file written at the end, as the File menu would
+    std::string reportPath;     // the report picture written at the end
+    PlotSize plotSize;          // of the plot that keeps nothing, when no picture is given
+    Picture* plot = nullptr;    // the plot area's picture, of its own size
+    std::string printPath;      // the printed report of the run's end, as a PDF file
+    Printer* printer = nullptr; // File / Print Report and Auto Print; none: they do nothing
     std::string controlFile;
     // The actions to play; without a script, Servo On and Sweep Run at 0 s. An empty
     // script plays nothing.

@@ -7,6 +7,7 @@
 #include "ui/QtClipboard.h"
 #include "ui/QtCycleDriver.h"
 #include "ui/QtDialogs.h"
+#include "ui/QtPrinter.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -48,7 +49,9 @@ DesktopProgram::DesktopProgram(const DaqFactory& makeDaq) : daq_(makeDaq(clock_)
     dialogs_ = std::make_unique<QtDialogs>(
         window_.get(), [this] { driver_->DialogOpened(); }, [this] { driver_->DialogClosed(); });
     clipboard_ = std::make_unique<QtClipboard>();
-    controller_.ports = Ports{&clock_, dialogs_.get(), window_->Plot(), clipboard_.get(), this, daq_.get()};
+    printer_ = std::make_unique<QtPrinter>([this]() -> QWidget* { return window_.get(); });
+    controller_.ports =
+        Ports{&clock_, dialogs_.get(), window_->Plot(), clipboard_.get(), this, daq_.get(), printer_.get()};
 }
 
 DesktopProgram::~DesktopProgram() = default;

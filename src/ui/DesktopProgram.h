@@ -13,6 +13,7 @@ class MainWindow;
 class QtCycleDriver;
 class QtDialogs;
 class QtClipboard;
+class QtPrinter;
 class QWidget;
 
 // The desktop controller: the start-up window, then the core's start-up, the main
@@ -51,5 +52,6 @@ private:
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<QtDialogs> dialogs_;
     std::unique_ptr<QtClipboard> clipboard_;
+    std::unique_ptr<QtPrinter> printer_;
     std::unique_ptr<QtCycleDriver> driver_;
 };

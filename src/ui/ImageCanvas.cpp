@@ -1,6 +1,7 @@
 #include "ui/ImageCanvas.h"
 
 #include "core/FileErrors.h"
+#include "ui/CanvasPainting.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -11,13 +12,7 @@
 #include <cstdlib>
 
 namespace {
-QColor ColorOf(Rgb rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
 constexpr int LargestSide = 16384;
-// Coordinates beyond this are drawn at it: far outside any picture, and within what
-// the painter can take.
-constexpr double FarOutside = 1.0e6;
-double Bounded(double v) { return std::isfinite(v) ? std::clamp(v, -FarOutside, FarOutside) : 0.0; }
-QPointF At(double x, double y) { return {Bounded(x), Bounded(y)}; }
 
 // The bitmap's header, looked at before Qt's reader decodes it: the picture is at most
 // LargestSide a side (a negative height only says it is stored top-down), and a file
@@ -88,38 +83,22 @@ void ImageCanvas::Cls(Rgb background) {
 void ImageCanvas::SetPenWidth(int width) { penWidth_ = width == 2 ? 2 : 1; }
 
 void ImageCanvas::Line(double x1, double y1, double x2, double y2, Rgb color) {
-    QPainter& painter = Painter();
-    painter.setPen(QPen(ColorOf(color), penWidth_));
-    painter.drawLine(At(x1, y1), At(x2, y2));
+    PaintLine(Painter(), penWidth_, x1, y1, x2, y2, color);
     PictureChanged();
 }
 
 void ImageCanvas::Box(double x1, double y1, double x2, double y2, Rgb color, bool filled) {
-    QPainter& painter = Painter();
-    const QRectF box = QRectF(At(x1, y1), At(x2, y2)).normalized();
-    if (filled) {
-        painter.fillRect(box, ColorOf(color));
-    } else {
-        painter.setPen(QPen(ColorOf(color), penWidth_));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(box);
-    }
+    PaintBox(Painter(), penWidth_, x1, y1, x2, y2, color, filled);
     PictureChanged();
 }
 
 void ImageCanvas::Text(double x, double y, const std::string& text, Rgb color) {
-    QPainter& painter = Painter();
-    painter.setPen(ColorOf(color));
-    const QFontMetricsF metrics(painter.font());
-    const QPointF corner = At(x, y);
-    painter.drawText(QPointF(corner.x(), corner.y() + metrics.ascent()), QString::fromStdString(text));
+    PaintText(Painter(), x, y, text, color);
     PictureChanged();
 }
 
 void ImageCanvas::Point(double x, double y, Rgb color) {
-    QPainter& painter = Painter();
-    painter.setPen(QPen(ColorOf(color), penWidth_));
-    painter.drawPoint(At(x, y));
+    PaintPoint(Painter(), penWidth_, x, y, color);
     PictureChanged();
 }
 

@@ -205,6 +205,7 @@ QWidget* MainWindow::BuildPanel() {
     column->addWidget(channel);
     column->addWidget(AddLabel("lblSweep"));
     column->addWidget(AddLabel("lblRemote"));
+    column->addWidget(AddLabel("lblReport"));
     column->addStretch(1);
     return panel;
 }

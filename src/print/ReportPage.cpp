@@ -1,0 +1,173 @@
+#include "print/ReportPage.h"
+
+#include "core/Banner.h"
+#include "core/Canvas.h"
+#include "core/Controller.h"
+#include "core/FormatMask.h"
+#include "core/NumberText.h"
+#include "plot/PlotFrame.h"
+#include "plot/ReferenceLines.h"
+#include "plot/Traces.h"
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr Rgb Black = 0x000000;
+constexpr Rgb DarkCyan = 0x008080;
+constexpr Rgb Green = 0x008000;
+constexpr Rgb Yellow = 0xFFFF00;
+constexpr Rgb LightGreen = 0x00FF00;
+constexpr int FramePenWidth = 3;
+
+// The plot box: 0.15 .. 0.9 across, 0.1 .. 0.7 down.
+constexpr double BoxLeft = 0.15;
+constexpr double BoxTop = 0.1;
+constexpr double BoxRight = 0.9;
+constexpr double BoxBottom = 0.7;
+
+// Fractions of the page mapped onto the canvas.
+struct Page {
+    Canvas& canvas;
+    double width;
+    double height;
+
+    void Line(double x1, double y1, double x2, double y2, Rgb color) const {
+        canvas.Line(x1 * width, y1 * height, x2 * width, y2 * height, color);
+    }
+    void Rectangle(double x1, double y1, double x2, double y2, Rgb color) const {
+        canvas.Box(x1 * width, y1 * height, x2 * width, y2 * height, color, false);
+    }
+    void Text(double x, double y, const std::string& text, Rgb color) const {
+        canvas.Text(x * width, y * height, text, color);
+    }
+};
+
+// The screen's trace colours, but on paper: the grid green, the reference and its
+// limits yellow, and the transfer function (white on the screen's black) in black.
+PlotPalette PagePalette(bool colour) {
+    PlotPalette palette;
+    palette.grid = colour ? Green : Black;
+    palette.reference = palette.referencePoint = palette.abortPoint = colour ? Yellow : Black;
+    palette.transfer = Black;
+    palette.subTitle = Black;
+    if (!colour) {
+        palette.channels.fill(Black);
+        palette.average = palette.drive = Black;
+    }
+    return palette;
+}
+
+// Two frames, each pair of corners joined by a short diagonal, and the plot box.
+void DrawPageFrame(const Page& page, Rgb color) {
+    page.canvas.SetPenWidth(FramePenWidth);
+    constexpr double Outer = 0.01;
+    constexpr double Inner = 0.025;
+    page.Rectangle(Outer, Outer, 1.0 - Outer, 1.0 - Outer, color);
+    page.Rectangle(Inner, Inner, 1.0 - Inner, 1.0 - Inner, color);
+    for (const auto& [outerX, innerX] : {std::pair{Outer, Inner}, {1.0 - Outer, 1.0 - Inner}})
+        for (const auto& [outerY, innerY] : {std::pair{Outer, Inner}, {1.0 - Outer, 1.0 - Inner}})
+            page.Line(outerX, outerY, innerX, innerY, color);
+    page.Rectangle(BoxLeft, BoxTop, BoxRight, BoxBottom, color);
+}
+
+void DrawSettingsTable(const Controller& c, const Page& page, Rgb lineColor) {
+    constexpr double BoxWidth = 0.2;
+    constexpr double BoxHeight = 0.04;
+    const SettingsTable texts = SettingsTableTexts(c);
+    page.canvas.SetPenWidth(FramePenWidth);
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            const double x = 0.074 + 0.2217 * column;
+            const double y = 0.75 + 0.05 * row;
+            page.Rectangle(x, y, x + BoxWidth, y + BoxHeight, lineColor);
+            page.Text(x + 0.001, y + 0.005, texts[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)],
+                      Black);
+        }
+    }
+}
+
+void DrawAxisLabels(const Controller& c, const Page& page) {
+    const std::pair<const char*, double> amplitude[] = {{"Label29", 0.144}, {"Label30", 0.326},  {"Label31", 0.508},
+                                                        {"Label32", 0.69},  {"Label34", 0.1778}, {"Label35", 0.427},
+                                                        {"Label36", 0.2324}};
+    for (const auto& [name, y] : amplitude) page.Text(0.075, y, c.Indicators.Item(name).text, Black);
+    page.Text(0.05, 0.4, c.Indicators.Item("Label33").text, Black);
+
+    std::vector<std::pair<const char*, double>> frequency = {{"1 ", 0.147}};
+    if (c.P[51] == 3.0f) {
+        frequency.insert(frequency.end(), {{"10 ", 0.329}, {"100 ", 0.512}, {"1000", 0.691}, {"10000 Hz.", 0.866}});
+    } else if (c.P[51] == 2.0f) {
+        frequency.insert(frequency.end(), {{"10 ", 0.388}, {"100 ", 0.632}, {"1000", 0.872}});
+    } else if (c.P[51] == 1.0f) {
+        frequency.insert(frequency.end(), {{"10 ", 0.512}, {"100 ", 0.878}});
+    }
+    for (const auto& [text, x] : frequency) page.Text(x, 0.71, text, Black);
+}
+
+// A legend for each channel whose response is ticked and whose group is shown, in a
+// column at the box's left edge; the average, drive and transfer legends in a second
+// column beside it, each on its own line.
+void DrawLegends(const Controller& c, const Page& page, const PlotPalette& palette) {
+    const float group = c.P[109];
+    for (int k = 1; k <= 16; ++k) {
+        const bool shown = k <= 8 ? (group == 0.0f || group == 1.0f) : (group == 0.0f || group == 2.0f);
+        if (shown && c.Menu.Checked("mnuViewResponse", k - 1))
+            page.Text(0.155, 0.15 + 0.03 * (k - 1), PageChannelLegend(k), palette.Channel(k));
+    }
+    const bool colour = c.PrintColorMode == 2;
+    if (c.P[55] > 0.0f) page.Text(0.255, 0.15, "Ave.---", colour ? LightGreen : Black);
+    if (c.Menu.Checked("mnuViewDrive")) page.Text(0.255, 0.18, "Drive---", colour ? Yellow : Black);
+    if (c.P[56] > 0.0f) page.Text(0.255, 0.21, "Trans---", Black);
+}
+
+} // namespace
+
+std::string PageChannelLegend(int channel) {
+    if (channel < 1 || channel > 16) return "";
+    // Channels 1-4 and 9-12 draw lines, 5-8 and 13-16 points.
+    const bool points = ((channel - 1) / 4) % 2 == 1;
+    return "Ch#" + std::to_string(channel) + (points ? "- -" : "---");
+}
+
+SettingsTable SettingsTableTexts(const Controller& c) {
+    const char point = c.DecimalSeparator.empty() ? '.' : c.DecimalSeparator.front();
+    const auto shown = [&c](const char* name) { return c.Indicators.Item(name).text; };
+    const auto sensitivity = [&](int channel, float value) {
+        return " CH#" + std::to_string(channel) + " = " + FormatMask(value, "###.#", point) + " MV/G";
+    };
+    return {{
+        {shown("lblLL"), shown("lblSweepNumber"), shown("lblServoRate"), sensitivity(1, c.P[9])},
+        {shown("lblUL"), shown("lblElapsedTime"), shown("lblServoSpeed"), sensitivity(2, c.P[10])},
+        {shown("lblRate"), shown("lblTime"), " LIMITS = " + GeneralNumber(c.P[8], point) + " DB.",
+         " ACC. MODEL# " + c.AccelModel},
+        {shown("lblSweepType"), shown("lblDate"), shown("Label17"), " ACC. SERIAL# " + c.AccelSerial},
+    }};
+}
+
+void DrawReportPage(Controller& c, Canvas& canvas) {
+    const Page page{canvas, static_cast<double>(canvas.Width()), static_cast<double>(canvas.Height())};
+    const bool colour = c.PrintColorMode == 2;
+    const PlotPalette palette = PagePalette(colour);
+    const Rgb frameColor = colour ? DarkCyan : Black;
+
+    DrawPageFrame(page, frameColor);
+    const PlotBox box{BoxLeft * page.width, BoxTop * page.height, (BoxRight - BoxLeft) * page.width,
+                      (BoxBottom - BoxTop) * page.height};
+    const PlotTarget plot{canvas, PlotMapping{box, c.Plot.FrequencyScale, c.Plot.AmplitudeScale, true}, palette, true};
+    DrawGrid(plot, c.P[51], c.Plot.GridDecades);
+    DrawReferenceLinesOn(c, plot);
+    // The traces start from the lower limit on the bottom of the box.
+    PlotState pens = c.Plot;
+    pens.PenX = static_cast<float>(plot.mapping.X(static_cast<double>(c.P[1])));
+    pens.PenY.fill(static_cast<float>(box.Bottom()));
+    pens.PenAverageY = pens.PenDriveY = pens.PenTransferY = static_cast<float>(box.Bottom());
+    RedrawTracesOn(c, plot, pens);
+
+    DrawAxisLabels(c, page);
+    if (const auto banner = BannerLine(c.BannerSelector)) page.Text(0.12, 0.04, *banner, Black);
+    page.Text(0.2, 0.07, c.Indicators.Item("lblTestTitle").text, Black);
+    DrawLegends(c, page, palette);
+    DrawSettingsTable(c, page, frameColor);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+class Canvas;
+struct Controller;
+
+// The one-page test report: a double page frame, the plot redrawn from the history
+// into a box on the page, its axis labels and legends, the banner and the test title,
+// and a table of the test settings across the bottom quarter. Every place is a
+// fraction of the page's width and height; the page is the canvas's whole size.
+
+// The page in colour when `PrintColorMode` is 2; in monochrome every line, point and
+// legend is black, and only the line styles of the legends tell the channels apart.
+void DrawReportPage(Controller& c, Canvas& page);
+
+// The settings table, row by row: the status panel's texts as it shows them now, the
+// abort limit, the first two sensitivities and the accelerometer.
+using SettingsTable = std::array<std::array<std::string, 4>, 4>;
+SettingsTable SettingsTableTexts(const Controller& c);
+
+// The legend of channel 1..16 on the page ("Ch#1---", "Ch#5- -").
+std::string PageChannelLegend(int channel);
