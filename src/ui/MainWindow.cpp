@@ -205,7 +205,11 @@ QWidget* MainWindow::BuildPanel() {
     column->addWidget(channel);
     column->addWidget(AddLabel("lblSweep"));
     column->addWidget(AddLabel("lblRemote"));
-    column->addWidget(AddLabel("lblReport"));
+    // A long path breaks over lines (or is cut) rather than widening the panel.
+    QLabel* report = AddLabel("lblReport");
+    report->setWordWrap(true);
+    report->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    column->addWidget(report);
     column->addStretch(1);
     return panel;
 }
