@@ -263,7 +263,7 @@ GSCall %s -q -dCompatibilityLevel=%s -dNOPAUSE -dBATCH -dSAFER -sDEVICE=pdfwrite
     void PointPrintingHere() {
         for (const char* name : {"CUPS_SERVER", "LPDEST", "PRINTER"}) {
             const char* value = std::getenv(name);
-            saved_.push_back({name, value ? std::optional<std::string>(value) : std::nullopt});
+            saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
         }
         ::setenv("CUPS_SERVER", socket_.c_str(), 1);
         ::unsetenv("LPDEST");
