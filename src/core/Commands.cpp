@@ -8,6 +8,7 @@
 #include "engine/StatusPanel.h"
 #include "files/DataExport.h"
 #include "files/ProfileFile.h"
+#include "files/ProfileGrid.h"
 #include "files/ReportFile.h"
 #include "hardware/BoardLayer.h"
 #include "hardware/CalibrationFile.h"
@@ -27,6 +28,7 @@ const std::map<std::string, Command>& MenuCommands() {
     static const std::map<std::string, Command> commands = {
         {"mnuExit", RequestExit},
         {"mnuFileNew", NewProfile},
+        {"mnuTestModify", ShowProfileEditor},
         {"mnuFileOpenProfile", OpenProfile},
         {"mnuFileOpenLegacyProfile", OpenLegacyProfile},
         {"mnuFileSaveProfile", SaveProfile},

@@ -11,6 +11,7 @@
 #include "core/Picture.h"
 #include "core/PlotState.h"
 #include "core/Printer.h"
+#include "core/ProfileEditorState.h"
 #include "core/Shell.h"
 
 #include <array>
@@ -147,6 +148,7 @@ struct Controller {
     int PrintColorMode = 1; // 2 colour, 1 monochrome
     float PictureLoaded = 0.0f;
     PlotState Plot;
+    ProfileEditorState Editor;
     std::array<float, 5> PrintPenPositions{}; // one horizontal, four vertical
 
     // Board layer: handles, the acquisition arrays and the channel scales.

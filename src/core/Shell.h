@@ -6,6 +6,4 @@ public:
     virtual ~Shell() = default;
     virtual void ShowMainWindow() = 0;
     virtual void EndProgram() = 0;
-    // The modeless profile editor; a host without one has nothing to show.
-    virtual void ShowProfileEditor() {}
 };

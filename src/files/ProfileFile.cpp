@@ -7,6 +7,7 @@
 #include "core/NumberText.h"
 #include "core/RunCommands.h"
 #include "core/StoredText.h"
+#include "files/ProfileGrid.h"
 #include "files/SaveNameQuestions.h"
 #include "hardware/BoardLayer.h"
 #include "hardware/ConditioningUnit.h"
@@ -234,5 +235,5 @@ void NewProfile(Controller& c) {
     }
     RefreshPlot(c);
     StopTest(c);
-    c.ports.shell->ShowProfileEditor();
+    ShowProfileEditor(c);
 }

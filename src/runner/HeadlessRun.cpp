@@ -10,6 +10,7 @@
 #include "core/SizeOnlyCanvas.h"
 #include "core/StartUp.h"
 #include "files/DataExport.h"
+#include "files/ProfileGrid.h"
 #include "hardware/AbsentDaqLibrary.h"
 #include "hardware/sim/BenchFile.h"
 #include "hardware/sim/SimBench.h"
@@ -74,6 +75,27 @@ std::pair<std::string, int> MenuItem(const ScriptAction& a) {
     return {item.substr(0, open), index};
 }
 
+// The profile editor's window as an operator works it.
+void PlayEditor(const ScriptAction& a, Controller& c) {
+    const std::string& step = a.args[0];
+    if (step == "open") {
+        ShowProfileEditor(c);
+        return;
+    }
+    if (!c.Editor.open) Unplayable(a, "the profile editor is not open");
+    if (step == "cell") {
+        SelectCell(c, std::stoi(a.args[1]), std::stoi(a.args[2]));
+        c.Editor.text = a.args[3];
+        AcceptCellValue(c);
+    } else if (step == "update") {
+        UpdateProfileFromGrid(c);
+    } else if (step == "breakpoints") {
+        ComputeCrossovers(c);
+    } else {
+        CloseProfileEditor(c);
+    }
+}
+
 void Play(const ScriptAction& a, Controller& c, ScriptedDialogs& dialogs, sim::SimBench* bench, double benchSeconds) {
     const std::string& first = a.args[0];
     if (a.action == "menu") {
@@ -94,6 +116,8 @@ void Play(const ScriptAction& a, Controller& c, ScriptedDialogs& dialogs, sim::S
         const std::optional<double> y = a.args.size() == 2 ? ScriptNumber(a.args[1]) : std::nullopt;
         if (!x || !y) Unplayable(a, "'click' takes two numbers, X and Y on the plot");
         PressOnPlot(c, *x, *y);
+    } else if (a.action == "editor") {
+        PlayEditor(a, c);
     } else if (a.action == "answer") {
         dialogs.QueueAnswer(AnswerNamed(a));
     } else if (a.action == "remote") {

@@ -43,7 +43,7 @@ std::vector<std::string> Words(const std::string& line, int number) {
 const std::map<std::string, std::pair<std::size_t, std::size_t>>& Arity() {
     static const std::map<std::string, std::pair<std::size_t, std::size_t>> arity = {
         {"menu", {1, 64}},  {"key", {1, 1}},    {"button", {1, 1}}, {"spin", {2, 2}},  {"press", {1, 2}},
-        {"answer", {1, 1}}, {"remote", {1, 1}}, {"bench", {2, 3}},  {"click", {2, 2}},
+        {"answer", {1, 1}}, {"remote", {1, 1}}, {"bench", {2, 3}},  {"click", {2, 2}}, {"editor", {1, 4}},
     };
     return arity;
 }
@@ -79,6 +79,19 @@ std::optional<std::string> BenchActionFault(const std::vector<std::string>& args
     return "no bench fault '" + kind + "'";
 }
 
+std::optional<std::string> EditorActionFault(const std::vector<std::string>& args) {
+    const std::string& step = args.at(0);
+    if (step == "open" || step == "update" || step == "breakpoints" || step == "close")
+        return args.size() == 1 ? std::nullopt : std::optional<std::string>("'editor " + step + "' takes nothing more");
+    if (step != "cell") return "no editor action '" + step + "'";
+    if (args.size() != 4) return "'editor cell' takes a row, a column and a text";
+    const std::optional<int> row = WholeWord(args[1]);
+    const std::optional<int> column = WholeWord(args[2]);
+    if (!row || *row < 1 || *row > 100 || !column || *column < 1 || *column > 6)
+        return "a cell of the editor is in rows 1 to 100, columns 1 to 6";
+    return std::nullopt;
+}
+
 std::optional<double> ScriptNumber(std::string_view word) {
     double value = 0.0;
     const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
@@ -112,6 +125,9 @@ std::vector<ScriptAction> ReadRunScript(std::istream& in) {
             fail("'click' takes two numbers, X and Y on the plot");
         if (action.action == "bench") {
             if (const auto fault = BenchActionFault(action.args)) fail(*fault);
+        }
+        if (action.action == "editor") {
+            if (const auto fault = EditorActionFault(action.args)) fail(*fault);
         }
         actions.push_back(std::move(action));
     }

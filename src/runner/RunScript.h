@@ -19,6 +19,8 @@
 //   bench dead|saturate CHANNEL    a bench sensor fault from now on
 //   bench call FUNCTION CODE       a library call that fails from now on
 //   click X Y                      a mouse press on the plot at (X, Y) in its own units
+//   editor open|update|breakpoints|close   the profile editor and its buttons
+//   editor cell ROW COL TEXT       a cell clicked, TEXT typed into the edit box, accepted
 struct ScriptAction {
     double seconds = 0.0;
     std::string action;
@@ -42,6 +44,8 @@ std::vector<ScriptAction> ReadRunScriptFile(const std::string& path);
 // What is wrong with the arguments of a bench action ("dead 3", "call daqOpen 7"), or
 // nothing when the bench can play it.
 std::optional<std::string> BenchActionFault(const std::vector<std::string>& args);
+// The same for an editor action ("open", "cell 3 1 44.3").
+std::optional<std::string> EditorActionFault(const std::vector<std::string>& args);
 
 // A finite number as a script writes it: decimals and an exponent allowed, no blanks,
 // no leading '+'.

@@ -77,7 +77,23 @@ std::string StateJson(const Controller& c) {
         WriteJsonString(out, item.text);
         out << ", \"visible\": " << (item.visible ? "true" : "false") << '}';
     }
-    out << "\n  },\n  \"calibration\": [";
+    out << "\n  },\n  \"editor\": ";
+    if (c.Editor.open) {
+        // The grid's texts row by row while the profile editor is open.
+        out << '[';
+        for (int row = 0; row < ProfileEditorState::Rows; ++row) {
+            out << (row == 0 ? "\n    [" : ",\n    [");
+            for (int column = 0; column < ProfileEditorState::Columns; ++column) {
+                if (column > 0) out << ", ";
+                WriteJsonString(out, c.Editor.Cell(row, column));
+            }
+            out << ']';
+        }
+        out << "\n  ]";
+    } else {
+        out << "null";
+    }
+    out << ",\n  \"calibration\": [";
     for (int k = 1; k <= 64; ++k)
         out << (k == 1 ? "" : ", ") << JsonNumber(c.CalibrationFactor[static_cast<std::size_t>(k)]);
     out << "]\n}\n";

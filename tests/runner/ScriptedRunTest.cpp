@@ -49,6 +49,9 @@ TEST(RunScript, ReadsActionsInTimeOrderAndNamesBadLines) {
              {"0 bench dead 17\n", "line 1: a channel is 1 to 16"},
              {"0 bench saturate 2.5\n", "line 1: a channel is 1 to 16"},
              {"0 bench melt 2\n", "line 1: no bench fault 'melt'"},
+             {"0 editor cell 101 1 5\n", "line 1: a cell of the editor is in rows 1 to 100, columns 1 to 6"},
+             {"0 editor cell 1 1\n", "line 1: 'editor cell' takes a row, a column and a text"},
+             {"0 editor open now\n", "line 1: 'editor open' takes nothing more"},
          }) {
         std::istringstream bad(text);
         try {
@@ -75,6 +78,25 @@ std::string StateAfter(RunOptions options, double seconds) {
     std::string json = ReadFile(state);
     std::filesystem::remove(state);
     return json;
+}
+
+// A profile built from nothing in the editor: New Profile (5 Hz and 5000 Hz at 1 G A),
+// a third row typed in, Update, and the state shows the grid and the table.
+TEST(ScriptedRun, EditorBuildsAProfileFromNothing) {
+    const std::string state = StateAfter(Scripted("0 menu mnuFileNew\n"
+                                                  "0 editor cell 2 1 100\n"
+                                                  "0 editor cell 2 3 2,5\n"
+                                                  "0 editor cell 3 1 5000\n"
+                                                  "0 editor cell 3 2 a\n"
+                                                  "0 editor cell 3 3 2.5\n"
+                                                  "0 editor update\n"),
+                                         1.0);
+    EXPECT_NE(state.find(R"x(["  2", "  100", "  A", "  2.5", "  6", "  0", " ( G-pk, IPS, MILS p-p )"])x"),
+              std::string::npos)
+        << state.substr(state.find("\"editor\""), 400);
+    EXPECT_NE(state.find(R"({"frequency": 100, "mode": 3, "level": 2.5)"), std::string::npos);
+    EXPECT_NE(StateAfter(Scripted("0 editor open\n0.1 editor close\n"), 1.0).find("\"editor\": null"),
+              std::string::npos);
 }
 
 TEST(RunScript, AnEmptyFilePlaysNothingAndOneThatCannotBeReadIsRefusedByName) {

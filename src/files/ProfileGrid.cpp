@@ -1,0 +1,244 @@
+#include "files/ProfileGrid.h"
+
+#include "core/Controller.h"
+#include "core/FormatMask.h"
+#include "core/NumberText.h"
+#include "hardware/BoardLayer.h"
+#include "plot/PlotFrame.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+constexpr int LastRow = 100;
+constexpr int LastColumn = 6;
+constexpr int SlopeRowOffset = 100;
+constexpr int CommaZone = 10; // a decimal comma is taken only among the first characters
+constexpr float LevelFloor = 0.001f;
+constexpr const char* Indent = "  ";
+
+constexpr std::array<const char*, 7> Headings = {" POINT #", " FREQ.-Hz. ", " MODE (DVA)", "   LEVEL",
+                                                 " ABORT",   " SLOPE",      " COMMENTS "};
+
+std::string CommasToStops(std::string_view text) {
+    std::string converted(text);
+    std::replace(converted.begin(), converted.begin() + std::min<std::ptrdiff_t>(CommaZone, std::ssize(converted)), ',',
+                 '.');
+    return converted;
+}
+
+bool IsDigit(char ch) { return std::isdigit(static_cast<unsigned char>(ch)) != 0; }
+
+// The longest start of `text` that reads as a number: sign, digits, a point, digits,
+// and an exponent only when digits follow it.
+std::string_view NumberPrefix(std::string_view text) {
+    std::size_t at = 0;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
+    while (at < text.size() && IsDigit(text[at])) ++at;
+    if (at < text.size() && text[at] == '.') ++at;
+    while (at < text.size() && IsDigit(text[at])) ++at;
+    if (at < text.size() && (text[at] == 'E' || text[at] == 'e')) {
+        std::size_t exponent = at + 1;
+        if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
+        if (exponent < text.size() && IsDigit(text[exponent])) {
+            while (exponent < text.size() && IsDigit(text[exponent])) ++exponent;
+            at = exponent;
+        }
+    }
+    return text.substr(0, at);
+}
+
+std::string ShownNumber(const Controller& c, float value) {
+    return Indent + GeneralNumber(static_cast<double>(value), c.PromptDecimalPoint);
+}
+
+std::string ShownMode(float mode) {
+    if (mode == 1.0f) return "  D";
+    if (mode == 2.0f) return "  V";
+    if (mode == 3.0f) return "  A";
+    if (mode == 4.0f) return "  S";
+    return "    ";
+}
+
+std::array<const char*, 4> LegendLines(float units) {
+    const bool metric = units != 0.0f;
+    return {metric ? " Metric Units ) " : " English units ",
+            metric ? " ( M/S^2, CM/S, MM p-p ) " : " ( G-pk, IPS, MILS p-p )", "D, V, A, or S;",
+            "S = Slope in Db/Octave"};
+}
+
+void Changed(Controller& c) { ++c.Editor.revision; }
+
+// The crossover constants of the units `P[22]`: displacement to velocity, displacement to
+// acceleration (under a square root), velocity to acceleration.
+struct Crossover {
+    float displacementVelocity;
+    float displacementAcceleration;
+    float velocityAcceleration;
+};
+std::optional<Crossover> CrossoverFor(float units) {
+    if (units == 0.0f) return Crossover{318.3f, 139.9f, 61.45f};
+    if (units == 1.0f) return Crossover{3.183f, 7.117f, 15.92f};
+    if (units == 2.0f) return Crossover{3.183f, 22.3f, 156.1f};
+    return std::nullopt;
+}
+
+// The frequency where a segment of mode `before` at `previous` meets one of mode `mode`
+// at `level`; nothing for a pair of equal kinds or with a slope.
+std::optional<float> CrossoverFrequency(const Crossover& k, float before, float mode, float previous, float level) {
+    constexpr float D = 1.0f;
+    constexpr float V = 2.0f;
+    constexpr float A = 3.0f;
+    if (before == D && mode == V) return k.displacementVelocity * level / previous;
+    if (before == V && mode == D) return k.displacementVelocity * previous / level;
+    if (before == D && mode == A) return k.displacementAcceleration * std::sqrt(level / previous);
+    if (before == A && mode == D) return k.displacementAcceleration * std::sqrt(previous / level);
+    if (before == V && mode == A) return k.velocityAcceleration * level / previous;
+    if (before == A && mode == V) return k.velocityAcceleration * previous / level;
+    return std::nullopt;
+}
+
+void LoadSelectedCell(Controller& c) {
+    c.Editor.text = c.Editor.Cell(c.Editor.selectedRow, c.Editor.selectedColumn);
+    Changed(c);
+}
+
+} // namespace
+
+float CellNumber(std::string_view text) {
+    const std::string converted = CommasToStops(text);
+    const std::size_t start = converted.find_first_not_of(" \t");
+    if (start == std::string::npos) return 0.0f;
+    return ParseNumber(NumberPrefix(std::string_view(converted).substr(start))).value_or(0.0f);
+}
+
+float CellMode(std::string_view text) {
+    const std::size_t start = text.find_first_not_of(' ');
+    const std::string_view letter = start == std::string_view::npos ? std::string_view() : text.substr(start);
+    if (letter == "D") return 1.0f;
+    if (letter == "V") return 2.0f;
+    if (letter == "S") return 4.0f;
+    return 3.0f;
+}
+
+void FillGridFromTable(Controller& c) {
+    ProfileEditorState& grid = c.Editor;
+    for (int column = 0; column <= LastColumn; ++column)
+        grid.Cell(0, column) = Headings[static_cast<std::size_t>(column)];
+    const auto legend = LegendLines(c.P[22]);
+    for (int row = 1; row <= LastRow; ++row) {
+        const BreakpointRow& breakpoint = c.Breakpoints[row];
+        grid.Cell(row, 0) = Indent + std::to_string(row);
+        grid.Cell(row, 1) = ShownNumber(c, breakpoint.Frequency);
+        grid.Cell(row, 2) = ShownMode(breakpoint.Mode);
+        grid.Cell(row, 3) = ShownNumber(c, breakpoint.Level);
+        grid.Cell(row, 4) = ShownNumber(c, breakpoint.Abort);
+        grid.Cell(row, 5) = ShownNumber(c, c.Breakpoints[row + SlopeRowOffset].Level);
+        grid.Cell(row, 6) = row <= 4 ? legend[static_cast<std::size_t>(row - 1)] : Indent + breakpoint.Comment;
+    }
+    grid.text = grid.Cell(LastRow, LastColumn);
+    grid.selectedRow = 1;
+    grid.selectedColumn = 1;
+    Changed(c);
+}
+
+void ShowProfileEditor(Controller& c) {
+    if (c.Editor.open) {
+        ++c.Editor.raiseRequests;
+        Changed(c);
+        return;
+    }
+    FillGridFromTable(c);
+    c.Editor.open = true;
+}
+
+void CloseProfileEditor(Controller& c) {
+    if (!c.Editor.open) return;
+    c.Editor.open = false;
+    Changed(c);
+}
+
+void SelectCell(Controller& c, int row, int column) {
+    if (row < 1 || row > LastRow || column < 1 || column > LastColumn) return;
+    c.Editor.selectedRow = row;
+    c.Editor.selectedColumn = column;
+    LoadSelectedCell(c);
+}
+
+void MoveSelection(Controller& c, int rows, int columns) {
+    SelectCell(c, std::clamp(c.Editor.selectedRow + rows, 1, LastRow),
+               std::clamp(c.Editor.selectedColumn + columns, 1, LastColumn));
+}
+
+void AcceptCellValue(Controller& c) {
+    ProfileEditorState& grid = c.Editor;
+    grid.Cell(grid.selectedRow, grid.selectedColumn) = Indent + CommasToStops(grid.text);
+    Changed(c);
+}
+
+void AcceptAndMoveDown(Controller& c) {
+    AcceptCellValue(c);
+    MoveSelection(c, 1, 0);
+}
+
+void PasteIntoGrid(Controller& c, std::string_view block) {
+    const char separator = block.find('\t') != std::string_view::npos ? '\t' : ',';
+    int row = c.Editor.selectedRow;
+    std::size_t at = 0;
+    while (at <= block.size() && row <= LastRow) {
+        std::size_t end = block.find_first_of("\r\n", at);
+        if (end == std::string_view::npos) end = block.size();
+        const std::string_view line = block.substr(at, end - at);
+        at = end + (block.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        if (line.empty() && at >= block.size()) break; // the line end of the last line
+        int column = c.Editor.selectedColumn;
+        std::size_t from = 0;
+        while (from <= line.size() && column <= LastColumn) {
+            std::size_t to = line.find(separator, from);
+            if (to == std::string_view::npos) to = line.size();
+            c.Editor.Cell(row, column) = Indent + CommasToStops(line.substr(from, to - from));
+            ++column;
+            from = to + 1;
+        }
+        ++row;
+    }
+    LoadSelectedCell(c);
+}
+
+void UpdateProfileFromGrid(Controller& c) {
+    const ProfileEditorState& grid = c.Editor;
+    for (int row = 1; row <= LastRow; ++row) {
+        BreakpointRow& breakpoint = c.Breakpoints[row];
+        breakpoint.Frequency = CellNumber(grid.Cell(row, 1));
+        breakpoint.Mode = CellMode(grid.Cell(row, 2));
+        breakpoint.Level = CellNumber(grid.Cell(row, 3));
+        breakpoint.Abort = CellNumber(grid.Cell(row, 4));
+        c.Breakpoints[row + SlopeRowOffset].Level = CellNumber(grid.Cell(row, 5));
+        breakpoint.Comment = grid.Cell(row, 6);
+    }
+    InitialiseHardware(c);
+    c.CurrentFrequency = c.Breakpoints[1].Frequency;
+    RefreshPlot(c);
+}
+
+void ComputeCrossovers(Controller& c) {
+    ProfileEditorState& grid = c.Editor;
+    const std::optional<Crossover> constants = CrossoverFor(c.P[22]);
+    for (int row = 2; row <= 31; ++row) {
+        float frequency = CellNumber(grid.Cell(row, 1));
+        const float level = std::max(CellNumber(grid.Cell(row, 3)), LevelFloor);
+        const float previous = CellNumber(grid.Cell(row - 1, 3));
+        if (constants) {
+            const auto crossover = CrossoverFrequency(*constants, CellMode(grid.Cell(row - 1, 2)),
+                                                      CellMode(grid.Cell(row, 2)), previous, level);
+            // A previous level of 0 gives no crossover: the row keeps its frequency.
+            if (crossover && std::isfinite(*crossover)) frequency = *crossover;
+        }
+        grid.Cell(row, 1) = " " + FormatMask(static_cast<double>(frequency), "####.##", c.PromptDecimalPoint);
+    }
+    Changed(c);
+}
