@@ -7,6 +7,7 @@
 #include "ui/PanelColors.h"
 #include "ui/PlotArea.h"
 #include "ui/PlotView.h"
+#include "ui/ProfileEditorWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -81,6 +82,8 @@ MainWindow::MainWindow(Controller& controller, QWidget* parent) : QMainWindow(pa
     plot_ = plotView_->Plot();
     plot_->Cls(0x000000);
     connect(plot_, &PlotArea::clicked, this, [this](double x, double y) { Guarded([&] { PressOnPlot(c_, x, y); }); });
+    editor_ = new ProfileEditorWindow(
+        c_, [this](const std::function<void()>& command) { Guarded(command); }, this);
     connect(plot_, &PlotArea::pictureResized, this, [this] {
         plotResized_ = true;
         RedrawResizedPlot();
@@ -258,6 +261,7 @@ QWidget* MainWindow::BuildControls() {
 
 void MainWindow::Render() {
     RedrawResizedPlot();
+    editor_->Render();
     if (c_.Menu.Revision() != menuRevision_) RenderMenus();
     if (c_.Indicators.Revision() != panelRevision_) RenderPanel();
 }

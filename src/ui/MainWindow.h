@@ -11,6 +11,7 @@
 struct Controller;
 class PlotArea;
 class PlotView;
+class ProfileEditorWindow;
 class QAction;
 class QMenu;
 class QProgressBar;
@@ -40,6 +41,7 @@ public:
 
     PlotArea* Plot() const { return plot_; }
     QAction* Action(const QString& name, int index = -1) const;
+    ProfileEditorWindow* ProfileEditor() const { return editor_; }
 
     // Brings menus and indicators in line with the models, when they changed, and
     // draws the plot anew when its size changed.
@@ -68,6 +70,7 @@ private:
     Controller& c_;
     PlotView* plotView_ = nullptr;
     PlotArea* plot_ = nullptr;
+    ProfileEditorWindow* editor_ = nullptr;
     QProgressBar* gauge_ = nullptr;
     QMap<QPair<QString, int>, QAction*> actions_;
     std::map<std::string, QWidget*> indicators_;
