@@ -1,6 +1,7 @@
 #include "core/Commands.h"
 
 #include "core/Controller.h"
+#include "core/HelpTexts.h"
 #include "core/RemoteControl.h"
 #include "core/RunCommands.h"
 #include "core/SetupMenus.h"
@@ -76,6 +77,10 @@ const std::map<std::string, Command>& MenuCommands() {
         {"mnuViewAbort", ToggleAbortLimits},
         {"mnuViewRefresh", RefreshPlot},
         {"mnuCut", CopyPlotToClipboard},
+        {"mnuHelpContents", ShowOperatorsGuide},
+        {"mnuHelpKeyboard", ShowKeyboardHelp},
+        {"mnuHelpVersion", ShowVersionHistory},
+        {"mnuHelpAbout", ShowAbout},
     };
     return commands;
 }
