@@ -1,6 +1,7 @@
 #include "core/Commands.h"
 
 #include "core/Controller.h"
+#include "core/HelpTexts.h"
 #include "core/RemoteControl.h"
 #include "core/RunCommands.h"
 #include "core/SetupMenus.h"
@@ -19,6 +20,7 @@
 #include "plot/ViewCommands.h"
 #include "print/PrintedReport.h"
 
+#include <array>
 #include <map>
 
 namespace {
@@ -77,6 +79,10 @@ const std::map<std::string, Command>& MenuCommands() {
         {"mnuViewAbort", ToggleAbortLimits},
         {"mnuViewRefresh", RefreshPlot},
         {"mnuCut", CopyPlotToClipboard},
+        {"mnuHelpContents", ShowOperatorsGuide},
+        {"mnuHelpKeyboard", ShowKeyboardHelp},
+        {"mnuHelpVersion", ShowVersionHistory},
+        {"mnuHelpAbout", ShowAbout},
     };
     return commands;
 }
@@ -149,59 +155,42 @@ bool SpinControl(Controller& c, const std::string& name, bool up) {
     return true;
 }
 
+std::span<const KeyCommand> KeyCommands() {
+    static const std::array<KeyCommand, 14> keys = {{
+        {'S', false, "Servo On: the test starts, or resumes", StartServo},
+        {'O', false, "Servo Off, and a running sweep held",
+         [](Controller& c) {
+             StopServo(c);
+             if (IsOn(c.SweepRunning)) HoldSweep(c);
+         }},
+        {'R', false, "Sweep Run", RunSweep},
+        {'H', false, "Sweep Hold", HoldSweep},
+        {'A', false, "Abort: sweep held, servo off, the test's times and counters reset", StopTest},
+        {'L', false, "To the lower frequency limit, and the test stopped", JumpToLowerLimitAndStop},
+        {'U', false, "To the upper frequency limit, and the test stopped", JumpToUpperLimitAndStop},
+        {'D', false, "Sweep direction reversed", ToggleDirection},
+        {'T', false, "Next channel shown in the readout (CH#)", ToggleDisplayChannel},
+        {'J', false, "Plot redrawn", RefreshPlot},
+        {'X', true, "Frequency axis: zoom in", ZoomFrequencyIn},
+        {'x', true, "Frequency axis: zoom out", ZoomFrequencyOut},
+        {'Y', true, "Amplitude axis: zoom in", ZoomAmplitudeIn},
+        {'y', true, "Amplitude axis: zoom out", ZoomAmplitudeOut},
+    }};
+    return keys;
+}
+
+const KeyCommand* KeyCommandFor(int character) {
+    if (character <= 0 || character > 127) return nullptr;
+    // A key held in exact case takes that letter before its capital's command would.
+    for (const KeyCommand& command : KeyCommands())
+        if (command.exactCase && command.key == character) return &command;
+    const int capital = character >= 'a' && character <= 'z' ? character - 'a' + 'A' : character;
+    for (const KeyCommand& command : KeyCommands())
+        if (!command.exactCase && command.key == capital) return &command;
+    return nullptr;
+}
+
 void HandleKey(Controller& c, int character) {
-    if (c.Closing || character <= 0 || character > 127) return;
-    // The zoom keys are told apart by case; every other key acts as its capital.
-    switch (character) {
-    case 'X':
-        ZoomFrequencyIn(c);
-        return;
-    case 'x':
-        ZoomFrequencyOut(c);
-        return;
-    case 'Y':
-        ZoomAmplitudeIn(c);
-        return;
-    case 'y':
-        ZoomAmplitudeOut(c);
-        return;
-    default:
-        break;
-    }
-    const char key = static_cast<char>(character >= 'a' && character <= 'z' ? character - 'a' + 'A' : character);
-    switch (key) {
-    case 'A':
-        StopTest(c);
-        break;
-    case 'D':
-        ToggleDirection(c);
-        break;
-    case 'H':
-        HoldSweep(c);
-        break;
-    case 'J':
-        RefreshPlot(c);
-        break;
-    case 'L':
-        JumpToLowerLimitAndStop(c);
-        break;
-    case 'T':
-        ToggleDisplayChannel(c);
-        break;
-    case 'U':
-        JumpToUpperLimitAndStop(c);
-        break;
-    case 'R':
-        RunSweep(c);
-        break;
-    case 'S':
-        StartServo(c);
-        break;
-    case 'O':
-        StopServo(c);
-        if (IsOn(c.SweepRunning)) HoldSweep(c);
-        break;
-    default:
-        break;
-    }
+    if (c.Closing) return;
+    if (const KeyCommand* command = KeyCommandFor(character)) command->action(c);
 }

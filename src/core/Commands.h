@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 
 struct Controller;
@@ -18,6 +19,19 @@ bool ClickControl(Controller& c, const std::string& name);
 bool SpinControl(Controller& c, const std::string& name, bool up);
 // A mouse button pressed on the plot area picPlot at (x, y) in its own units.
 void PressOnPlot(Controller& c, double x, double y);
+
+// A key of the main window and what it does. A letter acts in either case unless the
+// table holds it in exact case: x and X are two keys (zoom out, zoom in).
+struct KeyCommand {
+    char key; // a capital unless exactCase
+    bool exactCase;
+    const char* description;
+    void (*action)(Controller&);
+};
+// Every key of the main window, in the order the keyboard help lists them.
+std::span<const KeyCommand> KeyCommands();
+// The command of a key as typed, or none.
+const KeyCommand* KeyCommandFor(int character);
 
 // A key pressed on the main window, by its character code.
 void HandleKey(Controller& c, int character);

@@ -8,6 +8,8 @@
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class MessageIcon { None, Critical, Question, Exclamation, Information };
 enum class MessageAnswer { Ok, Cancel, Yes, No, Retry };
+// How a text window's text is written.
+enum class TextFormat { Plain, Markdown };
 
 // One entry of a file dialog's filter list, e.g. {"Profile Files", "ZEKFileS.*"}.
 struct FileFilter {
@@ -15,8 +17,8 @@ struct FileFilter {
     std::string pattern;
 };
 
-// The operator's modal conversations. Every call blocks the control cycle until
-// it is answered. An empty title means the application's own title.
+// The operator's modal conversations. Every call but ShowText blocks the control
+// cycle until it is answered. An empty title means the application's own title.
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -31,6 +33,10 @@ public:
                                                     const std::string& proposedName) = 0;
     virtual std::optional<std::string> SaveFileName(const std::string& title, const std::vector<FileFilter>& filters,
                                                     const std::string& proposedName) = 0;
+    // A window that only shows a text (help, version, about) and closes with OK. It asks
+    // nothing, so it stays open beside the main window while the test runs on; showing
+    // the same title again brings that window forward with the new text.
+    virtual void ShowText(const std::string& title, const std::string& text, TextFormat format) = 0;
 };
 
 // Title shown when a box is given no title of its own.

@@ -92,3 +92,8 @@ std::optional<std::string> ScriptedDialogs::SaveFileName(const std::string& titl
                                                          const std::string& proposedName) {
     return NextFileName(Kind::SaveFile, title, proposedName);
 }
+
+void ScriptedDialogs::ShowText(const std::string& title, const std::string& text, TextFormat format) {
+    history_.push_back(
+        {Kind::Text, title, text, "", MessageButtons::Ok, MessageIcon::None, AnswerName(MessageAnswer::Ok), format});
+}

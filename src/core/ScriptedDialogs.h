@@ -9,10 +9,11 @@
 // Dialogs answered from a script, for the headless runner and the tests. Every box
 // shown is recorded with the answer it got. With the script exhausted, message
 // boxes get the first of OK / Yes / Cancel / Retry their buttons offer (Yes for a
-// Yes/No box), prompts get an empty text and file dialogs are cancelled.
+// Yes/No box), prompts get an empty text and file dialogs are cancelled. A text
+// window is recorded as closed with OK and takes no queued answer: it asks nothing.
 class ScriptedDialogs final : public Dialogs {
 public:
-    enum class Kind { Input, Message, OpenFile, SaveFile };
+    enum class Kind { Input, Message, OpenFile, SaveFile, Text };
 
     struct Shown {
         Kind kind = Kind::Message;
@@ -21,7 +22,8 @@ public:
         std::string defaultText;
         MessageButtons buttons = MessageButtons::Ok;
         MessageIcon icon = MessageIcon::None;
-        std::string answer; // the text typed, the path chosen or the button name
+        std::string answer;                    // the text typed, the path chosen or the button name
+        TextFormat format = TextFormat::Plain; // of a text window
     };
 
     void QueueAnswer(MessageAnswer answer) { messageAnswers_.push_back(answer); }
@@ -42,6 +44,7 @@ public:
                                             const std::string& proposedName) override;
     std::optional<std::string> SaveFileName(const std::string& title, const std::vector<FileFilter>& filters,
                                             const std::string& proposedName) override;
+    void ShowText(const std::string& title, const std::string& text, TextFormat format) override;
 
 private:
     bool TakeReply(std::string& text);

@@ -140,3 +140,12 @@ std::optional<std::string> QtDialogs::SaveFileName(const std::string& title, con
                                                    const std::string& proposedName) {
     return FileName(true, title, filters, proposedName);
 }
+
+void QtDialogs::ShowText(const std::string& title, const std::string& text, TextFormat format) {
+    QPointer<TextWindow>& window = textWindows_[title];
+    if (window == nullptr) window = new TextWindow(parent_);
+    window->SetText(Title(title), Text(text), format);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}

@@ -1,14 +1,19 @@
 #pragma once
 
 #include "core/Dialogs.h"
+#include "ui/TextWindow.h"
+
+#include <QPointer>
 
 #include <functional>
+#include <map>
 
 class QWidget;
 
 // The operator's prompts, message boxes and file dialogs as Qt modal dialogs. Texts
 // are shown as plain text: a file name or comment may hold markup. The hooks tell
-// the cycle driver when a dialog opens and closes.
+// the cycle driver when a modal dialog opens and closes; a text window is not modal and
+// leaves the cycle running.
 class QtDialogs final : public Dialogs {
 public:
     QtDialogs(QWidget* parent, std::function<void()> opened, std::function<void()> closed);
@@ -20,6 +25,7 @@ public:
                                             const std::string& proposedName) override;
     std::optional<std::string> SaveFileName(const std::string& title, const std::vector<FileFilter>& filters,
                                             const std::string& proposedName) override;
+    void ShowText(const std::string& title, const std::string& text, TextFormat format) override;
 
     void SetParent(QWidget* parent) { parent_ = parent; }
 
@@ -30,4 +36,6 @@ private:
     QWidget* parent_;
     std::function<void()> opened_;
     std::function<void()> closed_;
+    // One window per title: asking for it again brings it forward instead of stacking copies.
+    std::map<std::string, QPointer<TextWindow>> textWindows_;
 };
