@@ -308,7 +308,10 @@ void MainWindow::RenderPanel() {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
-    if (text.size() != 1 || text.at(0).unicode() > 127) {
+    // A key held with Ctrl, Alt or Meta belongs to the menus and shortcuts, never to the
+    // test: Alt+H must not hold the sweep where no menu took it.
+    const bool chord = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
+    if (chord || text.size() != 1 || text.at(0).unicode() > 127) {
         QMainWindow::keyPressEvent(event);
         return;
     }

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -116,6 +117,10 @@ private slots:
         t.c.P[52] = 2.0f;
         QTest::keyClick(QApplication::focusWidget(), 'y');
         QCOMPARE(t.c.P[52], 3.0f);
+        t.c.SweepRunning = 1.0f;
+        QKeyEvent chord(QEvent::KeyPress, Qt::Key_H, Qt::ControlModifier, QStringLiteral("h"));
+        QApplication::sendEvent(&window, &chord);
+        QCOMPARE(t.c.SweepRunning, 1.0f); // Ctrl+H is no Hold
     }
 
     void stopPictureStopsTheTest() {
