@@ -103,6 +103,19 @@ public:
     }
 
 private:
+    // A run that was killed left its queue's settings behind; its folder is gone with it.
+    static void RemoveSettingsOfDeadRuns(const std::filesystem::path& temp) {
+        namespace fs = std::filesystem;
+        const std::string prefix = "cups-pdf-ZEK8-PDF-";
+        std::error_code failed;
+        for (const fs::directory_entry& entry : fs::directory_iterator("/etc/cups", failed)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind(prefix, 0) != 0 || entry.path().extension() != ".conf") continue;
+            const std::string letters = name.substr(prefix.size(), name.size() - prefix.size() - 5);
+            if (!fs::exists(temp / ("zek8-print-" + letters), failed)) fs::remove(entry.path(), failed);
+        }
+    }
+
     std::string Start() {
         namespace fs = std::filesystem;
         std::error_code failed;
@@ -159,6 +172,7 @@ DefaultAuthType None
         // writes each PDF, named after its job, straight into pdf/. It turns each page the
         // way its text reads, as a PDF viewer shows it, which the DSC comments of the
         // PostScript it gets would forbid.
+        RemoveSettingsOfDeadRuns(dir_.parent_path());
         pdfSettings_ = "/etc/cups/cups-pdf-" + queue_ + ".conf";
         reason = WriteFile(pdfSettings_, Fill(R"(Out {dir}/pdf
 AnonDirName {dir}/pdf
