@@ -174,7 +174,9 @@ struct Controller {
     // Signal-conditioning unit words last sent.
     std::int16_t CurrentSourceWord = 0;
     std::int16_t PortBValue = 0;
-    float FrequencyWord = 0.0f; // consumed by SendFrequencyWord
+    float FrequencyWord = 0.0f;         // consumed by SendFrequencyWord
+    float SentFrequencyWord = 0.0f;     // the last word the generator was given, whole
+    float AcquiredFrequencyWord = 0.0f; // the word it ran at while this cycle's blocks were taken
     std::int16_t DriveWordLow = 0;
     std::int16_t DriveWordHigh = 0;
 

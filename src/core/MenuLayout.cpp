@@ -180,6 +180,12 @@ std::vector<MenuEntry> MainMenuLayout() {
     m.Item("mnuSystemInterface", "mnuSystemInterfaceDIO", "DIO-24 PCI Card");
     m.Item("mnuSystemInterface", "mnuSystemInterfacePCI", "Daq1000 PCI Card", kTicked);
     m.Item("mnuSystemInterface", "mnuSystemInterfaceUSB", "USB");
+    // How a channel's block becomes its amplitude (P[68]).
+    m.Item("mnuSystem", "mnuSystemDetector", "De&tector");
+    m.Item("mnuSystemDetector", "mnuSystemDetectorMean", "Rectified Mean", kTicked);
+    m.Item("mnuSystemDetector", "mnuSystemDetectorPeak", "Peak");
+    m.Item("mnuSystemDetector", "mnuSystemDetectorTracking", "Tracking Filter");
+    m.Item("mnuSystemDetector", "mnuSystemDetectorRms", "RMS x 1.414");
     m.Separator("mnuSystem");
     m.Item("mnuSystem", "mnuSystemUnits", "&Units");
     m.Item("mnuSystemUnits", "mnuSystemUnitsEnglish", "&English", kTicked);

@@ -46,6 +46,11 @@ void SyncMenusToTable(Controller& c) {
     // A loaded table brings its own number format.
     c.DecimalSeparator = IsOn(P[62]) ? "," : ".";
     CheckByValue(c, P[65], {{"mnuSystemInterfaceDIO", 0}, {"mnuSystemInterfacePCI", 1}, {"mnuSystemInterfaceUSB", 2}});
+    CheckByValue(c, P[68],
+                 {{"mnuSystemDetectorMean", 0},
+                  {"mnuSystemDetectorPeak", 1},
+                  {"mnuSystemDetectorTracking", 2},
+                  {"mnuSystemDetectorRms", 3}});
 
     // Dwell items k = 1..10 follow the number of active dwell points; a negative
     // count leaves them as they are.

@@ -190,6 +190,13 @@ void ChooseInterface(Controller& c, float interface, const char* item) {
     CheckOneOf(c, {"mnuSystemInterfaceDIO", "mnuSystemInterfacePCI", "mnuSystemInterfaceUSB"}, item);
 }
 
+void ChooseDetector(Controller& c, float detector, const char* item) {
+    c.P[68] = detector;
+    CheckOneOf(c,
+               {"mnuSystemDetectorMean", "mnuSystemDetectorPeak", "mnuSystemDetectorTracking", "mnuSystemDetectorRms"},
+               item);
+}
+
 void ChooseSeparators(Controller& c, bool reversed) {
     c.Menu.SetChecked("mnuSystemSepsEnglish", !reversed);
     c.Menu.SetChecked("mnuSystemSepsReversed", reversed);
@@ -355,6 +362,10 @@ const std::map<std::string, Command>& SetupCommands() {
         {"mnuSystemInterfaceUSB", [](Controller& c, int) { ChooseInterface(c, 2.0f, "mnuSystemInterfaceUSB"); }},
         {"mnuSystemSepsEnglish", [](Controller& c, int) { ChooseSeparators(c, false); }},
         {"mnuSystemSepsReversed", [](Controller& c, int) { ChooseSeparators(c, true); }},
+        {"mnuSystemDetectorMean", [](Controller& c, int) { ChooseDetector(c, 0.0f, "mnuSystemDetectorMean"); }},
+        {"mnuSystemDetectorPeak", [](Controller& c, int) { ChooseDetector(c, 1.0f, "mnuSystemDetectorPeak"); }},
+        {"mnuSystemDetectorTracking", [](Controller& c, int) { ChooseDetector(c, 2.0f, "mnuSystemDetectorTracking"); }},
+        {"mnuSystemDetectorRms", [](Controller& c, int) { ChooseDetector(c, 3.0f, "mnuSystemDetectorRms"); }},
         {"mnuSystemUnitsEnglish", [](Controller& c, int) { ChooseUnits(c, 0); }},
         {"mnuSystemUnitsMetric", [](Controller& c, int) { ChooseUnits(c, 1); }},
         {"mnuSystemUnitsHybrid", [](Controller& c, int) { ChooseUnits(c, 2); }},

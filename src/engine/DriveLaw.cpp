@@ -69,6 +69,10 @@ float FrequencyWordFor(float frequency) {
 void SendFrequency(Controller& c) {
     if (!(c.DemoMode == 0.0f && IsOn(c.P[65]))) return;
     c.FrequencyWord = FrequencyWordFor(c.CurrentFrequency);
+    // The boards digitise all the time and a block is their newest scans: the block read
+    // after this word was made while the generator still ran at the word before it.
+    c.AcquiredFrequencyWord = c.SentFrequencyWord;
+    c.SentFrequencyWord = c.FrequencyWord;
     SendFrequencyWord(c);
 }
 

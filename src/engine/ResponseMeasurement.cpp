@@ -3,6 +3,7 @@
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
 #include "engine/DriveLaw.h"
+#include "engine/TrackingFilter.h"
 #include "hardware/BoardLayer.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <numbers>
 
 // Once per cycle the sampled blocks become one amplitude per channel in G peak,
 // smoothed by a moving window and an exponential smoother; the display channel's
@@ -26,6 +28,14 @@ constexpr std::int32_t LargestCount = 32767;
 constexpr int SamplesWithoutFrequency = 500;
 constexpr int FewestDetectorSamples = 511;
 constexpr int MostDetectorSamples = 1023;
+
+// The detectors of P[68].
+constexpr float RectifiedMean = 0.0f;
+constexpr float Peak = 1.0f;
+constexpr float TrackingFilter = 2.0f;
+constexpr float RmsTimesRootTwo = 3.0f;
+// The generator's frequency word per hertz.
+constexpr double FrequencyWordPerHz = 8.192;
 
 // The mean of a rectified sine times pi/2 is its peak.
 constexpr double RectifiedMeanToPeak = 1.57;
@@ -51,15 +61,29 @@ float ScaleOrOne(float value) { return std::isfinite(value) && value > 0.0f ? va
 
 float Product(float value, double constant) { return static_cast<float>(static_cast<double>(value) * constant); }
 
+// The drive frequency of the block just read, as the generator was given it, in
+// radians per scan.
+double RadiansPerScan(const Controller& c) {
+    const double frequency = static_cast<double>(c.AcquiredFrequencyWord) / FrequencyWordPerHz;
+    const double rate = c.SampleRate > 0.0f && std::isfinite(c.SampleRate) ? c.SampleRate : BoardScanRate;
+    return 2.0 * std::numbers::pi * frequency / rate;
+}
+
 void StoreCounts(Controller& c, int firstChannel) {
-    const bool peak = c.P[68] == 1.0f;
-    const bool rectifiedMean = c.P[68] == 0.0f;
+    const float detector = c.P[68];
+    const TrackedAmplitudes tracked = detector == TrackingFilter
+                                          ? TrackAmplitudes(c.AdcBuffer, c.DetectorSamples, RadiansPerScan(c))
+                                          : TrackedAmplitudes{};
     for (int place = 0; place < ChannelsPerBoard; ++place) {
         const DetectedAmplitude amplitude = DetectAmplitude(c.AdcBuffer, place, c.DetectorSamples);
         auto& counts = c.ChannelCounts[static_cast<std::size_t>(firstChannel + place)];
-        // Any other detector setting leaves the counts as they were.
-        if (rectifiedMean) counts = amplitude.rectifiedMean;
-        if (peak) counts = amplitude.peak;
+        // Any other detector setting leaves the counts as they were; a block the filter
+        // cannot fit (no frequency yet) is read as the rectified mean reads it.
+        if (detector == RectifiedMean) counts = amplitude.rectifiedMean;
+        if (detector == Peak) counts = amplitude.peak;
+        if (detector == TrackingFilter)
+            counts = tracked.fitted ? tracked.counts[static_cast<std::size_t>(place)] : amplitude.rectifiedMean;
+        if (detector == RmsTimesRootTwo) counts = amplitude.rms;
     }
 }
 
@@ -213,16 +237,21 @@ DetectedAmplitude DetectAmplitude(std::span<const std::int16_t> block, int place
     const int lastScan = std::min(samples, scansHeld - 1);
     std::int32_t sum = 0;
     std::int32_t largest = 0;
+    std::int64_t squares = 0;
     for (int scan = 1; scan <= lastScan; ++scan) {
         const std::int32_t magnitude =
             std::abs(static_cast<std::int32_t>(block[static_cast<std::size_t>(scan * SamplesPerScan + place)]));
         sum += magnitude;
         largest = std::max(largest, magnitude);
+        squares += static_cast<std::int64_t>(magnitude) * magnitude;
     }
     const std::int32_t mean =
         RoundToInt<std::int32_t>(static_cast<double>(sum) * RectifiedMeanToPeak / static_cast<double>(samples), 0);
+    const std::int32_t rms = RoundToInt<std::int32_t>(
+        std::sqrt(2.0 * static_cast<double>(squares) / static_cast<double>(samples)), LargestCount);
     return {static_cast<std::int16_t>(std::min(mean, LargestCount)),
-            static_cast<std::int16_t>(std::min(largest, LargestCount))};
+            static_cast<std::int16_t>(std::min(largest, LargestCount)),
+            static_cast<std::int16_t>(std::min(rms, LargestCount))};
 }
 
 std::int16_t CountControlChannels(const Controller& c) {

@@ -17,10 +17,11 @@ std::int16_t DetectorSampleCount(float frequency, float sampleRate);
 struct DetectedAmplitude {
     std::int16_t rectifiedMean = 0; // mean of |x| x 1.57: the peak of a sine
     std::int16_t peak = 0;          // largest |x|
+    std::int16_t rms = 0;           // root mean square x sqrt 2: the peak of a sine
 };
 
-// Both detectors over scans 1..`samples` (scan 0 is not used) of the channel in
-// `place` 0..7 of a block of 8-sample scans. Both results are limited to 32767;
+// The detectors over scans 1..`samples` (scan 0 is not used) of the channel in
+// `place` 0..7 of a block of 8-sample scans. The results are limited to 32767;
 // scans the block does not hold are left out.
 DetectedAmplitude DetectAmplitude(std::span<const std::int16_t> block, int place, int samples);
 

@@ -80,6 +80,16 @@ std::string StateAfter(RunOptions options, double seconds) {
     return json;
 }
 
+// The tracking filter follows the sweep to 5000 Hz at 3 octaves a minute: it fits the
+// frequency each block was made at, not the one sent after it (0.35 % higher, a whole
+// period of drift over the block at 3 kHz, which read as an open loop).
+TEST(ScriptedRun, TrackingFilterRunsTheDefaultTestToItsEnd) {
+    const RunSummary s =
+        RunHeadless(Scripted("0 menu mnuSystemDetectorTracking\n0 button cmdServoOn\n0 button cmdRun\n"));
+    EXPECT_EQ(s.end, "end-of-test") << s.abortMessage;
+    EXPECT_LT(s.controlErrorDb.max, 1.0);
+}
+
 // A profile built from nothing in the editor: New Profile (5 Hz and 5000 Hz at 1 G A),
 // a third row typed in, Update, and the state shows the grid and the table.
 TEST(ScriptedRun, EditorBuildsAProfileFromNothing) {
