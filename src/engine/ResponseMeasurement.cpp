@@ -174,29 +174,9 @@ void ComputeCompression(Controller& c) {
 // With no ticked channel there is nothing to average or compare: both values stay 0
 // and the loop is open.
 void FormControlValues(Controller& c) {
-    c.ControlValue = 0.0f;
-    c.SmoothedControlValue = 0.0f;
     c.ControlChannelCount = CountControlChannels(c);
-    if (c.ControlChannelCount == 0) return;
-    float rawSum = 0.0f;
-    float smoothedSum = 0.0f;
-    for (int k = 1; k <= 4; ++k) {
-        if (!IsChecked(c.P[42 + k])) continue;
-        const float raw = c.ChannelRawResponse[static_cast<std::size_t>(k)];
-        const float smoothed = c.ChannelResponse[static_cast<std::size_t>(k)];
-        if (c.P[0] == Average) {
-            rawSum += raw;
-            smoothedSum += smoothed;
-        } else if (c.P[0] == Extremal) {
-            if (raw > c.ControlValue) c.ControlValue = raw;
-            if (smoothed > c.SmoothedControlValue) c.SmoothedControlValue = smoothed;
-        }
-    }
-    if (c.P[0] == Average) {
-        const auto count = static_cast<float>(c.ControlChannelCount);
-        c.ControlValue = rawSum / count;
-        c.SmoothedControlValue = smoothedSum / count;
-    }
+    c.ControlValue = ControlStrategyValue(c, c.ChannelRawResponse);
+    c.SmoothedControlValue = ControlStrategyValue(c, c.ChannelResponse);
 }
 
 } // namespace
@@ -260,6 +240,22 @@ std::int16_t CountControlChannels(const Controller& c) {
         if (IsChecked(c.P[entry])) ++count;
     }
     return count;
+}
+
+float ControlStrategyValue(const Controller& c, const std::array<float, Channels + 1>& responses) {
+    const std::int16_t count = CountControlChannels(c);
+    if (count == 0) return 0.0f;
+    float sum = 0.0f;
+    float largest = 0.0f;
+    for (int k = 1; k <= 4; ++k) {
+        if (!IsChecked(c.P[42 + k])) continue;
+        const float response = responses[static_cast<std::size_t>(k)];
+        sum += response;
+        largest = std::max(largest, response);
+    }
+    if (c.P[0] == Average) return sum / static_cast<float>(count);
+    if (c.P[0] == Extremal) return largest;
+    return 0.0f;
 }
 
 bool HasControlFeedback(const Controller& c) {

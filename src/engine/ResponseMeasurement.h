@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -27,6 +28,12 @@ DetectedAmplitude DetectAmplitude(std::span<const std::int16_t> block, int place
 
 // Channels 1..4 whose control entry (P[43]..P[46]) carries its check mark.
 std::int16_t CountControlChannels(const Controller& c);
+
+// The strategy value of channels 1..4's `responses` (channel k at k, G peak) over the
+// ticked ones: their mean under Average, the largest under Extremal; 0 with none
+// ticked or under any other strategy. The servo's control value is this of the raw
+// responses.
+float ControlStrategyValue(const Controller& c, const std::array<float, 17>& responses);
 
 // Average and Extremal close the loop over at least one ticked channel; Manual and
 // a strategy the controller does not know have no measured feedback.

@@ -9,6 +9,7 @@
 #include "core/ScriptedDialogs.h"
 #include "core/SizeOnlyCanvas.h"
 #include "core/StartUp.h"
+#include "engine/ResponseMeasurement.h"
 #include "files/DataExport.h"
 #include "files/ProfileGrid.h"
 #include "hardware/AbsentDaqLibrary.h"
@@ -19,6 +20,7 @@
 #include "runner/StateJson.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -182,6 +184,25 @@ double Percentile(std::vector<double> values, double fraction) {
     return values[std::min(index, values.size() - 1)];
 }
 
+// |20 log10(value / reference)|: median, 95th percentile and largest.
+ControlAccuracy Accuracy(const std::vector<double>& errors) {
+    return {Percentile(errors, 0.5), Percentile(errors, 0.95),
+            errors.empty() ? 0.0 : *std::max_element(errors.begin(), errors.end()), errors.size()};
+}
+
+double ErrorDb(double value, double reference) { return std::fabs(20.0 * std::log10(value / reference)); }
+
+// The control value the controller would have formed had every sensor told the truth:
+// its own strategy over the fundamentals the bench gave under channels 1..16 in the
+// block just read (the controller scans each board's inputs in order, channel k at
+// place k - 1 of its board).
+double TrueControlValue(const Controller& c, const sim::SimBench& bench) {
+    std::array<float, 17> truth{};
+    for (int k = 1; k <= sim::BenchChannels; ++k)
+        truth[static_cast<std::size_t>(k)] = static_cast<float>(bench.AcquiredFundamentalG(k));
+    return static_cast<double>(ControlStrategyValue(c, truth));
+}
+
 std::string Number(double value) { return JsonNumber(value); }
 void Escape(std::ostream& out, const std::string& text) { WriteJsonString(out, text); }
 
@@ -238,6 +259,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
 
     CycleDriver driver(c);
     std::vector<double> errors;
+    std::vector<double> trueErrors;
     bool servoWasOn = IsOn(c.ServoOn);
     bool testSeen = IsOn(c.TestStarted);
     summary.end = "max-seconds";
@@ -258,8 +280,10 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
         if (servoOn && !servoWasOn) servoOnSince = clock.MonotonicSeconds();
         if (servoOn && clock.MonotonicSeconds() - servoOnSince >= 5.0 && c.ReferenceLevel > 0.0f &&
             c.ControlValue > 0.0f) {
-            errors.push_back(std::fabs(
-                20.0 * std::log10(static_cast<double>(c.ControlValue) / static_cast<double>(c.ReferenceLevel))));
+            const auto reference = static_cast<double>(c.ReferenceLevel);
+            errors.push_back(ErrorDb(static_cast<double>(c.ControlValue), reference));
+            const double truth = bench != nullptr ? TrueControlValue(c, *bench) : 0.0;
+            if (truth > 0.0) trueErrors.push_back(ErrorDb(truth, reference));
         }
         if (trace != nullptr) {
             *trace << Number(now);
@@ -326,10 +350,19 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     summary.abortCode = c.AbortCode;
     summary.abortMessage = c.AbortMessage;
     summary.historyRows = std::max(0, c.HistoryCount - 1);
-    summary.controlErrorDb = {Percentile(errors, 0.5), Percentile(errors, 0.95),
-                              errors.empty() ? 0.0 : *std::max_element(errors.begin(), errors.end()), errors.size()};
+    summary.controlErrorDb = Accuracy(errors);
+    if (bench != nullptr) summary.trueErrorDb = Accuracy(trueErrors);
     return summary;
 }
+
+namespace {
+
+void WriteAccuracy(std::ostream& out, const ControlAccuracy& a) {
+    out << "{\"median\": " << Number(a.median) << ", \"p95\": " << Number(a.p95) << ", \"max\": " << Number(a.max)
+        << ", \"cycles\": " << a.cycles << '}';
+}
+
+} // namespace
 
 std::string SummaryJson(const RunSummary& s) {
     std::ostringstream out;
@@ -351,9 +384,15 @@ std::string SummaryJson(const RunSummary& s) {
         out << '}';
     }
     out << (s.messages.empty() ? "" : "\n  ") << "],\n  \"history_rows\": " << s.historyRows
-        << ",\n  \"control_error_db\": {\"median\": " << Number(s.controlErrorDb.median)
-        << ", \"p95\": " << Number(s.controlErrorDb.p95) << ", \"max\": " << Number(s.controlErrorDb.max)
-        << ", \"cycles\": " << s.controlErrorDb.cycles << "},\n  \"errors\": [";
+        << ",\n  \"control_error_db\": ";
+    WriteAccuracy(out, s.controlErrorDb);
+    out << ",\n  \"true_error_db\": ";
+    if (s.trueErrorDb) {
+        WriteAccuracy(out, *s.trueErrorDb);
+    } else {
+        out << "null";
+    }
+    out << ",\n  \"errors\": [";
     for (std::size_t i = 0; i < s.errors.size(); ++i) {
         out << (i == 0 ? "" : ", ");
         Escape(out, s.errors[i]);

@@ -61,6 +61,10 @@ struct RunSummary {
     std::vector<ShownMessage> messages;
     int historyRows = 0;
     ControlAccuracy controlErrorDb;
+    // The same over the same cycles, of the control value the strategy forms from the
+    // fundamentals the simulated bench really gave; a cycle whose true value is 0 is
+    // left out. None without a simulated bench.
+    std::optional<ControlAccuracy> trueErrorDb;
     std::vector<std::string> errors; // the files asked for that could not be written
 };
 

@@ -53,6 +53,7 @@ TEST(HeadlessRun, WithoutAnAcquisitionLibraryTheDemoPlantRuns) {
     const RunSummary s = RunHeadless(options);
     EXPECT_EQ(s.end, "end-of-test");
     EXPECT_EQ(s.messages[1].text, " No hardware was detected. The Software has been put in the Demo Mode");
+    EXPECT_FALSE(s.trueErrorDb) << "no bench to tell the truth";
 }
 
 TEST(HeadlessRun, DeadControlSensorAborts) {

@@ -147,6 +147,12 @@ public:
     double DriveLevel() const { return plant_.Level(); }
     // The acceleration in G peak the bench gives on channel 1..16 for the present drive.
     double ChannelAmplitudeG(int channel) const { return plant_.ChannelAmplitudeG(channel); }
+    // The fundamental, G peak, that channel 1..16's sensor really felt in the newest scan
+    // of the block last read from its board: the drive through the bench's response
+    // alone, before the sensor adds its noise, harmonics and faults. 0 until a read.
+    double AcquiredFundamentalG(int channel) const {
+        return readFundamentalG_.at(static_cast<std::size_t>(channel - 1));
+    }
 
     // Faults injected while running. Sensor fault times are seconds after the bench was
     // made; board presence counts from the next daqOpen.
@@ -253,6 +259,10 @@ private:
     int buttonsHeld_ = 0;
     std::vector<TimedPress> timedPresses_;
     std::mt19937 noise_;
+    // Per channel 1..16 at k - 1: the fundamental of the newest scan made, and of the
+    // newest scan read out.
+    std::array<double, BenchChannels> madeFundamentalG_{};
+    std::array<double, BenchChannels> readFundamentalG_{};
 };
 
 } // namespace sim

@@ -191,6 +191,12 @@ int SimBench::daqAdcTransferBufData(DaqHandle handle, std::span<std::int16_t> bu
                 std::copy_n(from, positions,
                             buffer.begin() + static_cast<std::ptrdiff_t>(s * static_cast<std::int64_t>(positions)));
             }
+            const int firstChannel = handle == MasterHandle ? 1 : 1 + BoardInputs;
+            if (scans > 0)
+                for (const std::int32_t place : board.scanChannels) {
+                    const auto k = static_cast<std::size_t>(firstChannel + place - 1);
+                    readFundamentalG_[k] = madeFundamentalG_[k];
+                }
             returnedCount = static_cast<int>(scans);
             return 0;
         });

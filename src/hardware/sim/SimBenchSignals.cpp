@@ -72,6 +72,7 @@ void SimBench::Advance(Device& device, double nowMs) {
                     CountsPerMillivolt * std::ldexp(1.0, board.scanGains[i]),
                     sensor.fitted && (powered || !sensor.needsCurrent)};
         if (input.live) input.harmonicsG = plant_.ChannelHarmonicsG(channel, nyquistHz);
+        madeFundamentalG_[static_cast<std::size_t>(channel - 1)] = plant_.ChannelAmplitudeG(channel);
         orders = std::max(orders, input.harmonicsG.size());
         inputs.push_back(std::move(input));
     }
