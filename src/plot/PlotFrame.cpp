@@ -35,10 +35,8 @@ void ResetPensToFrame(Controller& c, const PlotTarget& t) {
 // an unticked channel leaves its line empty.
 void DrawLegends(const Controller& c, const PlotTarget& t) {
     const PlotBox& box = t.mapping.box;
-    const float shown = c.P[109];
     for (int k = 1; k <= 16; ++k) {
-        const bool groupShown = k <= 8 ? (shown == 0.0f || shown == 1.0f) : (shown == 0.0f || shown == 2.0f);
-        if (!groupShown || !c.Menu.Checked("mnuViewResponse", k - 1)) continue;
+        if (!ChannelLegendShown(c, k)) continue;
         t.canvas.Text(box.left + 0.01 * box.width, box.top + (0.05 + 0.04 * (k - 1)) * box.height, ChannelLegend(k),
                       t.palette.Channel(k));
     }
@@ -53,6 +51,12 @@ void WriteLegendLabels(Controller& c) {
 }
 
 } // namespace
+
+bool ChannelLegendShown(const Controller& c, int channel) {
+    const float group = c.P[109];
+    const bool groupShown = channel <= 8 ? (group == 0.0f || group == 1.0f) : (group == 0.0f || group == 2.0f);
+    return groupShown && c.Menu.Checked("mnuViewResponse", channel - 1);
+}
 
 const char* ChannelLegend(int channel) {
     static constexpr std::array<const char*, 16> legends = {

@@ -18,5 +18,8 @@ void RefreshPlot(Controller& c);
 // scale, frequency lines 1..9 of each decade up to the range `P[51]` (at most 10000 Hz).
 void DrawGrid(const PlotTarget& target, float frequencyRange, int gridDecades);
 
+// Whether channel 1..16 has its legend: its response ticked and its group (`P[109]`:
+// 0 all, 1 channels 1..8, 2 channels 9..16) shown.
+bool ChannelLegendShown(const Controller& c, int channel);
 // The legend of channel 1..16 as the plot area prints it ("Ch#1---", "Ch#5 - -").
 const char* ChannelLegend(int channel);

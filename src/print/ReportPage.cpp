@@ -110,11 +110,8 @@ void DrawAxisLabels(const Controller& c, const Page& page) {
 // column at the box's left edge; the average, drive and transfer legends in a second
 // column beside it, each on its own line.
 void DrawLegends(const Controller& c, const Page& page, const PlotPalette& palette) {
-    const float group = c.P[109];
     for (int k = 1; k <= 16; ++k) {
-        const bool shown = k <= 8 ? (group == 0.0f || group == 1.0f) : (group == 0.0f || group == 2.0f);
-        if (shown && c.Menu.Checked("mnuViewResponse", k - 1))
-            page.Text(0.155, 0.15 + 0.03 * (k - 1), PageChannelLegend(k), palette.Channel(k));
+        if (ChannelLegendShown(c, k)) page.Text(0.155, 0.15 + 0.03 * (k - 1), PageChannelLegend(k), palette.Channel(k));
     }
     const bool colour = c.PrintColorMode == 2;
     if (c.P[55] > 0.0f) page.Text(0.255, 0.15, "Ave.---", colour ? LightGreen : Black);
