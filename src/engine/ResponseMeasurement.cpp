@@ -69,10 +69,14 @@ double RadiansPerScan(const Controller& c) {
     return 2.0 * std::numbers::pi * frequency / rate;
 }
 
+// The tracking filter needs no whole periods: it fits the whole block, which below
+// 20 Hz holds twice the rectified mean's half period or more.
+int TrackedScans(const Controller& c) { return std::min(c.AdcScansRead - 1, MostDetectorSamples); }
+
 void StoreCounts(Controller& c, int firstChannel) {
     const float detector = c.P[68];
     const TrackedAmplitudes tracked = detector == TrackingFilter
-                                          ? TrackAmplitudes(c.AdcBuffer, c.DetectorSamples, RadiansPerScan(c))
+                                          ? TrackAmplitudes(c.AdcBuffer, TrackedScans(c), RadiansPerScan(c))
                                           : TrackedAmplitudes{};
     for (int place = 0; place < ChannelsPerBoard; ++place) {
         const DetectedAmplitude amplitude = DetectAmplitude(c.AdcBuffer, place, c.DetectorSamples);

@@ -254,6 +254,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
         *trace << "time,CurrentFrequency,ReferenceLevel,ControlValue,DriveOutput,Compression,SweepCounter,ServoOn,"
                   "SweepRunning,AbortCode";
         for (int k = 1; k <= 16; ++k) *trace << ",ChannelResponse" << k;
+        if (bench != nullptr) *trace << ",TrueControlValue";
         *trace << '\n';
     }
 
@@ -292,6 +293,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
                 *trace << ',' << Number(static_cast<double>(v));
             for (int k = 1; k <= 16; ++k)
                 *trace << ',' << Number(static_cast<double>(c.ChannelResponse[static_cast<std::size_t>(k)]));
+            if (bench != nullptr) *trace << ',' << Number(TrueControlValue(c, *bench));
             *trace << '\n';
         }
         testSeen = testSeen || IsOn(c.TestStarted);

@@ -36,6 +36,7 @@ TEST(TrackingFilter, FindsTheFundamentalWhereTheRectifiedMeanCannot) {
     };
     const Case cases[] = {
         {5.0, 1000, 0, 0, 200, 0.7, 600},     // under a third of a period, with an offset
+        {8.0, 1000, 100, 50, 200, 0.7, 1023}, // harmonics over 0.8 of a period
         {100.0, 1000, 100, 50, 0, 0.3, 1023}, // 10 % second, 5 % third harmonic
         {2000.0, 8000, 0, 0, -50, 2.0, 512},
     };
