@@ -17,15 +17,21 @@ $(BUILD_DIR)/build.ninja:
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# Without a display the same controller runs a whole test headless instead.
+# The window on the simulated bench in a fresh copy of the default example under
+# $(RUN_DIR), so running never changes the repository. With ARGS the window gets those
+# arguments alone. Without a display the same controller runs the whole test headless.
+RUN_DIR = $(BUILD_DIR)/run
 run: build
-	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] || [ -n "$(ARGS)" ]; then \
+	@rm -rf $(RUN_DIR) && mkdir -p $(RUN_DIR) && cp -R examples/default-sweep/. $(RUN_DIR)/
+	@if [ -n "$(ARGS)" ]; then \
 	  $(BUILD_DIR)/app/zek8 $(ARGS); \
+	elif [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD_DIR)/app/zek8 --workdir $(RUN_DIR) --bench $(RUN_DIR)/simulated.bench; \
 	else \
-	  echo "No display: running the default profile on the simulated bench with zek8-run."; \
-	  $(BUILD_DIR)/app/zek8-run --bench sim --export $(BUILD_DIR)/zek8-run-data.dat --state $(BUILD_DIR)/zek8-run-state.json; \
-	  echo "Data file: $(BUILD_DIR)/zek8-run-data.dat, state: $(BUILD_DIR)/zek8-run-state.json"; \
-	  echo "For the window, start it on a display: $(BUILD_DIR)/app/zek8 (or xvfb-run -a $(BUILD_DIR)/app/zek8)."; \
+	  echo "No display: running the default example on the simulated bench with zek8-run in $(RUN_DIR)."; \
+	  cd $(RUN_DIR) && $(abspath $(BUILD_DIR))/app/zek8-run --bench simulated.bench --export zek8-run-data.dat --state zek8-run-state.json; \
+	  echo "Data file: $(RUN_DIR)/zek8-run-data.dat, state: $(RUN_DIR)/zek8-run-state.json"; \
+	  echo "For the window, start it on a display: make run (or xvfb-run -a make run)."; \
 	fi
 
 FORMAT_SOURCES = $(shell find src app tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) 2>/dev/null | sort)
