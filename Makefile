@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = number-text profile calibration remote-record bench-file run-script bitmap
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test test-sanitize fuzz bench format format-check tidy clean
+.PHONY: deps build run test test-sanitize fuzz bench format format-check tidy package clean
 
 deps:
 	@bash scripts/install-deps
@@ -86,6 +86,11 @@ fuzz: deps
 
 bench: build
 	$(BUILD_DIR)/bench/zek8-bench
+
+# The Debian package of the programs and their data, installed under /usr.
+package: build
+	cd $(BUILD_DIR) && cpack
+	@echo "Package: $$(ls -t $(BUILD_DIR)/zek8_*.deb | head -n 1)"
 
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR)
