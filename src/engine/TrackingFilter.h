@@ -6,8 +6,9 @@
 
 // The tracking filter: the amplitude of the component at a known frequency in each
 // channel of a block, by a least-squares fit of an offset, a cosine and a sine at that
-// frequency over the block. Harmonics and noise scarcely enter it, and it is exact for
-// a pure sine even where the block holds less than one period.
+// frequency over the block (and of the second and third harmonics where the block holds
+// fewer than 8 periods). Harmonics and noise scarcely enter it, and it is exact for a
+// pure sine even where the block holds less than one period.
 
 // Over scans 1..`samples` of a block of 8-sample scans (scan 0 is not used, scans the
 // block does not hold are left out), at `radiansPerScan` of the drive frequency: each

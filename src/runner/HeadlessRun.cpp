@@ -278,12 +278,12 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
         collectMessages();
         const double now = clock.MonotonicSeconds() - start;
         const bool servoOn = IsOn(c.ServoOn);
+        const double truth = bench != nullptr ? TrueControlValue(c, *bench) : 0.0;
         if (servoOn && !servoWasOn) servoOnSince = clock.MonotonicSeconds();
         if (servoOn && clock.MonotonicSeconds() - servoOnSince >= 5.0 && c.ReferenceLevel > 0.0f &&
             c.ControlValue > 0.0f) {
             const auto reference = static_cast<double>(c.ReferenceLevel);
             errors.push_back(ErrorDb(static_cast<double>(c.ControlValue), reference));
-            const double truth = bench != nullptr ? TrueControlValue(c, *bench) : 0.0;
             if (truth > 0.0) trueErrors.push_back(ErrorDb(truth, reference));
         }
         if (trace != nullptr) {
@@ -293,7 +293,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
                 *trace << ',' << Number(static_cast<double>(v));
             for (int k = 1; k <= 16; ++k)
                 *trace << ',' << Number(static_cast<double>(c.ChannelResponse[static_cast<std::size_t>(k)]));
-            if (bench != nullptr) *trace << ',' << Number(TrueControlValue(c, *bench));
+            if (bench != nullptr) *trace << ',' << Number(truth);
             *trace << '\n';
         }
         testSeen = testSeen || IsOn(c.TestStarted);
