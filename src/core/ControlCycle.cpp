@@ -3,6 +3,7 @@
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
 #include "core/RemoteControl.h"
+#include "core/RunCommands.h"
 #include "core/RunInputs.h"
 #include "engine/Alarms.h"
 #include "engine/DriveLaw.h"
@@ -10,6 +11,8 @@
 #include "engine/ResponseMeasurement.h"
 #include "engine/StatusPanel.h"
 #include "engine/SweepGenerator.h"
+#include "plot/PlotMapping.h"
+#include "plot/SweepHistory.h"
 #include "plot/Traces.h"
 
 #include <cmath>
@@ -29,35 +32,90 @@ int CycleIntervalMs(float cycleRate) {
 
 std::int64_t NextCycleDueMs(const Controller& c) { return c.CycleStartMs + c.TimerInterval; }
 
-void ControlCycle(Controller& c) {
+namespace {
+
+// The period for this pass, its start on the clock, and the counter 1..10 that the
+// slower steps are gated on.
+void StartCycle(Controller& c) {
     c.TimerInterval = CycleIntervalMs(c.P[66]);
     c.CycleStartMs = c.ports.clock->TickMs();
     c.CycleCounter += 1;
     if (c.CycleCounter > 10) c.CycleCounter = 1;
-    if (IsOn(c.SweepRunning)) c.RunCycleCount += 1.0;
+}
 
-    CycleObserver* observer = c.cycleObserver;
-    const auto run = [&](const char* name, void (*step)(Controller&)) {
-        if (observer != nullptr) observer->StepRunning(name);
-        step(c);
-    };
-    run("ComputeReference", ComputeReference);
-    ApplyRemoteDriveOverride(c);
-    // A frequency the outside program holds is no step of the sweep: it neither counts
-    // a sweep at a limit nor ends the test.
-    if (IsOn(c.SweepRunning) && !RemoteHoldsFrequency(c)) run("SweepStep", SweepStep);
-    ApplyRemoteFrequencyOverride(c);
-    run("SendFrequency", SendFrequency);
-    run("UpdateServoGain", UpdateServoGain);
-    run("SendDrive", SendDrive);
-    run("MeasureResponses", MeasureResponses);
-    run("ScaleAndSmoothResponses", ScaleAndSmoothResponses);
-    if (IsOn(c.ServoOn)) run("CheckAlarms", CheckAlarms);
-    if (IsChecked(c.P[20])) run("PollRunInputs", PollRunInputs);
-    if (IsOn(c.P[30])) run("ExchangeRemoteControlFile", ExchangeRemoteControlFile);
-    if (IsOn(c.P[99])) run("RefreshStatusPanel", RefreshStatusPanel);
-    if (c.CycleCounter == 3) run("RefreshStatusPanel", RefreshStatusPanel);
-    if (c.CycleCounter == 6 && (IsOn(c.ServoOn) || IsOn(c.P[0]))) run("UpdateTraces", UpdateTraces);
+// Cycles while the sweep runs: with the run time, the cycle rate the sweep steps by.
+void CountRunCycle(Controller& c) { c.RunCycleCount += 1.0; }
+
+// The drive the transfer function took on the plot becomes the shared drive, so a
+// drive below the smallest is raised to it on each cycle the traces are drawn to scale.
+void RaiseDriveToFloor(Controller& c) { c.DriveOutput = TransferDrive(c.DriveOutput); }
+
+bool Always(const Controller&) { return true; }
+bool WhileSweepRuns(const Controller& c) { return IsOn(c.SweepRunning); }
+bool WhileServoOn(const Controller& c) { return IsOn(c.ServoOn); }
+bool WhileRemoteHoldsLevel(const Controller& c) { return IsOn(c.ServoOn) && IsOn(c.RemoteDriveOverride); }
+// A frequency the outside program holds is no step of the sweep: it neither counts a
+// sweep at a limit nor ends the test.
+bool WhileSweepMoves(const Controller& c) { return IsOn(c.SweepRunning) && !RemoteHoldsFrequency(c); }
+bool WhenTestEndIsDue(const Controller& c) { return c.EndOfTestDue; }
+bool WhileRunInputsTicked(const Controller& c) { return IsChecked(c.P[20]); }
+bool WhileRemoteFileOn(const Controller& c) { return IsOn(c.P[30]); }
+bool WhilePanelEveryCycle(const Controller& c) { return IsOn(c.P[99]); }
+bool OnCycleThree(const Controller& c) { return c.CycleCounter == 3; }
+bool OnCycleSixWhileServoOnOrManual(const Controller& c) {
+    return c.CycleCounter == 6 && (IsOn(c.ServoOn) || IsOn(c.P[0]));
+}
+// A range `P[52]` the plot does not know draws nothing to scale.
+bool OnCycleSixToScale(const Controller& c) {
+    return OnCycleSixWhileServoOnOrManual(c) && AmplitudeAxisFor(c.P[52]).has_value();
+}
+
+struct CycleStep {
+    const char* name;
+    bool (*due)(const Controller&);
+    void (*run)(Controller&);
+};
+
+// The steps of one pass in their order. Each gate is tested at its step's turn, so it
+// sees what the steps before it left.
+constexpr CycleStep Steps[] = {
+    {"StartCycle", Always, StartCycle},
+    {"CountRunCycle", WhileSweepRuns, CountRunCycle},
+    {"ComputeReference", Always, ComputeReference},
+    {"ApplyRemoteDriveOverride", WhileRemoteHoldsLevel, ApplyRemoteDriveOverride},
+    {"SweepStep", WhileSweepMoves, SweepStep},
+    // Right after the step that found it: the later steps see the test stopped and the
+    // frequency back at the lower limit, and send those out in this same pass.
+    {"EndOfTest", WhenTestEndIsDue, EndOfTest},
+    {"ApplyRemoteFrequencyOverride", RemoteHoldsFrequency, ApplyRemoteFrequencyOverride},
+    {"SendFrequency", Always, SendFrequency},
+    {"UpdateServoGain", Always, UpdateServoGain},
+    {"SendDrive", Always, SendDrive},
+    {"MeasureResponses", Always, MeasureResponses},
+    {"ScaleAndSmoothResponses", Always, ScaleAndSmoothResponses},
+    {"UpdateDrive", WhileServoOn, UpdateDrive},
+    {"CheckAlarms", WhileServoOn, CheckAlarms},
+    {"PollRunInputs", WhileRunInputsTicked, PollRunInputs},
+    {"ExchangeRemoteControlFile", WhileRemoteFileOn, ExchangeRemoteControlFile},
+    // The run time moves with each refresh of the panel, and only then.
+    {"UpdateRunTime", WhilePanelEveryCycle, UpdateRunTime},
+    {"RefreshStatusPanel", WhilePanelEveryCycle, RefreshStatusPanel},
+    {"UpdateRunTime", OnCycleThree, UpdateRunTime},
+    {"RefreshStatusPanel", OnCycleThree, RefreshStatusPanel},
+    {"UpdateTraces", OnCycleSixWhileServoOnOrManual, UpdateTraces},
+    {"RebuildAverageMask", OnCycleSixWhileServoOnOrManual, RebuildAverageMask},
+    {"RaiseDriveToFloor", OnCycleSixToScale, RaiseDriveToFloor},
+    {"AppendHistoryPoint", OnCycleSixWhileServoOnOrManual, AppendHistoryPoint},
+};
+
+} // namespace
+
+void ControlCycle(Controller& c) {
+    for (const CycleStep& step : Steps) {
+        if (!step.due(c)) continue;
+        if (c.cycleObserver != nullptr) c.cycleObserver->StepRunning(step.name);
+        step.run(c);
+    }
 }
 
 void UpdateTimerTick(Controller& c) { c.TimerInterval = CycleIntervalMs(c.P[16]); }

@@ -183,6 +183,7 @@ struct Controller {
     // Sweep generator and reference profile (engine).
     float PreviousFrequency = 0.0f; // CurrentFrequency before this cycle's step
     double DwellStartTime = 0.0;    // RunSeconds when the present dwell began
+    bool EndOfTestDue = false;      // the sweep counted its last half sweep; the cycle ends the test
 
     // Response measurement and drive law (engine).
     std::int16_t DriveWord = 0;                            // round(DriveOutput x 4000) of this cycle

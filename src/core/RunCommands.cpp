@@ -13,6 +13,7 @@
 #include "plot/PlotFrame.h"
 #include "plot/PlotPens.h"
 #include "plot/SweepHistory.h"
+#include "print/PrintedReport.h"
 
 #include <cmath>
 
@@ -139,6 +140,17 @@ void JumpToLowerLimitAndStop(Controller& c) {
     StopTest(c);
 }
 
+void EndOfTest(Controller& c) {
+    c.EndOfTestDue = false;
+    StopTest(c);
+    if (c.Menu.Checked("mnuTestAutoPrint")) PrintReportAtEndOfTest(c);
+    c.CurrentFrequency = c.P[1];
+    c.LastStoredFrequency = c.P[1];
+    c.SweepCounter = 0.5f;
+    if (c.Menu.Checked("mnuTestAutoSave")) AutoSaveReport(c);
+    if (c.Menu.Checked("mnuTestAutoExport")) AutoExportData(c);
+}
+
 void JumpToUpperLimitAndStop(Controller& c) {
     c.CurrentFrequency = c.P[2];
     StopTest(c);
@@ -171,7 +183,10 @@ void NudgeFrequency(Controller& c, bool up) {
     if (!(frequency >= Lowest)) frequency = Lowest;
     if (frequency > Highest) frequency = Highest;
     c.CurrentFrequency = frequency;
-    if (!up) RefreshStatusPanel(c);
+    if (!up) {
+        UpdateRunTime(c);
+        RefreshStatusPanel(c);
+    }
 }
 
 void NudgeLevel(Controller& c, bool up) {

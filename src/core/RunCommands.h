@@ -16,6 +16,10 @@ void HoldSweep(Controller& c);
 // times and counters reset.
 void StopTest(Controller& c);
 void JumpToLowerLimitAndStop(Controller& c);
+// The sweep has counted its last half sweep (`EndOfTestDue`): the test stops, the report
+// is printed, the frequency returns to the lower limit, and the picture is saved and
+// the data exported, each when its Test Setup item is ticked.
+void EndOfTest(Controller& c);
 void JumpToUpperLimitAndStop(Controller& c);
 void ToggleDirection(Controller& c);
 void ToggleDisplayChannel(Controller& c);

@@ -2,7 +2,6 @@
 
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
-#include "engine/DriveLaw.h"
 #include "engine/TrackingFilter.h"
 #include "hardware/BoardLayer.h"
 
@@ -307,8 +306,5 @@ void ScaleAndSmoothResponses(Controller& c) {
     DeriveVelocityAndDisplacement(c);
     ComputeCompression(c);
 
-    if (IsOn(c.ServoOn)) {
-        FormControlValues(c);
-        UpdateDrive(c);
-    }
+    if (IsOn(c.ServoOn)) FormControlValues(c);
 }

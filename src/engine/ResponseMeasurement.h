@@ -48,5 +48,5 @@ void RestartMeasurement(Controller& c);
 void MeasureResponses(Controller& c);
 // The counts scaled by calibration and channel scale (or the demo plant's response),
 // smoothed, velocity, displacement and compression derived, and with the servo on the
-// control value formed and the drive corrected.
+// control value formed for the drive law.
 void ScaleAndSmoothResponses(Controller& c);

@@ -39,22 +39,6 @@ std::string ServoRateWord(float rate) {
     return "";
 }
 
-// The run time grows only while the sweep runs: held, the test clock stands on the
-// time that HoldSweep has already added to ElapsedSeconds.
-void UpdateRunTime(Controller& c) {
-    // The segment start is a monotonic reading, so the interval spans midnight by
-    // itself and needs no whole days added.
-    c.DayRolloverSeconds = 0.0f;
-    double run = c.ElapsedSeconds + static_cast<double>(c.DayRolloverSeconds);
-    if (IsOn(c.SweepRunning)) run += c.ports.clock->MonotonicSeconds() - c.SegmentStartTime;
-    c.RunSeconds = run;
-
-    const ElapsedTime elapsed = ElapsedTimeOf(run);
-    c.ElapsedTimePrefix = elapsed.dayPrefix;
-    c.ElapsedTimeValue = static_cast<float>(elapsed.dayFraction);
-    if (IsOn(c.SweepRunning)) c.Indicators.SetText("lblElapsedTime", elapsed.text);
-}
-
 void WriteWallClock(Controller& c) {
     const Clock& clock = *c.ports.clock;
     // Whole seconds only: the clock must not show the next second before it begins.
@@ -97,6 +81,21 @@ ElapsedTime ElapsedTimeOf(double runSeconds) {
     return elapsed;
 }
 
+// The run time grows only while the sweep runs: held, the test clock stands on the
+// time that HoldSweep has already added to ElapsedSeconds.
+void UpdateRunTime(Controller& c) {
+    // The segment start is a monotonic reading, so the interval spans midnight by
+    // itself and needs no whole days added.
+    c.DayRolloverSeconds = 0.0f;
+    double run = c.ElapsedSeconds + static_cast<double>(c.DayRolloverSeconds);
+    if (IsOn(c.SweepRunning)) run += c.ports.clock->MonotonicSeconds() - c.SegmentStartTime;
+    c.RunSeconds = run;
+
+    const ElapsedTime elapsed = ElapsedTimeOf(run);
+    c.ElapsedTimePrefix = elapsed.dayPrefix;
+    c.ElapsedTimeValue = static_cast<float>(elapsed.dayFraction);
+}
+
 void RefreshStatusPanel(Controller& c) {
     Panel& panel = c.Indicators;
     const char point = c.DecimalSeparator.empty() ? '.' : c.DecimalSeparator.front();
@@ -108,7 +107,8 @@ void RefreshStatusPanel(Controller& c) {
     panel.SetText("lblSweepNumber", " SWEEP# " + GeneralNumber(std::trunc(c.SweepCounter), point) + " OF " +
                                         GeneralNumber(c.P[5], point));
 
-    UpdateRunTime(c);
+    // Held, the text keeps the time the sweep last ran to.
+    if (IsOn(c.SweepRunning)) panel.SetText("lblElapsedTime", ElapsedTimeOf(c.RunSeconds).text);
 
     WriteWallClock(c);
     const std::string& profile = c.ProfileFileName;

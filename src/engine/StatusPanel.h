@@ -13,9 +13,14 @@ struct ElapsedTime {
 };
 ElapsedTime ElapsedTimeOf(double runSeconds);
 
+// The run time of the test, `RunSeconds` (which the dwell waits and the cycle-rate
+// estimate read), and the elapsed time the panel and the data file show, as of now.
+void UpdateRunTime(Controller& c);
+
 // The status panel rewritten from the shared state: limits, rate, sweep type and
 // count, times, servo rate, compression, frequency and channel, the unit readouts,
-// the axis labels and the window title.
+// the axis labels and the window title. The elapsed time shown is `RunSeconds` as the
+// last UpdateRunTime left it.
 void RefreshStatusPanel(Controller& c);
 
 // The display-mode commands of the View menu: the large readout shows the

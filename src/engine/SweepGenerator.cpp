@@ -1,10 +1,6 @@
 #include "engine/SweepGenerator.h"
 
 #include "core/Controller.h"
-#include "core/RunCommands.h"
-#include "files/DataExport.h"
-#include "files/ReportFile.h"
-#include "print/PrintedReport.h"
 
 #include <cmath>
 
@@ -108,8 +104,10 @@ void SweepStep(Controller& c) {
     // early. The arrival at the limit counts once, on the cycle the dwell ends.
     if (WaitingAtDwell(c)) return;
     if (c.P[3] < Mil167 && AtOrBeyondLimit(c)) c.SweepCounter += 0.5f;
+    // The test ends in the cycle's own step right after this one; the frequency stays
+    // where it is until then.
     if (c.P[5] + 0.5f < c.SweepCounter) {
-        EndOfTest(c);
+        c.EndOfTestDue = true;
         return;
     }
     c.PreviousFrequency = c.CurrentFrequency;
@@ -134,16 +132,6 @@ void MilStep(Controller& c) {
     if ((c.SweepDirection == Up && f >= c.P[2]) || (c.SweepDirection == Down && f <= c.P[1])) {
         c.SweepCounter += 0.5f;
     }
-}
-
-void EndOfTest(Controller& c) {
-    StopTest(c);
-    if (c.Menu.Checked("mnuTestAutoPrint")) PrintReportAtEndOfTest(c);
-    c.CurrentFrequency = c.P[1];
-    c.LastStoredFrequency = c.P[1];
-    c.SweepCounter = 0.5f;
-    if (c.Menu.Checked("mnuTestAutoSave")) AutoSaveReport(c);
-    if (c.Menu.Checked("mnuTestAutoExport")) AutoExportData(c);
 }
 
 void ResonanceReversal(Controller& c) {

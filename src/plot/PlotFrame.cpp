@@ -99,5 +99,8 @@ void RefreshPlot(Controller& c) {
     c.ports.plot->Cls(IsOn(c.P[53]) ? 0xFFFFFF : 0x000000);
     DrawPlotFrame(c);
     DrawReferenceLines(c);
-    if (c.HistoryCount > 1) RedrawTraces(c);
+    if (c.HistoryCount > 1) {
+        RedrawTraces(c);
+        RebuildAverageMask(c);
+    }
 }

@@ -11,7 +11,8 @@ struct Controller;
 // the present frequency, then grid, legends and sub titles drawn.
 void DrawPlotFrame(Controller& c);
 // The full redraw: the area cleared to the background of `P[53]`, the frame, the
-// reference and abort lines, and the traces from the history.
+// reference and abort lines, and the traces from the history, after which the average
+// mask is rebuilt.
 void RefreshPlot(Controller& c);
 
 // The decade grid in the target's box: amplitude lines for `gridDecades` decades of the

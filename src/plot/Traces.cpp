@@ -2,13 +2,15 @@
 
 #include "core/Controller.h"
 #include "plot/PlotMapping.h"
-#include "plot/SweepHistory.h"
 
 #include <array>
 #include <optional>
 #include <string>
 
 namespace {
+
+// The transfer function takes no drive below the smallest one the drive law sends.
+constexpr float SmallestDrive = 0.0001f;
 
 // The values one point of the traces is drawn from: live, or a row of the history.
 struct TraceValues {
@@ -33,6 +35,22 @@ TraceValues HistoryValues(const Controller& c, int row) {
 }
 
 bool Ticked(const Controller& c, const char* item, int index) { return c.Menu.Checked(item, index); }
+
+// The ticked items of the Average menu, channels 1..8.
+std::array<bool, 9> AverageTicks(const Controller& c) {
+    std::array<bool, 9> ticked{};
+    for (int j = 1; j <= 8; ++j) ticked[static_cast<std::size_t>(j)] = Ticked(c, "mnuViewAveResponse", j - 1);
+    return ticked;
+}
+
+// The average mask of `P[55]`: 2^(j - 1) for each ticked channel j.
+float AverageMaskOf(const std::array<bool, 9>& ticked) {
+    float mask = 0.0f;
+    for (int j = 1; j <= 8; ++j) {
+        if (ticked[static_cast<std::size_t>(j)]) mask += static_cast<float>(1 << (j - 1));
+    }
+    return mask;
+}
 
 // The View menu's choices, read once for a whole drawing.
 struct TraceSelection {
@@ -61,7 +79,7 @@ TraceSelection SelectionOf(const Controller& c) {
     TraceSelection s;
     for (int k = 1; k <= 16; ++k)
         s.response[static_cast<std::size_t>(k)] = GroupShown(c.P[109], k) && Ticked(c, "mnuViewResponse", k - 1);
-    for (int j = 1; j <= 8; ++j) s.average[static_cast<std::size_t>(j)] = Ticked(c, "mnuViewAveResponse", j - 1);
+    s.average = AverageTicks(c);
     s.drive = Ticked(c, "mnuViewDrive", -1);
     s.output = TickedTransferItem(c, "mnuViewTransferOut");
     s.input = TickedTransferItem(c, "mnuViewTransferIn");
@@ -71,54 +89,51 @@ TraceSelection SelectionOf(const Controller& c) {
 // The source value of Output or Input item 0..9: channel 1..8, five times the drive, the test level.
 float TransferSource(const TraceValues& v, int item) {
     if (item < 8) return v.response[static_cast<std::size_t>(item + 1)];
-    return item == 8 ? 5.0f * v.drive : v.reference;
+    return item == 8 ? 5.0f * TransferDrive(v.drive) : v.reference;
 }
 
 // Channels 1..4 and 9..12 are drawn as lines, 5..8 and 13..16 as single points.
 bool DrawnAsLine(int channel) { return (channel - 1) % 8 < 4; }
 
 // The new heights of every trace for this point; a range `P[52]` the plot does not
-// know leaves them where they were (false).
-bool MovePens(const Controller& c, const TraceSelection& s, const PlotTarget& t, PlotState& pens, TraceValues& v) {
+// know leaves them where they were.
+void MovePens(const Controller& c, const TraceSelection& s, const PlotTarget& t, PlotState& pens,
+              const TraceValues& v) {
     const float range = c.P[52];
-    if (!AmplitudeAxisFor(range)) return false;
+    if (!AmplitudeAxisFor(range)) return;
     const float responseK = TraceMultiplier(TraceKind::Response, range);
     for (std::size_t k = 1; k <= 16; ++k)
         pens.PenY[k] = static_cast<float>(t.mapping.Y(static_cast<double>(v.response[k]), responseK));
     pens.PenDriveY =
         static_cast<float>(t.mapping.Y(static_cast<double>(v.drive), TraceMultiplier(TraceKind::Drive, range)));
-    if (v.drive < 0.0001f) v.drive = 0.0001f;
     if (s.output) pens.TransferOutput = TransferSource(v, *s.output);
     if (s.input) pens.TransferInput = TransferSource(v, *s.input);
     pens.TransferRatio = ComputeTransferRatio(pens.TransferOutput, pens.TransferInput);
     pens.PenTransferY = static_cast<float>(
         t.mapping.Y(static_cast<double>(pens.TransferRatio), TraceMultiplier(TraceKind::Transfer, range)));
-    return true;
 }
 
-// The geometric mean of the ticked Average channels, as a mean of their heights; the
-// mask `P[55]` is rebuilt from the ticks on the way.
-void DrawAverage(Controller& c, const TraceSelection& s, const PlotTarget& t, PlotState& pens, float fromX,
-                 float fromY) {
-    c.P[55] = 0.0f;
+// The geometric mean of the ticked Average channels, as a mean of their heights; with
+// none ticked the segment goes to the top edge.
+void DrawAverage(const TraceSelection& s, const PlotTarget& t, PlotState& pens, float fromX, float fromY) {
     float sum = 0.0f;
     int count = 0;
     for (int j = 1; j <= 8; ++j) {
         if (!s.average[static_cast<std::size_t>(j)]) continue;
         count += 1;
-        c.P[55] += static_cast<float>(1 << (j - 1));
         sum += pens.PenY[static_cast<std::size_t>(j)];
     }
     pens.PenAverageY = count > 0 ? sum / static_cast<float>(count) : static_cast<float>(t.mapping.box.top);
     t.canvas.Line(fromX, fromY, pens.PenX, pens.PenAverageY, t.palette.average);
 }
 
-// One point of every shown trace at x, each segment from where its trace last ended.
-// True when the heights moved: the range `P[52]` is one the plot knows.
-bool DrawPoint(Controller& c, const TraceSelection& s, const PlotTarget& t, PlotState& pens, TraceValues& v, float x) {
+// One point of every shown trace at x, each segment from where its trace last ended;
+// the average when `average` says so.
+void DrawPoint(const Controller& c, const TraceSelection& s, const PlotTarget& t, PlotState& pens, const TraceValues& v,
+               float x, bool average) {
     const PlotState before = pens;
     pens.PenX = x;
-    const bool moved = MovePens(c, s, t, pens, v);
+    MovePens(c, s, t, pens, v);
 
     t.canvas.SetPenWidth(2);
     for (int k = 1; k <= 16; ++k) {
@@ -129,11 +144,10 @@ bool DrawPoint(Controller& c, const TraceSelection& s, const PlotTarget& t, Plot
         else
             t.canvas.Point(x, pens.PenY[at], t.palette.Channel(k));
     }
-    if (c.P[55] > 0.0f) DrawAverage(c, s, t, pens, before.PenX, before.PenAverageY);
+    if (average) DrawAverage(s, t, pens, before.PenX, before.PenAverageY);
     if (s.drive) t.canvas.Line(before.PenX, before.PenDriveY, x, pens.PenDriveY, t.palette.drive);
     if (c.P[56] > 0.0f) t.canvas.Line(before.PenX, before.PenTransferY, x, pens.PenTransferY, t.palette.transfer);
     t.canvas.SetPenWidth(1);
-    return moved;
 }
 
 float XOf(const PlotTarget& t, float frequency) {
@@ -141,6 +155,8 @@ float XOf(const PlotTarget& t, float frequency) {
 }
 
 } // namespace
+
+float TransferDrive(float drive) { return drive < SmallestDrive ? SmallestDrive : drive; }
 
 float ComputeTransferRatio(float output, float input) {
     float ratio = input > 0.0f ? output / input : 1.0f;
@@ -152,20 +168,26 @@ float ComputeTransferRatio(float output, float input) {
 
 void UpdateTraces(Controller& c) {
     const PlotTarget target = ScreenTarget(c);
-    TraceValues live = LiveValues(c);
-    // The drive the transfer function took is the shared drive from now on.
-    if (DrawPoint(c, SelectionOf(c), target, c.Plot, live, XOf(target, live.frequency))) c.DriveOutput = live.drive;
-    AppendHistoryPoint(c);
+    const TraceValues live = LiveValues(c);
+    DrawPoint(c, SelectionOf(c), target, c.Plot, live, XOf(target, live.frequency), c.P[55] > 0.0f);
 }
 
-void RedrawTracesOn(Controller& c, const PlotTarget& target, PlotState& pens) {
+void RedrawTracesOn(const Controller& c, const PlotTarget& target, PlotState& pens) {
     const TraceSelection selection = SelectionOf(c);
+    // The average goes by `P[55]` as it stands for the first point, and from then on by
+    // the mask that RebuildAverageMask will make of the ticks.
+    bool average = c.P[55] > 0.0f;
     for (int row = 1; row < c.HistoryCount && row < HistoryTable::Rows; ++row) {
         // The first segment starts at the profile's first breakpoint.
         if (row == 1) pens.PenX = XOf(target, c.Breakpoints[1].Frequency);
-        TraceValues stored = HistoryValues(c, row);
-        DrawPoint(c, selection, target, pens, stored, XOf(target, stored.frequency));
+        const TraceValues stored = HistoryValues(c, row);
+        DrawPoint(c, selection, target, pens, stored, XOf(target, stored.frequency), average);
+        average = average && AverageMaskOf(selection.average) > 0.0f;
     }
+}
+
+void RebuildAverageMask(Controller& c) {
+    if (c.P[55] > 0.0f) c.P[55] = AverageMaskOf(AverageTicks(c));
 }
 
 void RedrawTraces(Controller& c) { RedrawTracesOn(c, ScreenTarget(c), c.Plot); }

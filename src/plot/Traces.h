@@ -9,14 +9,27 @@ struct PlotState;
 // average of chosen channels, the drive and a transfer function, drawn at the present
 // frequency as the test runs and redrawn from the sweep history.
 
-// One point of every trace at the present values, then the point stored in the
-// history when the sweep has moved far enough.
+// The drawings change nothing but their canvas and their pens. What a drawing of the
+// traces leaves to the shared state is done by its caller afterwards: the average mask
+// (RebuildAverageMask), and in the control cycle the drive the transfer function took
+// (TransferDrive) and the history point.
+
+// One point of every trace at the present values, each from where it last ended.
 void UpdateTraces(Controller& c);
 // Every stored point again, continuing from the frame's pens; afterwards the pens
 // stand at the last stored point, so the live drawing continues from there.
 void RedrawTraces(Controller& c);
 // The same onto another target with its own pens (the printed page).
-void RedrawTracesOn(Controller& c, const PlotTarget& target, PlotState& pens);
+void RedrawTracesOn(const Controller& c, const PlotTarget& target, PlotState& pens);
+
+// After a drawing of at least one point: while the average is on (`P[55]` above 0)
+// its mask becomes that of the ticked Average channels. A drawing reads `P[55]` as it
+// stood, so the average switched on with no channel ticked draws one segment to the
+// top edge; the mask is then 0 and no more are drawn.
+void RebuildAverageMask(Controller& c);
+
+// The drive as the transfer function takes it: at least 0.0001 of full output.
+float TransferDrive(float drive);
 
 // output / input when the input is above 0, else 1; kept within 0.01 .. 200.
 float ComputeTransferRatio(float output, float input);

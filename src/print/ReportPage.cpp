@@ -161,6 +161,8 @@ void DrawReportPage(Controller& c, Canvas& canvas) {
     pens.PenY.fill(static_cast<float>(box.Bottom()));
     pens.PenAverageY = pens.PenDriveY = pens.PenTransferY = static_cast<float>(box.Bottom());
     RedrawTracesOn(c, plot, pens);
+    // The page's traces leave the average mask as the screen's do, and the legend shows it.
+    if (c.HistoryCount > 1) RebuildAverageMask(c);
 
     DrawAxisLabels(c, page);
     if (const auto banner = BannerLine(c.BannerSelector)) page.Text(0.12, 0.04, *banner, Black);

@@ -13,6 +13,7 @@ struct Controller;
 
 // The page in colour when `PrintColorMode` is 2; in monochrome every line, point and
 // legend is black, and only the line styles of the legends tell the channels apart.
+// Drawing the traces from the history rebuilds the average mask before the legends.
 void DrawReportPage(Controller& c, Canvas& page);
 
 // The settings table, row by row: the status panel's texts as it shows them now, the

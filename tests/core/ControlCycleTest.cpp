@@ -71,10 +71,23 @@ TEST_F(ControlCycleTest, StepsRunInTheirFixedOrder) {
     c.P[30] = 1.0f;
     c.CycleCounter = 2; // this pass is cycle 3
     ControlCycle(c);
-    const std::vector<std::string> expected = {"ComputeReference",          "SweepStep",          "SendFrequency",
-                                               "UpdateServoGain",           "SendDrive",          "MeasureResponses",
-                                               "ScaleAndSmoothResponses",   "CheckAlarms",        "PollRunInputs",
-                                               "ExchangeRemoteControlFile", "RefreshStatusPanel", "RefreshStatusPanel"};
+    const std::vector<std::string> expected = {"StartCycle",
+                                               "CountRunCycle",
+                                               "ComputeReference",
+                                               "SweepStep",
+                                               "SendFrequency",
+                                               "UpdateServoGain",
+                                               "SendDrive",
+                                               "MeasureResponses",
+                                               "ScaleAndSmoothResponses",
+                                               "UpdateDrive",
+                                               "CheckAlarms",
+                                               "PollRunInputs",
+                                               "ExchangeRemoteControlFile",
+                                               "UpdateRunTime",
+                                               "RefreshStatusPanel",
+                                               "UpdateRunTime",
+                                               "RefreshStatusPanel"};
     EXPECT_EQ(log.steps, expected);
 }
 
@@ -83,8 +96,9 @@ TEST_F(ControlCycleTest, GatedStepsStayOutWhenTheirConditionFails) {
     c.P[30] = 0.0f;
     c.P[99] = 0.0f;
     ControlCycle(c);
-    const std::vector<std::string> expected = {"ComputeReference", "SendFrequency",    "UpdateServoGain",
-                                               "SendDrive",        "MeasureResponses", "ScaleAndSmoothResponses"};
+    const std::vector<std::string> expected = {
+        "StartCycle", "ComputeReference", "SendFrequency",          "UpdateServoGain",
+        "SendDrive",  "MeasureResponses", "ScaleAndSmoothResponses"};
     EXPECT_EQ(log.steps, expected);
 }
 
@@ -109,6 +123,7 @@ TEST_F(ControlCycleTest, StatusPanelOnCycleThreeOrEveryCycleWhileP99IsOne) {
     c.P[99] = 1.0f;
     for (int i = 0; i < 10; ++i) ControlCycle(c);
     EXPECT_EQ(log.Count("RefreshStatusPanel"), 11); // every cycle, twice on cycle 3
+    EXPECT_EQ(log.Count("UpdateRunTime"), 11) << "the run time moves with each refresh";
 }
 
 TEST_F(ControlCycleTest, TracesOnCycleSixOnlyWithServoOnOrManual) {
@@ -122,6 +137,57 @@ TEST_F(ControlCycleTest, TracesOnCycleSixOnlyWithServoOnOrManual) {
     c.ServoOn = 1.0f;
     for (int i = 0; i < 10; ++i) ControlCycle(c);
     EXPECT_EQ(log.Count("UpdateTraces"), 2);
+}
+
+TEST_F(ControlCycleTest, TheTracesCycleRaisesADriveBelowTheFloor) {
+    struct Case {
+        float range; // P[52]
+        float drive; // after the traces' cycle
+    };
+    // Manual with the servo off: nothing else moves the drive. The frequency stands 2 %
+    // above the last stored point, so the traces' cycle stores a row going up.
+    for (const Case& k : {Case{3.0f, 0.0001f}, Case{0.0f, 0.0001f}, Case{7.0f, 0.00002f}}) {
+        c.P[0] = 1.0f;
+        c.P[52] = k.range;
+        c.CycleCounter = 4;
+        c.DriveOutput = 0.00002f;
+        c.SweepDirection = 2.0f;
+        c.CurrentFrequency = 102.0f;
+        c.LastStoredFrequency = 100.0f;
+        c.HistoryCount = 1;
+        ControlCycle(c);
+        EXPECT_EQ(c.DriveOutput, 0.00002f) << "cycle 5 leaves it";
+        ControlCycle(c);
+        EXPECT_EQ(c.DriveOutput, k.drive) << k.range;
+        ASSERT_EQ(c.HistoryCount, 2);
+        EXPECT_EQ(c.History.at(1, 10), k.drive) << "the row keeps the raised drive";
+    }
+}
+
+TEST_F(ControlCycleTest, TheEndOfTestRunsRightAfterTheSweepStepThatFoundIt) {
+    c.ServoOn = 1.0f;
+    c.SweepRunning = 1.0f;
+    c.P[5] = 1.0f;
+    c.SweepCounter = 1.5f;
+    c.CurrentFrequency = c.P[1]; // back at the lower limit: the half sweep that ends it
+    float sentFrequency = 0.0f;
+    float servoAtSend = -1.0f;
+    log.onStep = [&](const std::string& step) {
+        if (step != "SendFrequency") return;
+        sentFrequency = c.CurrentFrequency;
+        servoAtSend = c.ServoOn;
+    };
+    ControlCycle(c);
+    ASSERT_GE(log.steps.size(), 6u);
+    EXPECT_EQ(log.steps[3], "SweepStep");
+    EXPECT_EQ(log.steps[4], "EndOfTest");
+    EXPECT_EQ(sentFrequency, c.P[1]);
+    EXPECT_EQ(servoAtSend, 0.0f) << "the later steps see the test stopped";
+    EXPECT_EQ(log.Count("UpdateDrive"), 0);
+    EXPECT_EQ(c.SweepCounter, 0.5f);
+    log.steps.clear();
+    ControlCycle(c);
+    EXPECT_EQ(log.Count("EndOfTest"), 0) << "once";
 }
 
 TEST_F(ControlCycleTest, RemoteOverridesReplaceLevelAndFrequency) {

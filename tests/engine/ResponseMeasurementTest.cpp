@@ -1,5 +1,6 @@
 #include "engine/ResponseMeasurement.h"
 
+#include "engine/DriveLaw.h"
 #include "support/FakeBoard.h"
 #include "support/TestController.h"
 
@@ -422,11 +423,14 @@ TEST_F(ScaleAndSmoothTest, ServoOffFormsNoControlValueAndLeavesTheDrive) {
     EXPECT_FLOAT_EQ(c.ControlValue, 0.25f);
     EXPECT_FLOAT_EQ(c.DriveOutput, 0.0001f);
 
-    // With the servo on, the drive law runs in the same step: 1 G of 4 G demanded.
+    // With the servo on the control value is formed; the drive law, the next step of
+    // the cycle, corrects the drive from it: 1 G of 4 G demanded.
     c.ServoOn = 1.0f;
     c.ServoGain = 18.0f;
     ScaleAndSmoothResponses(c);
     EXPECT_FLOAT_EQ(c.ControlValue, 1.0f);
+    EXPECT_FLOAT_EQ(c.DriveOutput, 0.0001f);
+    UpdateDrive(c);
     EXPECT_NEAR(c.DriveOutput, 0.0001f * (1.0f + 18.0f * 0.033f * 0.75f), 1e-9);
 }
 

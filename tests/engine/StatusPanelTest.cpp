@@ -256,6 +256,7 @@ TEST(StatusPanelClock, ATestRunningPastMidnightAndPastADay) {
     c.SweepRunning = 1.0f;
 
     t.clock.AdvanceMs(3 * 60 * 1000); // 00:02:00 the next day
+    UpdateRunTime(c);
     RefreshStatusPanel(c);
     EXPECT_EQ(c.Indicators.Item("lblElapsedTime").text, " E.T. = 00:04:00");
     EXPECT_DOUBLE_EQ(c.RunSeconds, 240.0);
@@ -264,6 +265,7 @@ TEST(StatusPanelClock, ATestRunningPastMidnightAndPastADay) {
     EXPECT_EQ(c.Indicators.Item("lblDate").text, "2026-01-06");
 
     t.clock.AdvanceMs((24 * 3600 + 5) * 1000LL); // a day and 5 s later
+    UpdateRunTime(c);
     RefreshStatusPanel(c);
     EXPECT_EQ(c.Indicators.Item("lblElapsedTime").text, " E.T. = 1:00:04:05");
     EXPECT_DOUBLE_EQ(c.RunSeconds, 86400.0 + 245.0);
@@ -275,12 +277,14 @@ TEST_F(StatusPanelTest, AHeldSweepKeepsItsTimeAndItsText) {
     c.SweepRunning = 1.0f;
     c.SegmentStartTime = c.ports.clock->MonotonicSeconds();
     t.clock.AdvanceMs(75000);
+    UpdateRunTime(c);
     RefreshStatusPanel(c);
     EXPECT_EQ(Text("lblElapsedTime"), " E.T. = 00:01:15");
 
     HoldSweep(c);
     EXPECT_DOUBLE_EQ(c.ElapsedSeconds, 75.0);
     t.clock.AdvanceMs(600000);
+    UpdateRunTime(c);
     RefreshStatusPanel(c);
     EXPECT_EQ(Text("lblElapsedTime"), " E.T. = 00:01:15");
     EXPECT_DOUBLE_EQ(c.RunSeconds, 75.0) << "held, the clock of the test stands";
@@ -289,6 +293,7 @@ TEST_F(StatusPanelTest, AHeldSweepKeepsItsTimeAndItsText) {
     c.SweepRunning = 1.0f;
     c.SegmentStartTime = c.ports.clock->MonotonicSeconds();
     t.clock.AdvanceMs(10000);
+    UpdateRunTime(c);
     RefreshStatusPanel(c);
     EXPECT_EQ(Text("lblElapsedTime"), " E.T. = 00:01:25");
     EXPECT_DOUBLE_EQ(c.RunSeconds, 85.0);

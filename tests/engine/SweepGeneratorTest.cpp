@@ -1,5 +1,6 @@
 #include "engine/SweepGenerator.h"
 #include "core/Defaults.h"
+#include "core/RunCommands.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
@@ -37,12 +38,19 @@ struct SweepGeneratorTest : ::testing::Test {
         c.Breakpoints[row].Mode = seconds;
     }
 
+    // The sweep step of one cycle and, when it found the test's end, the end of the
+    // test that the cycle runs right after it.
+    void Step() {
+        SweepStep(c);
+        if (c.EndOfTestDue) EndOfTest(c);
+    }
+
     // Runs sweep steps until the test ends, with RunSeconds = cycle / 10; returns
     // the cycle on which it ended.
     int RunToEndOfTest(int maxCycles) {
         for (int cycle = 1; cycle <= maxCycles; ++cycle) {
             c.RunSeconds = cycle / 10.0;
-            SweepStep(c);
+            Step();
             if (!IsOn(c.SweepRunning)) return cycle;
         }
         return -1;
@@ -53,7 +61,7 @@ TEST_F(SweepGeneratorTest, OneSweepEndsWhenTheFrequencyComesBackToTheLowerLimit)
     std::vector<float> path;
     std::vector<float> counts;
     for (int cycle = 1; cycle <= 30 && IsOn(c.SweepRunning); ++cycle) {
-        SweepStep(c);
+        Step();
         path.push_back(c.CurrentFrequency);
         counts.push_back(c.SweepCounter);
     }
@@ -294,7 +302,7 @@ struct MilStepTest : SweepGeneratorTest {
         for (int cycle = 1; cycle <= seconds * 10 && IsOn(c.SweepRunning); ++cycle) {
             t.clock.AdvanceMs(100);
             const float before = c.CurrentFrequency;
-            SweepStep(c);
+            Step();
             if (c.CurrentFrequency != before)
                 changes.emplace_back(t.clock.MonotonicSeconds() - start, c.CurrentFrequency);
         }

@@ -3,7 +3,6 @@
 #include "core/Defaults.h"
 #include "core/RunCommands.h"
 #include "core/StartUp.h"
-#include "engine/SweepGenerator.h"
 #include "plot/SweepHistory.h"
 #include "support/TestController.h"
 

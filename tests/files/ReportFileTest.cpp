@@ -1,7 +1,6 @@
 #include "core/Commands.h"
 #include "core/Defaults.h"
 #include "core/RunCommands.h"
-#include "engine/SweepGenerator.h"
 #include "support/NamedPipe.h"
 #include "support/TestController.h"
 

@@ -189,6 +189,8 @@ TEST_F(TracesTest, EachTraceFromItsLastPoint) {
     // The average of 1 and 10 G is taken over the heights: the geometric mean, 3.162 G.
     ASSERT_EQ(LinesIn(0x00FF00).size(), 1u);
     EXPECT_NEAR(LinesIn(0x00FF00)[0].y2, 327.49, 0.01);
+    EXPECT_EQ(c.P[55], 1.0f) << "the drawing leaves the mask alone";
+    RebuildAverageMask(c);
     EXPECT_EQ(c.P[55], 3.0f) << "the mask rebuilt from the ticks";
     EXPECT_NEAR(LinesIn(0xFFFF00)[0].y2, 54.97, 0.01) << "the drive";
     EXPECT_EQ(c.Plot.TransferRatio, 10.0f) << "channel 2 over channel 1";
@@ -200,10 +202,21 @@ TEST_F(TracesTest, AverageWithoutChannelsGoesToTheTopOnceAndStops) {
     UpdateTraces(c);
     ASSERT_EQ(LinesIn(0x00FF00).size(), 1u);
     EXPECT_EQ(LinesIn(0x00FF00)[0].y2, 0.0);
+    RebuildAverageMask(c);
     EXPECT_EQ(c.P[55], 0.0f);
     plot.ops.clear();
     UpdateTraces(c);
     EXPECT_TRUE(LinesIn(0x00FF00).empty());
+
+    // The redraw of two stored points goes the same way: one segment, from the first.
+    c.P[55] = 4.0f;
+    c.HistoryCount = 3;
+    c.History.at(1, 1) = 10.0f;
+    c.History.at(2, 1) = 100.0f;
+    plot.ops.clear();
+    RefreshPlot(c);
+    EXPECT_EQ(LinesIn(0x00FF00).size(), 1u);
+    EXPECT_EQ(c.P[55], 0.0f);
 }
 
 TEST_F(TracesTest, TransferKeepsItsLastSourcesAndGroupsHideChannels) {
@@ -229,7 +242,8 @@ TEST_F(TracesTest, NothingNonFiniteIsDrawn) {
     UpdateTraces(c);
     EXPECT_EQ(LinesIn(0xFF0000)[0].y2, 600.0);
     EXPECT_EQ(LinesIn(0xFFFF00)[0].y2, 600.0);
-    EXPECT_EQ(c.DriveOutput, 0.0001f) << "the drive the transfer function took";
+    EXPECT_EQ(c.DriveOutput, 0.0f) << "the drawing leaves the drive alone";
+    EXPECT_EQ(TransferDrive(c.DriveOutput), 0.0001f) << "the drive the transfer function took";
     for (const auto& op : plot.ops) EXPECT_TRUE(std::isfinite(op.x1) && std::isfinite(op.y1) && std::isfinite(op.y2));
 }
 
