@@ -1,4 +1,6 @@
 // zek8-run: a whole test without a window, on the simulated clock.
+#include "core/DeferredPicture.h"
+#include "core/OnDemandPrinter.h"
 #include "runner/HeadlessRun.h"
 #include "ui/ImageCanvas.h"
 #include "ui/QtPrinter.h"
@@ -10,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -154,14 +157,29 @@ int main(int argc, char* argv[]) {
     options.progress = isatty(STDERR_FILENO) != 0;
     // The plot is drawn with Qt on an image, as the window's plot area keeps it, so Save
     // Report, Open Report and the save at the end of a test work in a script as on
-    // screen. No window is opened for it.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    const QGuiApplication gui(argc, argv);
-    ImageCanvas picture(options.plotSize.width, options.plotSize.height);
+    // screen; Print Report and Auto Print go to the desktop's printer as in the window (a
+    // run has no window to print as an image). No window is opened for either, and Qt
+    // comes up only when the run first looks at its picture or prints: until then the
+    // plot's drawing is kept, not done.
+    std::unique_ptr<QGuiApplication> gui;
+    std::unique_ptr<ImageCanvas> image;
+    std::unique_ptr<QtPrinter> desktopPrinter;
+    const auto startGui = [&gui, &argc, argv] {
+        if (gui) return;
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        gui = std::make_unique<QGuiApplication>(argc, argv);
+    };
+    DeferredPicture picture(options.plotSize.width, options.plotSize.height, [&]() -> Picture& {
+        startGui();
+        image = std::make_unique<ImageCanvas>(options.plotSize.width, options.plotSize.height);
+        return *image;
+    });
     options.plot = &picture;
-    // Print Report and Auto Print go to the desktop's printer as in the window; a run
-    // has no window to print as an image.
-    QtPrinter printer(nullptr);
+    OnDemandPrinter printer([&]() -> Printer& {
+        startGui();
+        desktopPrinter = std::make_unique<QtPrinter>(nullptr);
+        return *desktopPrinter;
+    });
     options.printer = &printer;
     std::ofstream trace;
     if (!tracePath.empty()) {

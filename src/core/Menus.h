@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A menu item by its control name and, for item arrays, its index (-1 otherwise).
@@ -33,28 +34,38 @@ public:
     Menus();
 
     const std::vector<MenuEntry>& Entries() const { return entries_; }
-    bool Has(const std::string& name, int index = -1) const;
+    bool Has(std::string_view name, int index = -1) const;
 
-    bool Checked(const std::string& name, int index = -1) const;
-    bool Enabled(const std::string& name, int index = -1) const;
-    bool Visible(const std::string& name, int index = -1) const;
-    const std::string& Caption(const std::string& name, int index = -1) const;
+    bool Checked(std::string_view name, int index = -1) const;
+    bool Enabled(std::string_view name, int index = -1) const;
+    bool Visible(std::string_view name, int index = -1) const;
+    const std::string& Caption(std::string_view name, int index = -1) const;
 
     // Writes to an item that does not exist are ignored, as the window has nothing to show.
-    void SetChecked(const std::string& name, bool checked) { SetChecked(name, -1, checked); }
-    void SetChecked(const std::string& name, int index, bool checked);
-    void SetEnabled(const std::string& name, int index, bool enabled);
-    void SetVisible(const std::string& name, int index, bool visible);
-    void SetCaption(const std::string& name, int index, const std::string& caption);
+    void SetChecked(std::string_view name, bool checked) { SetChecked(name, -1, checked); }
+    void SetChecked(std::string_view name, int index, bool checked);
+    void SetEnabled(std::string_view name, int index, bool enabled);
+    void SetVisible(std::string_view name, int index, bool visible);
+    void SetCaption(std::string_view name, int index, const std::string& caption);
 
     // Grows with every change, so that a window can tell when to repaint.
     std::uint64_t Revision() const { return revision_; }
 
 private:
-    const MenuEntry* Find(const std::string& name, int index) const;
-    MenuEntry* Find(const std::string& name, int index);
+    // Items are looked up by a name as given, without making a key of it: the cycle
+    // reads dozens of check marks a second.
+    struct KeyOrder {
+        using is_transparent = void;
+        using View = std::pair<std::string_view, int>;
+        static View Of(const MenuKey& key) { return {key.name, key.index}; }
+        static View Of(const View& key) { return key; }
+        bool operator()(const auto& a, const auto& b) const { return Of(a) < Of(b); }
+    };
+
+    const MenuEntry* Find(std::string_view name, int index) const;
+    MenuEntry* Find(std::string_view name, int index);
 
     std::vector<MenuEntry> entries_;
-    std::map<MenuKey, std::size_t> byKey_;
+    std::map<MenuKey, std::size_t, KeyOrder> byKey_;
     std::uint64_t revision_ = 0;
 };

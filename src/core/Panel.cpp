@@ -32,43 +32,47 @@ Panel::Panel() {
     items_["Gauge1"] = {"", black, grey, true, 0.0};
 }
 
-const PanelItem& Panel::Item(const std::string& name) const {
+const PanelItem& Panel::Item(std::string_view name) const {
     static const PanelItem none;
     const auto found = items_.find(name);
     return found == items_.end() ? none : found->second;
 }
 
-PanelItem& Panel::Writable(const std::string& name) { return items_[name]; }
+PanelItem& Panel::Writable(std::string_view name) {
+    const auto found = items_.find(name);
+    if (found != items_.end()) return found->second;
+    return items_.emplace(std::string(name), PanelItem{}).first->second;
+}
 
-void Panel::SetText(const std::string& name, const std::string& text) {
+void Panel::SetText(std::string_view name, std::string_view text) {
     PanelItem& item = Writable(name);
     if (item.text == text) return;
     item.text = text;
     ++revision_;
 }
 
-void Panel::SetForeColor(const std::string& name, Rgb color) {
+void Panel::SetForeColor(std::string_view name, Rgb color) {
     PanelItem& item = Writable(name);
     if (item.foreColor == color) return;
     item.foreColor = color;
     ++revision_;
 }
 
-void Panel::SetBackColor(const std::string& name, Rgb color) {
+void Panel::SetBackColor(std::string_view name, Rgb color) {
     PanelItem& item = Writable(name);
     if (item.backColor == color) return;
     item.backColor = color;
     ++revision_;
 }
 
-void Panel::SetVisible(const std::string& name, bool visible) {
+void Panel::SetVisible(std::string_view name, bool visible) {
     PanelItem& item = Writable(name);
     if (item.visible == visible) return;
     item.visible = visible;
     ++revision_;
 }
 
-void Panel::SetValue(const std::string& name, double value) {
+void Panel::SetValue(std::string_view name, double value) {
     PanelItem& item = Writable(name);
     if (item.value == value) return;
     item.value = value;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 
 // One indicator of the main window: a label, a button caption, the gauge, a picture.
 struct PanelItem {
@@ -22,20 +23,24 @@ class Panel {
 public:
     Panel();
 
-    const PanelItem& Item(const std::string& name) const;
-    const std::map<std::string, PanelItem>& Items() const { return items_; }
+    // Items by name, in the order of their names. Names are looked up as given: the
+    // status panel writes some thirty of them on every cycle.
+    using ItemMap = std::map<std::string, PanelItem, std::less<>>;
 
-    void SetText(const std::string& name, const std::string& text);
-    void SetForeColor(const std::string& name, Rgb color);
-    void SetBackColor(const std::string& name, Rgb color);
-    void SetVisible(const std::string& name, bool visible);
-    void SetValue(const std::string& name, double value);
+    const PanelItem& Item(std::string_view name) const;
+    const ItemMap& Items() const { return items_; }
+
+    void SetText(std::string_view name, std::string_view text);
+    void SetForeColor(std::string_view name, Rgb color);
+    void SetBackColor(std::string_view name, Rgb color);
+    void SetVisible(std::string_view name, bool visible);
+    void SetValue(std::string_view name, double value);
 
     std::uint64_t Revision() const { return revision_; }
 
 private:
-    PanelItem& Writable(const std::string& name);
+    PanelItem& Writable(std::string_view name);
 
-    std::map<std::string, PanelItem> items_;
+    ItemMap items_;
     std::uint64_t revision_ = 0;
 };
