@@ -2,6 +2,7 @@
 
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "core/RemoteControl.h"
 #include "core/RunInputs.h"
 #include "engine/Alarms.h"
@@ -30,7 +31,7 @@ int CycleIntervalMs(float cycleRate) {
 std::int64_t NextCycleDueMs(const Controller& c) { return c.CycleStartMs + c.TimerInterval; }
 
 void ControlCycle(Controller& c) {
-    c.TimerInterval = CycleIntervalMs(c.P[66]);
+    c.TimerInterval = CycleIntervalMs(c.P[Param::CycleRate]);
     c.CycleStartMs = c.ports.clock->TickMs();
     c.CycleCounter += 1;
     if (c.CycleCounter > 10) c.CycleCounter = 1;
@@ -53,11 +54,12 @@ void ControlCycle(Controller& c) {
     run("MeasureResponses", MeasureResponses);
     run("ScaleAndSmoothResponses", ScaleAndSmoothResponses);
     if (IsOn(c.ServoOn)) run("CheckAlarms", CheckAlarms);
-    if (IsChecked(c.P[20])) run("PollRunInputs", PollRunInputs);
-    if (IsOn(c.P[30])) run("ExchangeRemoteControlFile", ExchangeRemoteControlFile);
-    if (IsOn(c.P[99])) run("RefreshStatusPanel", RefreshStatusPanel);
+    if (IsChecked(c.P[Param::RemoteInputs])) run("PollRunInputs", PollRunInputs);
+    if (IsOn(c.P[Param::RemoteControlFile])) run("ExchangeRemoteControlFile", ExchangeRemoteControlFile);
+    if (IsOn(c.P[Param::SlaveAddress])) run("RefreshStatusPanel", RefreshStatusPanel);
     if (c.CycleCounter == 3) run("RefreshStatusPanel", RefreshStatusPanel);
-    if (c.CycleCounter == 6 && (IsOn(c.ServoOn) || IsOn(c.P[0]))) run("UpdateTraces", UpdateTraces);
+    if (c.CycleCounter == 6 && (IsOn(c.ServoOn) || IsOn(c.P[Param::ControlStrategy])))
+        run("UpdateTraces", UpdateTraces);
 }
 
-void UpdateTimerTick(Controller& c) { c.TimerInterval = CycleIntervalMs(c.P[16]); }
+void UpdateTimerTick(Controller& c) { c.TimerInterval = CycleIntervalMs(c.P[Param::UpdateRate]); }

@@ -2,6 +2,7 @@
 
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "core/SetupMenus.h"
 #include "plot/PlotFrame.h"
 
@@ -41,8 +42,8 @@ constexpr int LastConvertedRow = 100;
 } // namespace
 
 void ConvertUnits(Controller& c, int target) {
-    const int from = RoundToInt<int>(c.P[22], 0);
-    if (target < 0 || target > 2 || c.P[22] == static_cast<float>(target)) return;
+    const int from = RoundToInt<int>(c.P[Param::UnitsSystem], 0);
+    if (target < 0 || target > 2 || c.P[Param::UnitsSystem] == static_cast<float>(target)) return;
     const Factors f = FactorsFor(from, target);
 
     BreakpointTable table = c.Breakpoints;
@@ -57,7 +58,7 @@ void ConvertUnits(Controller& c, int target) {
         if (r.Mode == ProfileMode::Velocity) convert(r.Level, f.velocity);
         if (r.Mode == ProfileMode::Acceleration) convert(r.Level, f.acceleration);
     }
-    std::array<float, 3> limits = {c.P[18], c.P[19], c.P[21]};
+    std::array<float, 3> limits = {c.P[Param::MaxDisplacement], c.P[Param::MaxVelocity], c.P[Param::MaxAcceleration]};
     convert(limits[0], f.displacement);
     convert(limits[1], f.velocity);
     convert(limits[2], f.acceleration);
@@ -67,9 +68,9 @@ void ConvertUnits(Controller& c, int target) {
         return;
     }
     c.Breakpoints = table;
-    c.P[18] = limits[0];
-    c.P[19] = limits[1];
-    c.P[21] = limits[2];
-    c.P[22] = static_cast<float>(target);
+    c.P[Param::MaxDisplacement] = limits[0];
+    c.P[Param::MaxVelocity] = limits[1];
+    c.P[Param::MaxAcceleration] = limits[2];
+    c.P[Param::UnitsSystem] = static_cast<float>(target);
     RefreshPlot(c);
 }

@@ -2,6 +2,7 @@
 
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "engine/DriveLaw.h"
 #include "engine/TrackingFilter.h"
 #include "hardware/BoardLayer.h"
@@ -29,7 +30,7 @@ constexpr int SamplesWithoutFrequency = 500;
 constexpr int FewestDetectorSamples = 511;
 constexpr int MostDetectorSamples = 1023;
 
-// The detectors of P[68].
+// The detectors of AmplitudeDetector.
 constexpr float RectifiedMean = 0.0f;
 constexpr float Peak = 1.0f;
 constexpr float TrackingFilter = 2.0f;
@@ -74,7 +75,7 @@ double RadiansPerScan(const Controller& c) {
 int TrackedScans(const Controller& c) { return std::min(c.AdcScansRead - 1, MostDetectorSamples); }
 
 void StoreCounts(Controller& c, int firstChannel) {
-    const float detector = c.P[68];
+    const float detector = c.P[Param::AmplitudeDetector];
     const TrackedAmplitudes tracked = detector == TrackingFilter
                                           ? TrackAmplitudes(c.AdcBuffer, TrackedScans(c), RadiansPerScan(c))
                                           : TrackedAmplitudes{};
@@ -240,7 +241,7 @@ DetectedAmplitude DetectAmplitude(std::span<const std::int16_t> block, int place
 
 std::int16_t CountControlChannels(const Controller& c) {
     std::int16_t count = 0;
-    for (int entry = 43; entry <= 46; ++entry) {
+    for (int entry = Param::ControlCh1; entry <= Param::ControlCh1 + 3; ++entry) {
         if (IsChecked(c.P[entry])) ++count;
     }
     return count;
@@ -252,22 +253,23 @@ float ControlStrategyValue(const Controller& c, const std::array<float, Channels
     float sum = 0.0f;
     float largest = 0.0f;
     for (int k = 1; k <= 4; ++k) {
-        if (!IsChecked(c.P[42 + k])) continue;
+        if (!IsChecked(c.P[Param::ControlCh1 + (k - 1)])) continue;
         const float response = responses[static_cast<std::size_t>(k)];
         sum += response;
         largest = std::max(largest, response);
     }
-    if (c.P[0] == Average) return sum / static_cast<float>(count);
-    if (c.P[0] == Extremal) return largest;
+    if (c.P[Param::ControlStrategy] == Average) return sum / static_cast<float>(count);
+    if (c.P[Param::ControlStrategy] == Extremal) return largest;
     return 0.0f;
 }
 
 bool HasControlFeedback(const Controller& c) {
-    return (c.P[0] == Average || c.P[0] == Extremal) && CountControlChannels(c) > 0;
+    return (c.P[Param::ControlStrategy] == Average || c.P[Param::ControlStrategy] == Extremal) &&
+           CountControlChannels(c) > 0;
 }
 
 void MeasureResponses(Controller& c) {
-    if (IsOn(c.DemoMode) || !IsOn(c.P[65])) return;
+    if (IsOn(c.DemoMode) || !IsOn(c.P[Param::AcquisitionInterface])) return;
     ReadAdcBlock(c);
     c.DetectorSamples = DetectorSampleCount(c.CurrentFrequency, c.SampleRate);
     // A block short of the detector's scans (or none, after a failed read) would
@@ -283,7 +285,7 @@ void MeasureResponses(Controller& c) {
 void ScaleAndSmoothResponses(Controller& c) {
     const std::array<float, Channels + 1> previous = c.ChannelResponse;
 
-    if (IsOn(c.P[65])) {
+    if (IsOn(c.P[Param::AcquisitionInterface])) {
         c.DetectorWindowLength = BoardWindowLength;
         for (std::size_t k = 1; k <= Channels; ++k) {
             c.ChannelRawResponse[k] = static_cast<float>(c.ChannelCounts[k]) * ScaleOrOne(c.CalibrationFactor[k]) /

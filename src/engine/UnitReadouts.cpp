@@ -2,6 +2,7 @@
 
 #include "core/Controller.h"
 #include "core/FormatMask.h"
+#include "core/ParameterNames.h"
 
 #include <string>
 
@@ -17,7 +18,7 @@ enum class Quantity { Displacement, Velocity, Acceleration };
 // quantity the profile controls at this frequency. A slope segment controls an
 // acceleration slope, so it shows the acceleration too.
 Quantity ShownQuantity(const Controller& c) {
-    if (!IsChecked(c.P[17])) return Quantity::Acceleration;
+    if (!IsChecked(c.P[Param::ResponseDisplay])) return Quantity::Acceleration;
     if (c.ActiveMode == ProfileMode::Displacement) return Quantity::Displacement;
     if (c.ActiveMode == ProfileMode::Velocity) return Quantity::Velocity;
     return Quantity::Acceleration;
@@ -104,7 +105,9 @@ Readouts Hybrid(const Controller& c, char point) {
 
 void WriteUnitReadouts(Controller& c) {
     const char point = c.DecimalSeparator.empty() ? '.' : c.DecimalSeparator.front();
-    const Readouts r = c.P[22] == 1.0f ? Metric(c, point) : c.P[22] == 2.0f ? Hybrid(c, point) : English(c, point);
+    const Readouts r = c.P[Param::UnitsSystem] == 1.0f   ? Metric(c, point)
+                       : c.P[Param::UnitsSystem] == 2.0f ? Hybrid(c, point)
+                                                         : English(c, point);
     Panel& panel = c.Indicators;
     panel.SetText("lblDisp", r.displacement);
     panel.SetText("lblVel", r.velocity);

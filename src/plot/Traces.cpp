@@ -1,6 +1,7 @@
 #include "plot/Traces.h"
 
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "plot/PlotMapping.h"
 #include "plot/SweepHistory.h"
 
@@ -60,7 +61,8 @@ bool GroupShown(float channelsShown, int channel) {
 TraceSelection SelectionOf(const Controller& c) {
     TraceSelection s;
     for (int k = 1; k <= 16; ++k)
-        s.response[static_cast<std::size_t>(k)] = GroupShown(c.P[109], k) && Ticked(c, "mnuViewResponse", k - 1);
+        s.response[static_cast<std::size_t>(k)] =
+            GroupShown(c.P[Param::ChannelGroup], k) && Ticked(c, "mnuViewResponse", k - 1);
     for (int j = 1; j <= 8; ++j) s.average[static_cast<std::size_t>(j)] = Ticked(c, "mnuViewAveResponse", j - 1);
     s.drive = Ticked(c, "mnuViewDrive", -1);
     s.output = TickedTransferItem(c, "mnuViewTransferOut");
@@ -77,10 +79,10 @@ float TransferSource(const TraceValues& v, int item) {
 // Channels 1..4 and 9..12 are drawn as lines, 5..8 and 13..16 as single points.
 bool DrawnAsLine(int channel) { return (channel - 1) % 8 < 4; }
 
-// The new heights of every trace for this point; a range `P[52]` the plot does not
+// The new heights of every trace for this point; a range `AmplitudeRange` the plot does not
 // know leaves them where they were (false).
 bool MovePens(const Controller& c, const TraceSelection& s, const PlotTarget& t, PlotState& pens, TraceValues& v) {
-    const float range = c.P[52];
+    const float range = c.P[Param::AmplitudeRange];
     if (!AmplitudeAxisFor(range)) return false;
     const float responseK = TraceMultiplier(TraceKind::Response, range);
     for (std::size_t k = 1; k <= 16; ++k)
@@ -97,16 +99,16 @@ bool MovePens(const Controller& c, const TraceSelection& s, const PlotTarget& t,
 }
 
 // The geometric mean of the ticked Average channels, as a mean of their heights; the
-// mask `P[55]` is rebuilt from the ticks on the way.
+// mask `AverageMask` is rebuilt from the ticks on the way.
 void DrawAverage(Controller& c, const TraceSelection& s, const PlotTarget& t, PlotState& pens, float fromX,
                  float fromY) {
-    c.P[55] = 0.0f;
+    c.P[Param::AverageMask] = 0.0f;
     float sum = 0.0f;
     int count = 0;
     for (int j = 1; j <= 8; ++j) {
         if (!s.average[static_cast<std::size_t>(j)]) continue;
         count += 1;
-        c.P[55] += static_cast<float>(1 << (j - 1));
+        c.P[Param::AverageMask] += static_cast<float>(1 << (j - 1));
         sum += pens.PenY[static_cast<std::size_t>(j)];
     }
     pens.PenAverageY = count > 0 ? sum / static_cast<float>(count) : static_cast<float>(t.mapping.box.top);
@@ -114,7 +116,7 @@ void DrawAverage(Controller& c, const TraceSelection& s, const PlotTarget& t, Pl
 }
 
 // One point of every shown trace at x, each segment from where its trace last ended.
-// True when the heights moved: the range `P[52]` is one the plot knows.
+// True when the heights moved: the range `AmplitudeRange` is one the plot knows.
 bool DrawPoint(Controller& c, const TraceSelection& s, const PlotTarget& t, PlotState& pens, TraceValues& v, float x) {
     const PlotState before = pens;
     pens.PenX = x;
@@ -129,9 +131,10 @@ bool DrawPoint(Controller& c, const TraceSelection& s, const PlotTarget& t, Plot
         else
             t.canvas.Point(x, pens.PenY[at], t.palette.Channel(k));
     }
-    if (c.P[55] > 0.0f) DrawAverage(c, s, t, pens, before.PenX, before.PenAverageY);
+    if (c.P[Param::AverageMask] > 0.0f) DrawAverage(c, s, t, pens, before.PenX, before.PenAverageY);
     if (s.drive) t.canvas.Line(before.PenX, before.PenDriveY, x, pens.PenDriveY, t.palette.drive);
-    if (c.P[56] > 0.0f) t.canvas.Line(before.PenX, before.PenTransferY, x, pens.PenTransferY, t.palette.transfer);
+    if (c.P[Param::TransferOutput] > 0.0f)
+        t.canvas.Line(before.PenX, before.PenTransferY, x, pens.PenTransferY, t.palette.transfer);
     t.canvas.SetPenWidth(1);
     return moved;
 }
