@@ -7,6 +7,7 @@
 #include "core/NumberText.h"
 #include "core/ParameterNames.h"
 #include "core/RunCommands.h"
+#include "core/Units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -91,9 +92,9 @@ bool LevelAllowed(const Controller& c, float level) {
 } // namespace
 
 float RemoteLevelLimit(const Controller& c) {
-    constexpr float MetresPerSecondSquaredPerG = 9.807f;
-    const float system = c.P[Param::UnitsSystem] == 1.0f ? c.P[Param::MaxAcceleration] / MetresPerSecondSquaredPerG
-                                                         : c.P[Param::MaxAcceleration];
+    const float system = c.P[Param::UnitsSystem] == 1.0f
+                             ? c.P[Param::MaxAcceleration] / Unit::MetresPerSecondSquaredPerGF
+                             : c.P[Param::MaxAcceleration];
     if (c.PeakProfileAcceleration > 0.0f) return std::min(system, c.PeakProfileAcceleration);
     return system;
 }

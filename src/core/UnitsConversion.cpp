@@ -4,6 +4,7 @@
 #include "core/Controller.h"
 #include "core/ParameterNames.h"
 #include "core/SetupMenus.h"
+#include "core/Units.h"
 #include "plot/PlotFrame.h"
 
 #include <array>
@@ -20,9 +21,9 @@ struct Factors {
 // From -> to, for English 0, Metric 1, Hybrid 2 (Hybrid: millimetres and centimetres
 // per second as Metric, accelerations in G as English).
 Factors FactorsFor(int from, int to) {
-    constexpr float InchToMetre = 0.0254f; // mils to mm for displacement
-    constexpr float IpsToCmPerS = 2.54f;
-    constexpr float GToMetric = 9.807f;
+    constexpr float InchToMetre = Unit::MillimetresPerMilF; // mils to mm for displacement
+    constexpr float IpsToCmPerS = Unit::CentimetresPerInchF;
+    constexpr float GToMetric = Unit::MetresPerSecondSquaredPerGF;
     constexpr float MetreToInch = 39.37f;
     constexpr float CmPerSToIps = 0.3937f;
     constexpr float MetricToG = 0.102f;

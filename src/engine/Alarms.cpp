@@ -3,6 +3,7 @@
 #include "core/Controller.h"
 #include "core/ParameterNames.h"
 #include "core/RunCommands.h"
+#include "core/Units.h"
 #include "engine/DriveLaw.h"
 
 #include <cmath>
@@ -49,12 +50,15 @@ float SystemLimitExceeded(const Controller& c) {
     const bool hybrid = c.P[Param::UnitsSystem] == 2.0f;
 
     const float acceleration =
-        metric ? static_cast<float>(static_cast<double>(c.SmoothedControlValue) * 9.807) : c.SmoothedControlValue;
+        metric ? static_cast<float>(static_cast<double>(c.SmoothedControlValue) * Unit::MetresPerSecondSquaredPerG)
+               : c.SmoothedControlValue;
     const bool millimetres = metric || hybrid;
     const float displacement =
-        millimetres ? static_cast<float>(static_cast<double>(c.ControlDisplacement) * 0.0254) : c.ControlDisplacement;
-    const float velocity =
-        millimetres ? static_cast<float>(static_cast<double>(c.ControlVelocity) * 2.54) : c.ControlVelocity;
+        millimetres ? static_cast<float>(static_cast<double>(c.ControlDisplacement) * Unit::MillimetresPerMil)
+                    : c.ControlDisplacement;
+    const float velocity = millimetres
+                               ? static_cast<float>(static_cast<double>(c.ControlVelocity) * Unit::CentimetresPerInch)
+                               : c.ControlVelocity;
 
     // A limit of 1 or less switches the acceleration check off.
     if (acceleration > c.P[Param::MaxAcceleration] && c.P[Param::MaxAcceleration] > 1.0f)

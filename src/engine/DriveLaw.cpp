@@ -3,6 +3,7 @@
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
 #include "core/ParameterNames.h"
+#include "core/Units.h"
 #include "engine/ResponseMeasurement.h"
 #include "engine/SweepGenerator.h"
 #include "hardware/ConditioningUnit.h"
@@ -18,8 +19,6 @@ namespace {
 
 constexpr float SmallestDrive = 0.0001f;
 constexpr float FullDrive = 1.0f;
-constexpr double DriveWordFullScale = 4000.0;
-constexpr double FrequencyWordPerHz = 8.192;
 constexpr float LargestFrequencyWord = 65535.0f;
 
 constexpr float LowestReference = 0.02f;
@@ -58,11 +57,11 @@ float LimitDrive(float drive) {
 }
 
 std::int16_t DriveWordFor(float drive) {
-    return RoundToInt<std::int16_t>(static_cast<double>(LimitDrive(drive)) * DriveWordFullScale, 0);
+    return RoundToInt<std::int16_t>(static_cast<double>(LimitDrive(drive)) * Unit::DriveWordFullScale, 0);
 }
 
 float FrequencyWordFor(float frequency) {
-    const float word = Times(frequency, FrequencyWordPerHz);
+    const float word = Times(frequency, Unit::FrequencyWordPerHz);
     if (!std::isfinite(word) || word < 0.0f) return 0.0f;
     return word > LargestFrequencyWord ? LargestFrequencyWord : word;
 }

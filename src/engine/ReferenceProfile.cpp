@@ -2,6 +2,7 @@
 
 #include "core/Controller.h"
 #include "core/ParameterNames.h"
+#include "core/Units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,12 +15,6 @@ constexpr int FirstProfileRow = 1;
 constexpr int LastSegmentRow = 99; // row 100 only closes segment 99
 constexpr int LastCheckedRow = 32;
 
-// Sine conversions into G peak.
-constexpr float MilsToG = 19560.0f;      // f^2 x mils peak-to-peak / 19560
-constexpr float MillimetresToG = 496.0f; // f^2 x mm peak-to-peak / 496
-constexpr float InchesPerSecondToG = 61.45f;
-constexpr float CentimetresPerSecondToG = 156.0f;
-constexpr float MetresPerSecondSquaredPerG = 9.807f;
 constexpr float SlopeExponent = 0.07215f; // dB per octave and a natural log into a power of ten
 
 enum class Units { English, Metric, Hybrid };
@@ -31,17 +26,17 @@ Units UnitsOf(const Controller& c) {
 }
 
 float DisplacementToG(float frequency, float level, Units units) {
-    const float divisor = units == Units::English ? MilsToG : MillimetresToG;
+    const float divisor = units == Units::English ? Unit::MilsToG : Unit::MillimetresToG;
     return frequency * frequency * level / divisor;
 }
 
 float VelocityToG(float frequency, float level, Units units) {
-    const float divisor = units == Units::English ? InchesPerSecondToG : CentimetresPerSecondToG;
+    const float divisor = units == Units::English ? Unit::InchesPerSecondToGF : Unit::CentimetresPerSecondToG;
     return frequency * level / divisor;
 }
 
 float AccelerationToG(float level, Units units) {
-    return units == Units::Metric ? level / MetresPerSecondSquaredPerG : level;
+    return units == Units::Metric ? level / Unit::MetresPerSecondSquaredPerGF : level;
 }
 
 // Evaluates row i; true when it gave the reference.

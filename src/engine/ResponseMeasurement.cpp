@@ -3,6 +3,7 @@
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
 #include "core/ParameterNames.h"
+#include "core/Units.h"
 #include "engine/DriveLaw.h"
 #include "engine/TrackingFilter.h"
 #include "hardware/BoardLayer.h"
@@ -20,7 +21,6 @@
 
 namespace {
 
-constexpr float BoardScanRate = 10240.0f;
 constexpr int SamplesPerScan = 8;
 constexpr int ChannelsPerBoard = 8;
 constexpr int Channels = 16;
@@ -35,8 +35,6 @@ constexpr float RectifiedMean = 0.0f;
 constexpr float Peak = 1.0f;
 constexpr float TrackingFilter = 2.0f;
 constexpr float RmsTimesRootTwo = 3.0f;
-// The generator's frequency word per hertz.
-constexpr double FrequencyWordPerHz = 8.192;
 
 // The mean of a rectified sine times pi/2 is its peak.
 constexpr double RectifiedMeanToPeak = 1.57;
@@ -65,8 +63,8 @@ float Product(float value, double constant) { return static_cast<float>(static_c
 // The drive frequency of the block just read, as the generator was given it, in
 // radians per scan.
 double RadiansPerScan(const Controller& c) {
-    const double frequency = static_cast<double>(c.AcquiredFrequencyWord) / FrequencyWordPerHz;
-    const double rate = c.SampleRate > 0.0f && std::isfinite(c.SampleRate) ? c.SampleRate : BoardScanRate;
+    const double frequency = static_cast<double>(c.AcquiredFrequencyWord) / Unit::FrequencyWordPerHz;
+    const double rate = c.SampleRate > 0.0f && std::isfinite(c.SampleRate) ? c.SampleRate : Unit::ScanRate;
     return 2.0 * std::numbers::pi * frequency / rate;
 }
 
@@ -152,10 +150,11 @@ std::size_t DisplayedChannel(float displayChannel) {
 }
 
 float VelocityOf(float response, float f) {
-    return std::min(static_cast<float>(static_cast<double>(response) * 61.45 / f), VelocityLimit);
+    return std::min(static_cast<float>(static_cast<double>(response) * Unit::InchesPerSecondToG / f), VelocityLimit);
 }
 float DisplacementOf(float velocity, float f) {
-    return std::min(static_cast<float>(static_cast<double>(velocity) * 318.0 / f), DisplacementLimit);
+    return std::min(static_cast<float>(static_cast<double>(velocity) * Unit::InchesPerSecondToMils / f),
+                    DisplacementLimit);
 }
 
 // At no frequency there is nothing to integrate: the readouts keep their values.
@@ -202,7 +201,7 @@ void RestartMeasurement(Controller& c) {
 
 std::int16_t DetectorSampleCount(float frequency, float sampleRate) {
     const double rate =
-        static_cast<double>(std::isfinite(sampleRate) && sampleRate > 0.0f ? sampleRate : BoardScanRate);
+        static_cast<double>(std::isfinite(sampleRate) && sampleRate > 0.0f ? sampleRate : Unit::ScanRate);
     std::int32_t samples = SamplesWithoutFrequency;
     if (frequency > 0.0f) {
         const double halfPeriod = 0.5 * rate / static_cast<double>(frequency);

@@ -3,15 +3,11 @@
 #include "core/Controller.h"
 #include "core/FormatMask.h"
 #include "core/ParameterNames.h"
+#include "core/Units.h"
 
 #include <string>
 
 namespace {
-// The engine measures in mils peak-to-peak, inches per second and G.
-constexpr double MillimetresPerMil = 0.0254;
-constexpr double CentimetresPerInch = 2.54;
-constexpr double MetresPerSecondSquaredPerG = 9.807;
-
 enum class Quantity { Displacement, Velocity, Acceleration };
 
 // "Acceleration Only" always shows the acceleration; "Controlled Response" the
@@ -64,9 +60,9 @@ Readouts English(const Controller& c, char point) {
 }
 
 Readouts Metric(const Controller& c, char point) {
-    const double millimetres = static_cast<double>(c.ControlDisplacement) * MillimetresPerMil;
-    const double centimetres = static_cast<double>(c.ControlVelocity) * CentimetresPerInch;
-    const double metres = static_cast<double>(c.ControlResponse) * MetresPerSecondSquaredPerG;
+    const double millimetres = static_cast<double>(c.ControlDisplacement) * Unit::MillimetresPerMil;
+    const double centimetres = static_cast<double>(c.ControlVelocity) * Unit::CentimetresPerInch;
+    const double metres = static_cast<double>(c.ControlResponse) * Unit::MetresPerSecondSquaredPerG;
     Readouts r;
     r.displacement = " DISP. = " + FormatMask(millimetres, "###.##", point) + " MM   ";
     r.velocity = " VEL.  = " + FormatMask(centimetres, "###.0", point) + " CM/S  ";

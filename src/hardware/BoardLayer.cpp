@@ -5,6 +5,7 @@
 #include "core/NumberText.h"
 #include "core/ParameterNames.h"
 #include "core/PromptNumber.h"
+#include "core/Units.h"
 #include "engine/ReferenceProfile.h"
 #include "hardware/BoardErrors.h"
 #include "hardware/ConditioningUnit.h"
@@ -31,7 +32,7 @@ void ProgramOutputs(Controller& c) {
         CheckDaq(c, daq.daqDacSetOutputMode(h, 0, output, 2));
         CheckDaq(c, daq.daqDacWaveSetTrig(h, 0, output, 2, 0));
         CheckDaq(c, daq.daqDacWaveSetClockSource(h, 0, output, 2));
-        CheckDaq(c, daq.daqDacWaveSetFreq(h, 0, output, ScanRate));
+        CheckDaq(c, daq.daqDacWaveSetFreq(h, 0, output, Unit::ScanRate));
         CheckDaq(c, daq.daqDacWaveSetMode(h, 0, output, 2, 0));
         CheckDaq(c, daq.daqDacWaveSetBuffer(h, 0, output, c.DacBuffer, 4096, transferMask));
         CheckDaq(c, daq.daqDacWaveSetUserWave(h, 0, output));
@@ -75,7 +76,7 @@ void ProgramAcquisition(Controller& c) {
     const int flags = c.ScanFlags[0];
     CheckDaq(c, daq.daqSetTriggerEvent(h, 0, 0, channel, gain, flags, 0, 0.0f, 0.0f, 0));
     CheckDaq(c, daq.daqSetTriggerEvent(h, 10, 0, channel, gain, flags, 0, 0.0f, 0.0f, 1));
-    CheckDaq(c, daq.daqAdcSetFreq(h, ScanRate));
+    CheckDaq(c, daq.daqAdcSetFreq(h, Unit::ScanRate));
     CheckDaq(c, daq.daqAdcTransferStart(h));
     CheckDaq(c, daq.daqAdcArm(h));
 }
@@ -150,7 +151,7 @@ void InitialiseHardware(Controller& c) {
 
 void SetBoardParameters(Controller& c) {
     c.P[Param::UpdateRate] = 20.0f;
-    c.SampleRate = ScanRate;
+    c.SampleRate = Unit::ScanRate;
     c.AdcBuffer.fill(0);
     c.DacBuffer.fill(0);
     for (int i = 0; i <= 4096; ++i) c.DacBuffer[static_cast<std::size_t>(i)] = 32767;
