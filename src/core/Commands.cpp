@@ -2,6 +2,7 @@
 
 #include "core/Controller.h"
 #include "core/HelpTexts.h"
+#include "core/ParameterNames.h"
 #include "core/RemoteControl.h"
 #include "core/RunCommands.h"
 #include "core/SetupMenus.h"
@@ -47,8 +48,8 @@ const std::map<std::string, Command>& MenuCommands() {
         {"mnuRunHold", HoldSweep},
         {"mnuRunServoOn", StartServo},
         {"mnuRunRun", RunSweep},
-        {"mnuRunLL", [](Controller& c) { c.CurrentFrequency = c.P[1]; }},
-        {"mnuRunUL", [](Controller& c) { c.CurrentFrequency = c.P[2]; }},
+        {"mnuRunLL", [](Controller& c) { c.CurrentFrequency = c.P[Param::LowerLimit]; }},
+        {"mnuRunUL", [](Controller& c) { c.CurrentFrequency = c.P[Param::UpperLimit]; }},
         {"mnuRunDirDown", [](Controller& c) { SetSweepDirection(c, 1.0f, true); }},
         {"mnuRunDirUp", [](Controller& c) { SetSweepDirection(c, 2.0f, true); }},
         {"mnuRunToggle", ToggleDisplayChannel},

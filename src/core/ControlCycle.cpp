@@ -2,6 +2,7 @@
 
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "core/RemoteControl.h"
 #include "core/RunCommands.h"
 #include "core/RunInputs.h"
@@ -37,7 +38,7 @@ namespace {
 // The period for this pass, its start on the clock, and the counter 1..10 that the
 // slower steps are gated on.
 void StartCycle(Controller& c) {
-    c.TimerInterval = CycleIntervalMs(c.P[66]);
+    c.TimerInterval = CycleIntervalMs(c.P[Param::CycleRate]);
     c.CycleStartMs = c.ports.clock->TickMs();
     c.CycleCounter += 1;
     if (c.CycleCounter > 10) c.CycleCounter = 1;
@@ -58,16 +59,16 @@ bool WhileRemoteHoldsLevel(const Controller& c) { return IsOn(c.ServoOn) && IsOn
 // sweep at a limit nor ends the test.
 bool WhileSweepMoves(const Controller& c) { return IsOn(c.SweepRunning) && !RemoteHoldsFrequency(c); }
 bool WhenTestEndIsDue(const Controller& c) { return c.EndOfTestDue; }
-bool WhileRunInputsTicked(const Controller& c) { return IsChecked(c.P[20]); }
-bool WhileRemoteFileOn(const Controller& c) { return IsOn(c.P[30]); }
-bool WhilePanelEveryCycle(const Controller& c) { return IsOn(c.P[99]); }
+bool WhileRunInputsTicked(const Controller& c) { return IsChecked(c.P[Param::RemoteInputs]); }
+bool WhileRemoteFileOn(const Controller& c) { return IsOn(c.P[Param::RemoteControlFile]); }
+bool WhilePanelEveryCycle(const Controller& c) { return IsOn(c.P[Param::SlaveAddress]); }
 bool OnCycleThree(const Controller& c) { return c.CycleCounter == 3; }
 bool OnCycleSixWhileServoOnOrManual(const Controller& c) {
-    return c.CycleCounter == 6 && (IsOn(c.ServoOn) || IsOn(c.P[0]));
+    return c.CycleCounter == 6 && (IsOn(c.ServoOn) || IsOn(c.P[Param::ControlStrategy]));
 }
-// A range `P[52]` the plot does not know draws nothing to scale.
+// A range `AmplitudeRange` the plot does not know draws nothing to scale.
 bool OnCycleSixToScale(const Controller& c) {
-    return OnCycleSixWhileServoOnOrManual(c) && AmplitudeAxisFor(c.P[52]).has_value();
+    return OnCycleSixWhileServoOnOrManual(c) && AmplitudeAxisFor(c.P[Param::AmplitudeRange]).has_value();
 }
 
 struct CycleStep {
@@ -118,4 +119,4 @@ void ControlCycle(Controller& c) {
     }
 }
 
-void UpdateTimerTick(Controller& c) { c.TimerInterval = CycleIntervalMs(c.P[16]); }
+void UpdateTimerTick(Controller& c) { c.TimerInterval = CycleIntervalMs(c.P[Param::UpdateRate]); }

@@ -12,7 +12,7 @@ public:
     virtual void StepRunning(const char* step) = 0;
 };
 
-// The cycle period in ms for a cycle rate P[66]: 1000 / rate rounded to nearest,
+// The cycle period in ms for a cycle rate CycleRate: 1000 / rate rounded to nearest,
 // ties to even, so 1 ms .. 1 s. A rate below 1 or above 1000 a second, or not finite,
 // falls back to the default 10 a second.
 int CycleIntervalMs(float cycleRate);

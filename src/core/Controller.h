@@ -13,6 +13,7 @@
 #include "core/Printer.h"
 #include "core/ProfileEditorState.h"
 #include "core/Shell.h"
+#include "core/Units.h"
 
 #include <array>
 #include <cstdint>
@@ -160,7 +161,7 @@ struct Controller {
     std::array<std::int32_t, 17> ScanGains{};   // element k = gain code of channel k + 1
     std::array<float, 17> ChannelScale{};       // counts per G of channel k at element k
     std::array<float, 17> ChannelSensitivity{}; // mV/G of channel k + 1 at element k
-    float SampleRate = 10240.0f;                // scans per second
+    float SampleRate = Unit::ScanRate;          // scans per second
     std::array<std::int16_t, 8193> DacBuffer{}; // the waveform both outputs replay
     std::array<std::int32_t, 9> ScanChannels{};
     std::array<std::int32_t, 9> ScanFlags{};

@@ -2,6 +2,7 @@
 
 #include "core/Banner.h"
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "print/PrintedReport.h"
 
 #include <cmath>
@@ -68,7 +69,7 @@ void SetDefaults(Controller& c) {
     c.DemoMode = 0.0f;
     c.DisplayChannel = 1.0f;
     c.LevelFactor = 1.0f;
-    c.ProfileLastFrequency = c.P[2];
+    c.ProfileLastFrequency = c.P[Param::UpperLimit];
     c.DwellDuration = 0.0f;
     c.DwellActive = 0;
     c.ActiveMode = 3.0f;
@@ -82,7 +83,7 @@ void SetDefaults(Controller& c) {
     for (const TableDefault& entry : TableDefaults) {
         for (int i = entry.first; i <= entry.last; ++i) c.P[i] = entry.value;
     }
-    c.P[28] = static_cast<float>(c.BannerSelector);
+    c.P[Param::BannerCopy] = static_cast<float>(c.BannerSelector);
 
     // 5. The default reference profile; the slope column stays as it is.
     for (int row = 1; row <= 5; ++row) {
@@ -93,13 +94,13 @@ void SetDefaults(Controller& c) {
     }
 
     // 6. The uniform abort limit on every row a profile can use.
-    for (int row = 0; row <= 64; ++row) c.Breakpoints[row].Abort = c.P[8];
+    for (int row = 0; row <= 64; ++row) c.Breakpoints[row].Abort = c.P[Param::AbortLimit];
 
     // 7. Calibration factors of the channels in use.
     for (int k = 1; k <= 16; ++k) c.CalibrationFactor[static_cast<std::size_t>(k)] = 1.0f;
 
     // 8. Frequency, plot pens and test state.
-    c.CurrentFrequency = c.P[1];
+    c.CurrentFrequency = c.P[Param::LowerLimit];
     c.Plot.PenX = 0.0f;
     c.Plot.PenY.fill(0.0f);
     c.Plot.PenAverageY = 0.0f;
@@ -116,7 +117,7 @@ void SetDefaults(Controller& c) {
     c.ElapsedTimePrefix.clear();
 
     // 11. Cycle rate, separator and the words of the signal-conditioning unit.
-    c.CycleRate = c.P[16];
+    c.CycleRate = c.P[Param::UpdateRate];
     c.DecimalSeparator = ".";
     c.CurrentSourceWord = 0;
     c.PortBValue = 171;

@@ -180,7 +180,7 @@ std::vector<MenuEntry> MainMenuLayout() {
     m.Item("mnuSystemInterface", "mnuSystemInterfaceDIO", "DIO-24 PCI Card");
     m.Item("mnuSystemInterface", "mnuSystemInterfacePCI", "Daq1000 PCI Card", kTicked);
     m.Item("mnuSystemInterface", "mnuSystemInterfaceUSB", "USB");
-    // How a channel's block becomes its amplitude (P[68]).
+    // How a channel's block becomes its amplitude (AmplitudeDetector).
     m.Item("mnuSystem", "mnuSystemDetector", "De&tector");
     m.Item("mnuSystemDetector", "mnuSystemDetectorMean", "Rectified Mean", kTicked);
     m.Item("mnuSystemDetector", "mnuSystemDetectorPeak", "Peak");

@@ -5,7 +5,9 @@
 #include "core/Controller.h"
 #include "core/FileErrors.h"
 #include "core/NumberText.h"
+#include "core/ParameterNames.h"
 #include "core/RunCommands.h"
+#include "core/Units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -90,8 +92,9 @@ bool LevelAllowed(const Controller& c, float level) {
 } // namespace
 
 float RemoteLevelLimit(const Controller& c) {
-    constexpr float MetresPerSecondSquaredPerG = 9.807f;
-    const float system = c.P[22] == 1.0f ? c.P[21] / MetresPerSecondSquaredPerG : c.P[21];
+    const float system = c.P[Param::UnitsSystem] == 1.0f
+                             ? c.P[Param::MaxAcceleration] / Unit::MetresPerSecondSquaredPerGF
+                             : c.P[Param::MaxAcceleration];
     if (c.PeakProfileAcceleration > 0.0f) return std::min(system, c.PeakProfileAcceleration);
     return system;
 }
@@ -106,8 +109,8 @@ void ApplyRemoteDriveOverride(Controller& c) {
 void ApplyRemoteFrequencyOverride(Controller& c) {
     if (!RemoteHoldsFrequency(c)) return;
     float f = c.RemoteFrequency;
-    if (f < c.P[1]) f = c.P[1];
-    if (f > c.P[2]) f = c.P[2];
+    if (f < c.P[Param::LowerLimit]) f = c.P[Param::LowerLimit];
+    if (f > c.P[Param::UpperLimit]) f = c.P[Param::UpperLimit];
     c.CurrentFrequency = f;
 }
 
@@ -200,11 +203,11 @@ void ExchangeRemoteControlFile(Controller& c) {
 void ToggleSoftwareRemoteControl(Controller& c) {
     const bool checked = !c.Menu.Checked("mnuInputsDllControl");
     c.Menu.SetChecked("mnuInputsDllControl", checked);
-    c.P[30] = checked ? 1.0f : 0.0f;
+    c.P[Param::RemoteControlFile] = checked ? 1.0f : 0.0f;
 }
 
 void ToggleRemoteRunInputs(Controller& c) {
     const bool checked = !c.Menu.Checked("mnuInputsRemote");
     c.Menu.SetChecked("mnuInputsRemote", checked);
-    c.P[20] = checked ? 2.0f : 1.0f;
+    c.P[Param::RemoteInputs] = checked ? 2.0f : 1.0f;
 }

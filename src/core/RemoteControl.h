@@ -32,15 +32,15 @@ void PublishRunCommand(Controller& c);
 // Once a cycle: a record the outside program wrote acted on once, and acknowledged
 // while Software Remote Control is ticked.
 void ExchangeRemoteControlFile(Controller& c);
-// The Inputs menu's switches: Software Remote Control (`P[30]`) and the remote run
-// push-buttons (`P[20]`).
+// The Inputs menu's switches: Software Remote Control (`RemoteControlFile`) and the remote run
+// push-buttons (`RemoteInputs`).
 // The largest level, G peak, the outside program may impose as the reference: the
-// system acceleration limit P[21] in G, and no more than the peak acceleration the
+// system acceleration limit MaxAcceleration in G, and no more than the peak acceleration the
 // last profile check found, when it found one.
 float RemoteLevelLimit(const Controller& c);
 // The overrides, once a cycle: the imposed level becomes the reference while the servo
 // is on and the level is within RemoteLevelLimit; the imposed frequency becomes the
-// drive frequency, kept within the test's limits P[1]..P[2].
+// drive frequency, kept within the test's limits LowerLimit..UpperLimit.
 void ApplyRemoteDriveOverride(Controller& c);
 void ApplyRemoteFrequencyOverride(Controller& c);
 // A frequency held by the outside program: the sweep neither moves nor counts.

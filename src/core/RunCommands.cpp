@@ -3,6 +3,7 @@
 #include "core/Controller.h"
 #include "core/FormatMask.h"
 #include "core/MenuSync.h"
+#include "core/ParameterNames.h"
 #include "core/RemoteControl.h"
 #include "engine/ReferenceProfile.h"
 #include "engine/ResponseMeasurement.h"
@@ -61,7 +62,8 @@ void StartServo(Controller& c) {
     c.SegmentStartTime = TimerNow(c);
     if (!IsOn(c.TestStarted)) {
         RefreshPlot(c);
-        if (c.CurrentFrequency == c.P[1] || c.CurrentFrequency == c.P[2]) ClearHistory(c);
+        if (c.CurrentFrequency == c.P[Param::LowerLimit] || c.CurrentFrequency == c.P[Param::UpperLimit])
+            ClearHistory(c);
     }
     if (c.Menu.Checked("mnuTestAutoSave")) AskReportFileName(c);
     if (c.Menu.Checked("mnuTestAutoExport")) AskExportFileName(c);
@@ -93,7 +95,7 @@ void RunSweep(Controller& c) {
 void StopServo(Controller& c) {
     c.ServoOn = 0.0f;
     c.DriveOutput = 0.0001f;
-    c.ReferenceLevel = IsOn(c.P[0]) ? 1.0f : 0.01f;
+    c.ReferenceLevel = IsOn(c.P[Param::ControlStrategy]) ? 1.0f : 0.01f;
     c.Menu.SetChecked("mnuRunServoOff", true);
     c.Menu.SetChecked("mnuRunServoOn", false);
     ShowActiveButton(c, "cmdServoOff", "cmdServoOn");
@@ -130,12 +132,12 @@ void StopTest(Controller& c) {
     c.RunSeconds = 0.0;
     c.RunCycleCount = 1.0;
     c.StepStartTime = TimerNow(c);
-    c.CycleRate = c.P[16];
+    c.CycleRate = c.P[Param::UpdateRate];
 }
 
 void JumpToLowerLimitAndStop(Controller& c) {
-    c.CurrentFrequency = c.P[1];
-    c.LastStoredFrequency = c.P[1];
+    c.CurrentFrequency = c.P[Param::LowerLimit];
+    c.LastStoredFrequency = c.P[Param::LowerLimit];
     c.SweepCounter = 0.5f;
     StopTest(c);
 }
@@ -144,15 +146,15 @@ void EndOfTest(Controller& c) {
     c.EndOfTestDue = false;
     StopTest(c);
     if (c.Menu.Checked("mnuTestAutoPrint")) PrintReportAtEndOfTest(c);
-    c.CurrentFrequency = c.P[1];
-    c.LastStoredFrequency = c.P[1];
+    c.CurrentFrequency = c.P[Param::LowerLimit];
+    c.LastStoredFrequency = c.P[Param::LowerLimit];
     c.SweepCounter = 0.5f;
     if (c.Menu.Checked("mnuTestAutoSave")) AutoSaveReport(c);
     if (c.Menu.Checked("mnuTestAutoExport")) AutoExportData(c);
 }
 
 void JumpToUpperLimitAndStop(Controller& c) {
-    c.CurrentFrequency = c.P[2];
+    c.CurrentFrequency = c.P[Param::UpperLimit];
     StopTest(c);
 }
 
@@ -190,9 +192,9 @@ void NudgeFrequency(Controller& c, bool up) {
 }
 
 void NudgeLevel(Controller& c, bool up) {
-    if (c.P[29] == 0.0f) c.P[29] = 0.1f;
-    const float step = c.P[29];
-    if (IsChecked(c.P[0])) {
+    if (c.P[Param::ManualStep] == 0.0f) c.P[Param::ManualStep] = 0.1f;
+    const float step = c.P[Param::ManualStep];
+    if (IsChecked(c.P[Param::ControlStrategy])) {
         const float factor = up ? c.LevelFactor * (1.0f + step) : c.LevelFactor / (1.0f + step);
         if (std::isfinite(factor)) c.LevelFactor = factor;
         return;
@@ -222,7 +224,7 @@ void SelectControlStrategy(Controller& c, float strategy) {
     c.Menu.SetChecked("mnuTestControlManual", strategy == 1.0f);
     c.Menu.SetChecked("mnuTestControlAverage", strategy == 2.0f);
     c.Menu.SetChecked("mnuTestControlExtremal", strategy == 3.0f);
-    c.P[0] = strategy;
+    c.P[Param::ControlStrategy] = strategy;
     c.ReferenceLevel = strategy == 1.0f ? 1.0f : 0.01f;
     StopServo(c);
 }

@@ -26,7 +26,7 @@ void ToggleDisplayChannel(Controller& c);
 // 1 down, 2 up; the Run menu's items also move the check marks, the spin button not.
 void SetSweepDirection(Controller& c, float direction, bool fromMenu);
 // The spin buttons: 1 Hz steps from 10 Hz up, 0.1 Hz below, kept within 0.1 .. 10000 Hz;
-// the level by `P[29]` (Average scales `LevelFactor` instead).
+// the level by `ManualStep` (Average scales `LevelFactor` instead).
 void NudgeFrequency(Controller& c, bool up);
 void NudgeLevel(Controller& c, bool up);
 void ToggleDemoMode(Controller& c);

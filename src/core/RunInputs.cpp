@@ -1,6 +1,7 @@
 #include "core/RunInputs.h"
 
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "core/RunCommands.h"
 #include "hardware/ConditioningUnit.h"
 
@@ -19,7 +20,7 @@ constexpr int ServoOnButton = 1, StopButton = 2, RunButton = 4, HoldButton = 8;
 // the remote-control file is not rewritten on every cycle with a command that changed
 // nothing; a fresh press always acts.
 void PollRunInputs(Controller& c) {
-    if (IsOn(c.DemoMode) || !IsOn(c.P[65])) return;
+    if (IsOn(c.DemoMode) || !IsOn(c.P[Param::AcquisitionInterface])) return;
     const std::optional<std::int16_t> inputs = ReadRunInputs(c);
     if (!inputs) return;
     const int down = ~*inputs & 0x0F;

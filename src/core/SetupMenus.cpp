@@ -3,6 +3,7 @@
 #include "core/Controller.h"
 #include "core/MenuSync.h"
 #include "core/NumberText.h"
+#include "core/ParameterNames.h"
 #include "core/PromptNumber.h"
 #include "core/RunCommands.h"
 #include "core/StoredText.h"
@@ -90,25 +91,26 @@ constexpr const char* MilDwellPrompt =
     "Enter the sweep dwell period in Minutes here; enter the sweep frequency step in the SWEEP RATE|RATE|RATE menu";
 
 void EnterRate(Controller& c) {
-    const int type = c.P[3] == 2.0f ? 1 : c.P[3] == 3.0f ? 2 : 0;
-    EnterEntry(c, 4, SweepTitle, RatePrompts[type], [](float v) { return v >= 0.01f; });
+    const int type = c.P[Param::SweepType] == 2.0f ? 1 : c.P[Param::SweepType] == 3.0f ? 2 : 0;
+    EnterEntry(c, Param::SweepRate, SweepTitle, RatePrompts[type], [](float v) { return v >= 0.01f; });
 }
 
 void EnterRateTime(Controller& c) {
-    if (c.P[3] == 3.0f) {
-        EnterEntry(c, 7, SweepTitle, MilDwellPrompt, [](float v) { return v >= 0.01f; });
+    if (c.P[Param::SweepType] == 3.0f) {
+        EnterEntry(c, Param::StepDwellMinutes, SweepTitle, MilDwellPrompt, [](float v) { return v >= 0.01f; });
         return;
     }
-    const bool linear = c.P[3] == 2.0f;
+    const bool linear = c.P[Param::SweepType] == 2.0f;
     // The sweep's span: octaves for a logarithmic sweep, hertz for a linear one.
-    const float span = linear ? c.P[2] - c.P[1] : 1.443f * std::log(c.P[2] / c.P[1]);
+    const float span = linear ? c.P[Param::UpperLimit] - c.P[Param::LowerLimit]
+                              : 1.443f * std::log(c.P[Param::UpperLimit] / c.P[Param::LowerLimit]);
     const auto value = AskNumber(c, SweepTitle,
                                  linear ? "Enter the time desired for a sweep up or down in seconds."
                                         : "Enter the time T desired for a sweep up or down in minutes.",
-                                 span / c.P[4]);
+                                 span / c.P[Param::SweepRate]);
     if (!value || *value < 0.1f) return;
     const float rate = span / *value;
-    if (std::isfinite(rate)) c.P[4] = rate;
+    if (std::isfinite(rate)) c.P[Param::SweepRate] = rate;
 }
 
 void CheckOneOf(Controller& c, std::initializer_list<const char*> items, const char* chosen) {
@@ -116,12 +118,12 @@ void CheckOneOf(Controller& c, std::initializer_list<const char*> items, const c
 }
 
 void ChooseSweepType(Controller& c, float type, const char* item) {
-    c.P[3] = type;
+    c.P[Param::SweepType] = type;
     CheckOneOf(c, {"mnuSweepTypeLog", "mnuSweepTypeLinear", "mnuSweepTypeMIL167"}, item);
 }
 
 void ChooseServoRate(Controller& c, float rate, const char* item) {
-    c.P[6] = rate;
+    c.P[Param::ServoRate] = rate;
     CheckOneOf(c, {"mnuSweepServoRateSlow", "mnuSweepServoRateMedium", "mnuSweepServoRateFast"}, item);
 }
 
@@ -133,11 +135,12 @@ void ToggleSwitch(Controller& c, const char* item, int entry, float on, float of
 }
 
 void EnterActiveDwellPoints(Controller& c) {
-    const auto value = AskNumber(c, "Dwell Setup", "Enter the # of Active Dwell Points between 0 and 10", c.P[110]);
+    const auto value =
+        AskNumber(c, "Dwell Setup", "Enter the # of Active Dwell Points between 0 and 10", c.P[Param::DwellPoints]);
     if (!value) return;
     if (*value < 0.0f || *value > 10.0f) OutOfBounds(c, "The Number must be between 0 and 10");
     if (*value < 0.0f || *value > 10.0f) return;
-    c.P[110] = *value;
+    c.P[Param::DwellPoints] = *value;
     SyncMenusToTable(c);
 }
 
@@ -149,9 +152,9 @@ void EnterDwellFrequency(Controller& c, int index) {
         c, "Dwell Frequency Setup",
         "Enter Dwell Point #" + std::to_string(point) + " Frequency between the Lower & Upper Limits", row.Frequency);
     if (!value) return;
-    if (*value <= c.P[1]) OutOfBounds(c, "The Number must be greater than the Lower Limit");
-    if (*value >= c.P[2]) OutOfBounds(c, "The Number must be less than the Upper Limit");
-    if (*value > c.P[1] && *value < c.P[2] && *value >= 5.0f) row.Frequency = *value;
+    if (*value <= c.P[Param::LowerLimit]) OutOfBounds(c, "The Number must be greater than the Lower Limit");
+    if (*value >= c.P[Param::UpperLimit]) OutOfBounds(c, "The Number must be less than the Upper Limit");
+    if (*value > c.P[Param::LowerLimit] && *value < c.P[Param::UpperLimit] && *value >= 5.0f) row.Frequency = *value;
 }
 
 void EnterDwellTime(Controller& c, int index) {
@@ -170,11 +173,11 @@ void EnterDwellTime(Controller& c, int index) {
 
 // ------------------------------------------------------------------ System
 
-bool MetricUnits(const Controller& c) { return c.P[22] == 1.0f; }
+bool MetricUnits(const Controller& c) { return c.P[Param::UnitsSystem] == 1.0f; }
 
 void EnterSystemLimit(Controller& c, int entry, const std::string& title, const std::string& english,
                       const std::string& metric) {
-    if (c.P[22] == 2.0f) return; // Hybrid limits come from the units conversion alone
+    if (c.P[Param::UnitsSystem] == 2.0f) return; // Hybrid limits come from the units conversion alone
     EnterEntry(c, entry, title, MetricUnits(c) ? metric : english, [](float v) { return v > 1.0f; });
 }
 
@@ -182,16 +185,16 @@ void ChooseInterface(Controller& c, float interface, const char* item) {
     // Nothing reaches the boards once another interface is chosen: the drive latched on
     // the shaker now would stay there with no loop behind it. The servo stops and the
     // boards are made safe first; they stay open for a return to this interface.
-    if (IsOn(c.P[65]) && interface != 1.0f) {
+    if (IsOn(c.P[Param::AcquisitionInterface]) && interface != 1.0f) {
         StopServo(c);
         MakeBoardsSafe(c, false);
     }
-    c.P[65] = interface;
+    c.P[Param::AcquisitionInterface] = interface;
     CheckOneOf(c, {"mnuSystemInterfaceDIO", "mnuSystemInterfacePCI", "mnuSystemInterfaceUSB"}, item);
 }
 
 void ChooseDetector(Controller& c, float detector, const char* item) {
-    c.P[68] = detector;
+    c.P[Param::AmplitudeDetector] = detector;
     CheckOneOf(c,
                {"mnuSystemDetectorMean", "mnuSystemDetectorPeak", "mnuSystemDetectorTracking", "mnuSystemDetectorRms"},
                item);
@@ -201,8 +204,8 @@ void ChooseSeparators(Controller& c, bool reversed) {
     c.Menu.SetChecked("mnuSystemSepsEnglish", !reversed);
     c.Menu.SetChecked("mnuSystemSepsReversed", reversed);
     const float wanted = reversed ? 1.0f : 0.0f;
-    if (c.P[62] != wanted) {
-        c.P[62] = wanted;
+    if (c.P[Param::NumberSeparators] != wanted) {
+        c.P[Param::NumberSeparators] = wanted;
         c.DecimalSeparator = reversed ? "," : ".";
     }
     if (reversed)
@@ -215,14 +218,18 @@ void ChooseUnits(Controller& c, int units) {
     // The ticks follow the units in force: a refused conversion leaves them on the old units,
     // so the menu never claims a units system the stored levels are not in.
     const char* const items[] = {"mnuSystemUnitsEnglish", "mnuSystemUnitsMetric", "mnuSystemUnitsHybrid"};
-    for (int k = 0; k < 3; ++k) c.Menu.SetChecked(items[k], c.P[22] == static_cast<float>(k));
+    for (int k = 0; k < 3; ++k) c.Menu.SetChecked(items[k], c.P[Param::UnitsSystem] == static_cast<float>(k));
 }
 
 // ------------------------------------------------------------------ Inputs and Test Setup
 
 void EnterSensitivity(Controller& c, int index) {
     if (index < 0 || index > 15) return;
-    constexpr int Entries[16] = {9, 10, 39, 40, 71, 72, 73, 74, 101, 102, 103, 104, 105, 106, 107, 108};
+    constexpr int Entries[16] = {
+        Param::SensitivityCh1,     Param::SensitivityCh1 + 1, Param::SensitivityCh3,     Param::SensitivityCh3 + 1,
+        Param::SensitivityCh5,     Param::SensitivityCh5 + 1, Param::SensitivityCh5 + 2, Param::SensitivityCh5 + 3,
+        Param::SensitivityCh9,     Param::SensitivityCh9 + 1, Param::SensitivityCh9 + 2, Param::SensitivityCh9 + 3,
+        Param::SensitivityCh9 + 4, Param::SensitivityCh9 + 5, Param::SensitivityCh9 + 6, Param::SensitivityCh9 + 7};
     const int entry = Entries[index];
     const auto value = AskNumber(
         c, "Setup Inputs", "Enter Channel #" + std::to_string(index + 1) + " Sensitivity in MV/G between 5.0 and 1000.",
@@ -252,10 +259,10 @@ void EnterAbortLimit(Controller& c) {
     const auto value = AskNumber(c, " Test Abort Limits",
                                  " Enter a uniform Abort Limit for the entire profile In Db. Use Modify Profile to "
                                  "enter individual abort segments.",
-                                 c.P[8]);
-    if (!value || *value == c.P[8]) return;
-    c.P[8] = *value;
-    for (int row = 0; row <= 64; ++row) c.Breakpoints[row].Abort = c.P[8];
+                                 c.P[Param::AbortLimit]);
+    if (!value || *value == c.P[Param::AbortLimit]) return;
+    c.P[Param::AbortLimit] = *value;
+    for (int row = 0; row <= 64; ++row) c.Breakpoints[row].Abort = c.P[Param::AbortLimit];
     RefreshPlot(c);
 }
 
@@ -263,7 +270,7 @@ void ToggleControlChannel(Controller& c, int channel) {
     const std::string item = "mnuTestControlCh" + std::to_string(channel);
     const bool checked = !c.Menu.Checked(item);
     c.Menu.SetChecked(item, checked);
-    c.P[42 + channel] = checked ? 2.0f : 1.0f;
+    c.P[Param::ControlCh1 + (channel - 1)] = checked ? 2.0f : 1.0f;
 }
 
 using Command = std::function<void(Controller&, int)>;
@@ -277,13 +284,17 @@ const std::map<std::string, Command>& SetupCommands() {
         // Sweep Setup
         {"mnuSweepLL",
          [](Controller& c, int) {
-             EnterLowerFrequency(c, 1, "Enter the Lower Frequency Limit in Hz.", 1.0f,
+             EnterLowerFrequency(c, Param::LowerLimit, "Enter the Lower Frequency Limit in Hz.", 1.0f,
                                  "The Number must be 1.0 or greater.");
          }},
-        {"mnuSweepUL", [](Controller& c, int) { EnterUpperFrequency(c, 2, "Enter the Upper Frequency Limit in Hz."); }},
+        {"mnuSweepUL",
+         [](Controller& c, int) {
+             EnterUpperFrequency(c, Param::UpperLimit, "Enter the Upper Frequency Limit in Hz.");
+         }},
         {"mnuSweepNo",
          [](Controller& c, int) {
-             EnterEntry(c, 5, SweepTitle, "Enter the total # of sweep cycles", [](float v) { return v > 0.0f; });
+             EnterEntry(c, Param::SweepCount, SweepTitle, "Enter the total # of sweep cycles",
+                        [](float v) { return v > 0.0f; });
          }},
         {"mnuSweepRateRate", Plain(EnterRate)},
         {"mnuSweepRateTime", Plain(EnterRateTime)},
@@ -294,15 +305,17 @@ const std::map<std::string, Command>& SetupCommands() {
         {"mnuSweepServoRateMedium", [](Controller& c, int) { ChooseServoRate(c, 2.0f, "mnuSweepServoRateMedium"); }},
         {"mnuSweepServoRateFast", [](Controller& c, int) { ChooseServoRate(c, 3.0f, "mnuSweepServoRateFast"); }},
         {"mnuSweepResonanceEnabled",
-         [](Controller& c, int) { ToggleSwitch(c, "mnuSweepResonanceEnabled", 90, 1.0f, 0.0f); }},
+         [](Controller& c, int) { ToggleSwitch(c, "mnuSweepResonanceEnabled", Param::ResonanceSearch, 1.0f, 0.0f); }},
         {"mnuSweepResonanceLL",
          [](Controller& c, int) {
-             EnterLowerFrequency(c, 88, "Enter the Resonance Search Band Lower Frequency Limit in Hz.", 10.0f,
+             EnterLowerFrequency(c, Param::ResonanceLower,
+                                 "Enter the Resonance Search Band Lower Frequency Limit in Hz.", 10.0f,
                                  "The Number must be 10 or greater.");
          }},
         {"mnuSweepResonanceUL",
          [](Controller& c, int) {
-             EnterUpperFrequency(c, 89, "Enter the Resonance Search Band Upper Frequency Limit in Hz.");
+             EnterUpperFrequency(c, Param::ResonanceUpper,
+                                 "Enter the Resonance Search Band Upper Frequency Limit in Hz.");
          }},
         {"mnuSweepDwellActive", Plain(EnterActiveDwellPoints)},
         {"mnuSweepDwellFreq", EnterDwellFrequency},
@@ -311,51 +324,51 @@ const std::map<std::string, Command>& SetupCommands() {
         {"mnuSystemUpdate",
          [](Controller& c, int) {
              EnterEntry(
-                 c, 16, "ZEK-8 Update Rate",
+                 c, Param::UpdateRate, "ZEK-8 Update Rate",
                  "Enter the system update rate in samples/second.\r\nThe default value is 50 for faster computers",
                  [](float v) { return v > 1.0f; });
          }},
         {"mnuSystemMaxD",
          [](Controller& c, int) {
-             EnterSystemLimit(c, 18, " Setup Maximum Displacement Limit",
+             EnterSystemLimit(c, Param::MaxDisplacement, " Setup Maximum Displacement Limit",
                               " Enter the maximum allowable system displacement in mils-peak-peak.",
                               " Enter the maximum allowable system displacement in MM-peak-peak.");
          }},
         {"mnuSystemMaxV",
          [](Controller& c, int) {
-             EnterSystemLimit(c, 19, " Setup Maximum Velocity Limit",
+             EnterSystemLimit(c, Param::MaxVelocity, " Setup Maximum Velocity Limit",
                               " Enter the maximum allowable system velocity in IPS-peak.",
                               " Enter the maximum allowable system velocity in CM/Sec-peak.");
          }},
         {"mnuSystemMaxA",
          [](Controller& c, int) {
-             EnterSystemLimit(c, 21, " Setup Maximum Acceleration Limit",
+             EnterSystemLimit(c, Param::MaxAcceleration, " Setup Maximum Acceleration Limit",
                               " Enter the maximum allowable system acceleration in G-peak.",
                               " Enter the maximum allowable system acceleration in M/Sec^2.");
          }},
         {"mnuSystemLowGain",
          [](Controller& c, int) {
-             if (c.P[37] < 1.0f) c.P[37] = 20.0f;
+             if (c.P[Param::LowGainTrip] < 1.0f) c.P[Param::LowGainTrip] = 20.0f;
              EnterEntry(
-                 c, 37, " Low Gain Trip Point",
+                 c, Param::LowGainTrip, " Low Gain Trip Point",
                  " Enter the Low-Gain trip point in Db. greater than 1.0. Low-Gain is defined as the "
                  "compression point where at least 0.25 G feedback is expected.",
                  [](float v) { return v > 1.0f; }, "The Number must be greater than 1.0");
          }},
         {"mnuSystemOpenLoop",
          [](Controller& c, int) {
-             if (c.P[38] < 0.1f) c.P[38] = 0.5f;
+             if (c.P[Param::OpenLoopTrip] < 0.1f) c.P[Param::OpenLoopTrip] = 0.5f;
              EnterEntry(
-                 c, 38, " Open-Loop Trip Point",
+                 c, Param::OpenLoopTrip, " Open-Loop Trip Point",
                  " Enter the Open-Loop trip point in Db. greater than 0.1. Open-Loop is defined as the "
                  "minimum compression point.",
                  [](float v) { return v > 0.1f; }, "The Number must be greater than 0.1");
          }},
         {"mnuSystemManualSteps",
          [](Controller& c, int) {
-             if (c.P[29] == 0.0f) c.P[29] = 0.1f;
-             EnterEntry(c, 29, " Setup Manual Mode stepsize", " Enter the Manual Mode Level step size multiplier",
-                        [](float v) { return v > 0.0f; });
+             if (c.P[Param::ManualStep] == 0.0f) c.P[Param::ManualStep] = 0.1f;
+             EnterEntry(c, Param::ManualStep, " Setup Manual Mode stepsize",
+                        " Enter the Manual Mode Level step size multiplier", [](float v) { return v > 0.0f; });
          }},
         {"mnuSystemInterfaceDIO", [](Controller& c, int) { ChooseInterface(c, 0.0f, "mnuSystemInterfaceDIO"); }},
         {"mnuSystemInterfacePCI", [](Controller& c, int) { ChooseInterface(c, 1.0f, "mnuSystemInterfacePCI"); }},
@@ -390,9 +403,12 @@ const std::map<std::string, Command>& SetupCommands() {
          [](Controller& c, int) {
              EnterText(c, "Test Title", "Enter a new Test SubTitle2, below SubTitle1", c.SubTitle2);
          }},
-        {"mnuTestAutoPrint", [](Controller& c, int) { ToggleSwitch(c, "mnuTestAutoPrint", 33, 1.0f, 0.0f); }},
-        {"mnuTestAutoSave", [](Controller& c, int) { ToggleSwitch(c, "mnuTestAutoSave", 34, 1.0f, 0.0f); }},
-        {"mnuTestAutoExport", [](Controller& c, int) { ToggleSwitch(c, "mnuTestAutoExport", 60, 1.0f, 0.0f); }},
+        {"mnuTestAutoPrint",
+         [](Controller& c, int) { ToggleSwitch(c, "mnuTestAutoPrint", Param::AutoPrint, 1.0f, 0.0f); }},
+        {"mnuTestAutoSave",
+         [](Controller& c, int) { ToggleSwitch(c, "mnuTestAutoSave", Param::AutoSave, 1.0f, 0.0f); }},
+        {"mnuTestAutoExport",
+         [](Controller& c, int) { ToggleSwitch(c, "mnuTestAutoExport", Param::AutoExport, 1.0f, 0.0f); }},
         {"mnuTestControlCh1", [](Controller& c, int) { ToggleControlChannel(c, 1); }},
         {"mnuTestControlCh2", [](Controller& c, int) { ToggleControlChannel(c, 2); }},
         {"mnuTestControlCh3", [](Controller& c, int) { ToggleControlChannel(c, 3); }},

@@ -3,6 +3,7 @@
 #include "core/Controller.h"
 #include "core/Defaults.h"
 #include "core/MenuSync.h"
+#include "core/ParameterNames.h"
 #include "core/PromptNumber.h"
 #include "core/RunCommands.h"
 #include "files/ProfileFile.h"
@@ -26,8 +27,8 @@ void StartUp(Controller& c) {
         c.Menu.SetChecked("mnuRunDemo", false);
     }
     LoadCalibrationFile(c);
-    c.CurrentFrequency = c.P[1];
-    c.ProfileLastFrequency = c.P[2];
+    c.CurrentFrequency = c.P[Param::LowerLimit];
+    c.ProfileLastFrequency = c.P[Param::UpperLimit];
     UpdateCurrentSources(c);
     SetPortBRunLevel(c);
     StopTest(c);

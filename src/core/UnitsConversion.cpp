@@ -2,7 +2,9 @@
 
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "core/SetupMenus.h"
+#include "core/Units.h"
 #include "plot/PlotFrame.h"
 
 #include <array>
@@ -19,9 +21,9 @@ struct Factors {
 // From -> to, for English 0, Metric 1, Hybrid 2 (Hybrid: millimetres and centimetres
 // per second as Metric, accelerations in G as English).
 Factors FactorsFor(int from, int to) {
-    constexpr float InchToMetre = 0.0254f; // mils to mm for displacement
-    constexpr float IpsToCmPerS = 2.54f;
-    constexpr float GToMetric = 9.807f;
+    constexpr float InchToMetre = Unit::MillimetresPerMilF; // mils to mm for displacement
+    constexpr float IpsToCmPerS = Unit::CentimetresPerInchF;
+    constexpr float GToMetric = Unit::MetresPerSecondSquaredPerGF;
     constexpr float MetreToInch = 39.37f;
     constexpr float CmPerSToIps = 0.3937f;
     constexpr float MetricToG = 0.102f;
@@ -41,8 +43,8 @@ constexpr int LastConvertedRow = 100;
 } // namespace
 
 void ConvertUnits(Controller& c, int target) {
-    const int from = RoundToInt<int>(c.P[22], 0);
-    if (target < 0 || target > 2 || c.P[22] == static_cast<float>(target)) return;
+    const int from = RoundToInt<int>(c.P[Param::UnitsSystem], 0);
+    if (target < 0 || target > 2 || c.P[Param::UnitsSystem] == static_cast<float>(target)) return;
     const Factors f = FactorsFor(from, target);
 
     BreakpointTable table = c.Breakpoints;
@@ -57,7 +59,7 @@ void ConvertUnits(Controller& c, int target) {
         if (r.Mode == ProfileMode::Velocity) convert(r.Level, f.velocity);
         if (r.Mode == ProfileMode::Acceleration) convert(r.Level, f.acceleration);
     }
-    std::array<float, 3> limits = {c.P[18], c.P[19], c.P[21]};
+    std::array<float, 3> limits = {c.P[Param::MaxDisplacement], c.P[Param::MaxVelocity], c.P[Param::MaxAcceleration]};
     convert(limits[0], f.displacement);
     convert(limits[1], f.velocity);
     convert(limits[2], f.acceleration);
@@ -67,9 +69,9 @@ void ConvertUnits(Controller& c, int target) {
         return;
     }
     c.Breakpoints = table;
-    c.P[18] = limits[0];
-    c.P[19] = limits[1];
-    c.P[21] = limits[2];
-    c.P[22] = static_cast<float>(target);
+    c.P[Param::MaxDisplacement] = limits[0];
+    c.P[Param::MaxVelocity] = limits[1];
+    c.P[Param::MaxAcceleration] = limits[2];
+    c.P[Param::UnitsSystem] = static_cast<float>(target);
     RefreshPlot(c);
 }

@@ -1,7 +1,9 @@
 #include "engine/Alarms.h"
 
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "core/RunCommands.h"
+#include "core/Units.h"
 #include "engine/DriveLaw.h"
 
 #include <cmath>
@@ -27,8 +29,8 @@ constexpr float DefaultLowGainTrip = 20.0f; // dB
 // Average and Extremal close the loop over the ticked channels 1 to 4; with none of
 // them ticked there is no feedback at all and the drive would only ever grow.
 bool HasNoControlChannel(const Controller& c) {
-    if (IsOn(c.P[0])) return false;
-    for (int entry = 43; entry <= 46; ++entry) {
+    if (IsOn(c.P[Param::ControlStrategy])) return false;
+    for (int entry = Param::ControlCh1; entry <= Param::ControlCh1 + 3; ++entry) {
         if (IsChecked(c.P[entry])) return false;
     }
     return true;
@@ -37,28 +39,32 @@ bool HasNoControlChannel(const Controller& c) {
 // An unknown compression means the drive itself is no longer known: treated like
 // a drive at full output.
 bool IsOpenLoop(const Controller& c) {
-    return !std::isfinite(c.Compression) || c.Compression < c.P[38] || HasNoControlChannel(c);
+    return !std::isfinite(c.Compression) || c.Compression < c.P[Param::OpenLoopTrip] || HasNoControlChannel(c);
 }
 
-// The limits are entered in the units of P[22]; the readouts are in G, inches per
+// The limits are entered in the units of UnitsSystem; the readouts are in G, inches per
 // second and mils. Hybrid enters acceleration in G and the rest in mm and cm/s; a
 // units entry the controller does not know reads as English, as on the panel.
 float SystemLimitExceeded(const Controller& c) {
-    const bool metric = c.P[22] == 1.0f;
-    const bool hybrid = c.P[22] == 2.0f;
+    const bool metric = c.P[Param::UnitsSystem] == 1.0f;
+    const bool hybrid = c.P[Param::UnitsSystem] == 2.0f;
 
     const float acceleration =
-        metric ? static_cast<float>(static_cast<double>(c.SmoothedControlValue) * 9.807) : c.SmoothedControlValue;
+        metric ? static_cast<float>(static_cast<double>(c.SmoothedControlValue) * Unit::MetresPerSecondSquaredPerG)
+               : c.SmoothedControlValue;
     const bool millimetres = metric || hybrid;
     const float displacement =
-        millimetres ? static_cast<float>(static_cast<double>(c.ControlDisplacement) * 0.0254) : c.ControlDisplacement;
-    const float velocity =
-        millimetres ? static_cast<float>(static_cast<double>(c.ControlVelocity) * 2.54) : c.ControlVelocity;
+        millimetres ? static_cast<float>(static_cast<double>(c.ControlDisplacement) * Unit::MillimetresPerMil)
+                    : c.ControlDisplacement;
+    const float velocity = millimetres
+                               ? static_cast<float>(static_cast<double>(c.ControlVelocity) * Unit::CentimetresPerInch)
+                               : c.ControlVelocity;
 
     // A limit of 1 or less switches the acceleration check off.
-    if (acceleration > c.P[21] && c.P[21] > 1.0f) return AbortReason::AccelerationLimit;
-    if (displacement > c.P[18]) return AbortReason::DisplacementLimit;
-    if (velocity > c.P[19]) return AbortReason::VelocityLimit;
+    if (acceleration > c.P[Param::MaxAcceleration] && c.P[Param::MaxAcceleration] > 1.0f)
+        return AbortReason::AccelerationLimit;
+    if (displacement > c.P[Param::MaxDisplacement]) return AbortReason::DisplacementLimit;
+    if (velocity > c.P[Param::MaxVelocity]) return AbortReason::VelocityLimit;
     return 0.0f;
 }
 
@@ -85,8 +91,9 @@ float ToleranceChecks(Controller& c) {
     }
     if (static_cast<float>(reference * factor) < c.SmoothedControlValue) return AbortReason::OverTest;
 
-    if (c.P[37] < 1.0f) c.P[37] = DefaultLowGainTrip;
-    if (c.Compression < c.P[37] && c.SmoothedControlValue < LowGainResponse) return AbortReason::LowGain;
+    if (c.P[Param::LowGainTrip] < 1.0f) c.P[Param::LowGainTrip] = DefaultLowGainTrip;
+    if (c.Compression < c.P[Param::LowGainTrip] && c.SmoothedControlValue < LowGainResponse)
+        return AbortReason::LowGain;
     return 0.0f;
 }
 
@@ -95,7 +102,7 @@ float FirstFailingCheck(Controller& c) {
     if (IsOpenLoop(c)) return AbortReason::OpenLoop;
     if (const float code = SystemLimitExceeded(c); code != 0.0f) return code;
     // Manual drives open loop on purpose: no band and no low-gain check.
-    if (IsOn(c.P[0])) return 0.0f;
+    if (IsOn(c.P[Param::ControlStrategy])) return 0.0f;
     return ToleranceChecks(c);
 }
 } // namespace

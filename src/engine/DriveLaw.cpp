@@ -2,6 +2,8 @@
 
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
+#include "core/Units.h"
 #include "engine/ResponseMeasurement.h"
 #include "engine/SweepGenerator.h"
 #include "hardware/ConditioningUnit.h"
@@ -17,8 +19,6 @@ namespace {
 
 constexpr float SmallestDrive = 0.0001f;
 constexpr float FullDrive = 1.0f;
-constexpr double DriveWordFullScale = 4000.0;
-constexpr double FrequencyWordPerHz = 8.192;
 constexpr float LargestFrequencyWord = 65535.0f;
 
 constexpr float LowestReference = 0.02f;
@@ -57,17 +57,17 @@ float LimitDrive(float drive) {
 }
 
 std::int16_t DriveWordFor(float drive) {
-    return RoundToInt<std::int16_t>(static_cast<double>(LimitDrive(drive)) * DriveWordFullScale, 0);
+    return RoundToInt<std::int16_t>(static_cast<double>(LimitDrive(drive)) * Unit::DriveWordFullScale, 0);
 }
 
 float FrequencyWordFor(float frequency) {
-    const float word = Times(frequency, FrequencyWordPerHz);
+    const float word = Times(frequency, Unit::FrequencyWordPerHz);
     if (!std::isfinite(word) || word < 0.0f) return 0.0f;
     return word > LargestFrequencyWord ? LargestFrequencyWord : word;
 }
 
 void SendFrequency(Controller& c) {
-    if (!(c.DemoMode == 0.0f && IsOn(c.P[65]))) return;
+    if (!(c.DemoMode == 0.0f && IsOn(c.P[Param::AcquisitionInterface]))) return;
     c.FrequencyWord = FrequencyWordFor(c.CurrentFrequency);
     // The boards digitise all the time and a block is their newest scans: the block read
     // after this word was made while the generator still ran at the word before it.
@@ -78,7 +78,7 @@ void SendFrequency(Controller& c) {
 
 void UpdateServoGain(Controller& c) {
     if (c.ReferenceLevel <= LowestReference) c.ReferenceLevel = LowestReference;
-    c.ServoGain = RateGain(c.P[6]);
+    c.ServoGain = RateGain(c.P[Param::ServoRate]);
     const float f = c.CurrentFrequency;
     // Below 20 Hz the gain falls with the frequency, to 0.2 of its value at 0 Hz; a
     // frequency below 0 must not turn the correction round.
@@ -90,18 +90,18 @@ void UpdateServoGain(Controller& c) {
 }
 
 void SendDrive(Controller& c) {
-    if (!(c.DemoMode == 0.0f && IsOn(c.P[65]))) return;
+    if (!(c.DemoMode == 0.0f && IsOn(c.P[Param::AcquisitionInterface]))) return;
     c.PreviousDriveWord = c.DriveWord;
     c.DriveWord = DriveWordFor(c.DriveOutput);
     c.DriveWordLow = 0;
     c.DriveWordHigh = c.DriveWord;
     SendDriveWord(c, c.DriveWordLow, c.DriveWordHigh);
-    if (IsOn(c.P[90])) ResonanceReversal(c);
+    if (IsOn(c.P[Param::ResonanceSearch])) ResonanceReversal(c);
 }
 
 void UpdateDrive(Controller& c) {
     const float reference = c.ReferenceLevel;
-    const bool manual = c.P[0] == Manual;
+    const bool manual = c.P[Param::ControlStrategy] == Manual;
     // A reference that is not a number demands nothing; without measured feedback
     // (no ticked control channel) an error means nothing either, and the drive is
     // held where it is until the open-loop check ends the test.

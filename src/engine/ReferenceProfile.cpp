@@ -1,6 +1,8 @@
 #include "engine/ReferenceProfile.h"
 
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
+#include "core/Units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,34 +15,28 @@ constexpr int FirstProfileRow = 1;
 constexpr int LastSegmentRow = 99; // row 100 only closes segment 99
 constexpr int LastCheckedRow = 32;
 
-// Sine conversions into G peak.
-constexpr float MilsToG = 19560.0f;      // f^2 x mils peak-to-peak / 19560
-constexpr float MillimetresToG = 496.0f; // f^2 x mm peak-to-peak / 496
-constexpr float InchesPerSecondToG = 61.45f;
-constexpr float CentimetresPerSecondToG = 156.0f;
-constexpr float MetresPerSecondSquaredPerG = 9.807f;
 constexpr float SlopeExponent = 0.07215f; // dB per octave and a natural log into a power of ten
 
 enum class Units { English, Metric, Hybrid };
 
 Units UnitsOf(const Controller& c) {
-    if (c.P[22] == 1.0f) return Units::Metric;
-    if (c.P[22] == 2.0f) return Units::Hybrid;
+    if (c.P[Param::UnitsSystem] == 1.0f) return Units::Metric;
+    if (c.P[Param::UnitsSystem] == 2.0f) return Units::Hybrid;
     return Units::English;
 }
 
 float DisplacementToG(float frequency, float level, Units units) {
-    const float divisor = units == Units::English ? MilsToG : MillimetresToG;
+    const float divisor = units == Units::English ? Unit::MilsToG : Unit::MillimetresToG;
     return frequency * frequency * level / divisor;
 }
 
 float VelocityToG(float frequency, float level, Units units) {
-    const float divisor = units == Units::English ? InchesPerSecondToG : CentimetresPerSecondToG;
+    const float divisor = units == Units::English ? Unit::InchesPerSecondToGF : Unit::CentimetresPerSecondToG;
     return frequency * level / divisor;
 }
 
 float AccelerationToG(float level, Units units) {
-    return units == Units::Metric ? level / MetresPerSecondSquaredPerG : level;
+    return units == Units::Metric ? level / Unit::MetresPerSecondSquaredPerGF : level;
 }
 
 // Evaluates row i; true when it gave the reference.
@@ -67,13 +63,15 @@ float CheckedRowAcceleration(Controller& c, int i) {
     const Units units = UnitsOf(c);
     float candidate = 0.0f;
     if (row.Mode == ProfileMode::Displacement) {
-        if (level > c.P[18]) ShowProfileMessage(c, " Test specified Displacement > System D Limit ");
+        if (level > c.P[Param::MaxDisplacement])
+            ShowProfileMessage(c, " Test specified Displacement > System D Limit ");
         candidate = DisplacementToG(f, level, units);
     } else if (row.Mode == ProfileMode::Velocity) {
-        if (level > c.P[19]) ShowProfileMessage(c, " Test specified Velocity > System V Limit ");
+        if (level > c.P[Param::MaxVelocity]) ShowProfileMessage(c, " Test specified Velocity > System V Limit ");
         candidate = VelocityToG(f, level, units);
     } else if (row.Mode == ProfileMode::Acceleration) {
-        if (level > c.P[21]) ShowProfileMessage(c, " Test specified Acceleration > System A Limit ");
+        if (level > c.P[Param::MaxAcceleration])
+            ShowProfileMessage(c, " Test specified Acceleration > System A Limit ");
         candidate = AccelerationToG(level, units);
     }
     return std::isfinite(candidate) ? candidate : 0.0f;
@@ -109,10 +107,10 @@ std::optional<float> ProfileLevelAt(const Controller& c, int i, float f) {
 
 void ComputeReference(Controller& c) {
     // In Manual control only the Level buttons move the reference.
-    if (IsOn(c.P[0])) return;
+    if (IsOn(c.P[Param::ControlStrategy])) return;
 
     const float f = c.CurrentFrequency;
-    const float upperLimit = c.P[2];
+    const float upperLimit = c.P[Param::UpperLimit];
     for (int i = FirstProfileRow; i <= LastSegmentRow; ++i) {
         const float breakpoint = c.Breakpoints[i].Frequency;
         const float next = c.Breakpoints[i + 1].Frequency;
@@ -134,28 +132,28 @@ void CheckProfile(Controller& c) {
     c.PeakProfileAcceleration = 0.0f;
     BreakpointTable& table = c.Breakpoints;
     for (int i = FirstProfileRow; i <= LastCheckedRow; ++i) {
-        if (table[1].Frequency < c.P[1]) {
+        if (table[1].Frequency < c.P[Param::LowerLimit]) {
             ShowProfileMessage(c, "The initial point must be equal to or greater than the Lower Limit.");
-            table[1].Frequency = c.P[1];
+            table[1].Frequency = c.P[Param::LowerLimit];
         }
-        if (table[1].Frequency > c.P[1]) {
+        if (table[1].Frequency > c.P[Param::LowerLimit]) {
             ShowProfileMessage(c,
                                "The initial point is greater than the Lower Limit: the Lower Limit will be changed to "
                                "agree.");
-            c.P[1] = table[1].Frequency;
+            c.P[Param::LowerLimit] = table[1].Frequency;
         }
-        if (table[i].Frequency > 0.0f && table[i].Frequency > c.P[2]) {
+        if (table[i].Frequency > 0.0f && table[i].Frequency > c.P[Param::UpperLimit]) {
             ShowProfileMessage(c, "Illegal Frequency; the last point must be less than or equal to the upper limit.");
-            table[i].Frequency = c.P[2];
+            table[i].Frequency = c.P[Param::UpperLimit];
         }
         if (table[i].Frequency > table[i - 1].Frequency) c.ProfileLastFrequency = table[i].Frequency;
 
         const float candidate = CheckedRowAcceleration(c, i);
         if (candidate > c.PeakProfileAcceleration) c.PeakProfileAcceleration = candidate;
     }
-    if (c.ProfileLastFrequency > 0.0f && c.ProfileLastFrequency < c.P[2]) {
+    if (c.ProfileLastFrequency > 0.0f && c.ProfileLastFrequency < c.P[Param::UpperLimit]) {
         ShowProfileMessage(c, "The last point is less than the Upper Limit; the Upper Limit will be changed to agree.");
-        c.P[2] = c.ProfileLastFrequency;
+        c.P[Param::UpperLimit] = c.ProfileLastFrequency;
     }
 }
 
@@ -163,13 +161,13 @@ std::optional<ProfileFault> FindProfileFault(const Controller& c) {
     const BreakpointTable& table = c.Breakpoints;
     // The sweep never goes below the lower limit, so a row below it only opens its
     // segment there: the rows are in order as the sweep meets them.
-    const auto swept = [&](int i) { return std::max(table[i].Frequency, c.P[1]); };
+    const auto swept = [&](int i) { return std::max(table[i].Frequency, c.P[Param::LowerLimit]); };
     for (int i = FirstProfileRow; i <= LastSegmentRow; ++i) {
         const float frequency = table[i].Frequency;
         // NaN fails both comparisons and is out of order too.
         if (!(frequency > 0.0f) || (i > FirstProfileRow && !(swept(i) >= swept(i - 1)))) return ProfileFault{i, false};
         if (!std::isfinite(table[i].Level)) return ProfileFault{i, true};
-        if (frequency >= c.P[2]) break;
+        if (frequency >= c.P[Param::UpperLimit]) break;
     }
     return std::nullopt;
 }

@@ -22,9 +22,9 @@ void ComputeReference(Controller& c);
 void CheckProfile(Controller& c);
 
 // A row the reference cannot follow. The rows in use are those ComputeReference walks:
-// from row 1 up to the first whose frequency reaches the upper limit P[2], row 99 at
+// from row 1 up to the first whose frequency reaches the upper limit UpperLimit, row 99 at
 // most. Each must lie above 0 Hz and not below the row before it (a row at the same
-// frequency only opens an empty segment; below the lower limit P[1] counts as at it),
+// frequency only opens an empty segment; below the lower limit LowerLimit counts as at it),
 // and hold a finite level. Rows after the one
 // at the upper limit are never used and may hold anything.
 struct ProfileFault {

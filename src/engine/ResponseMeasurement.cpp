@@ -2,6 +2,8 @@
 
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
+#include "core/Units.h"
 #include "engine/TrackingFilter.h"
 #include "hardware/BoardLayer.h"
 
@@ -18,7 +20,6 @@
 
 namespace {
 
-constexpr float BoardScanRate = 10240.0f;
 constexpr int SamplesPerScan = 8;
 constexpr int ChannelsPerBoard = 8;
 constexpr int Channels = 16;
@@ -28,13 +29,11 @@ constexpr int SamplesWithoutFrequency = 500;
 constexpr int FewestDetectorSamples = 511;
 constexpr int MostDetectorSamples = 1023;
 
-// The detectors of P[68].
+// The detectors of AmplitudeDetector.
 constexpr float RectifiedMean = 0.0f;
 constexpr float Peak = 1.0f;
 constexpr float TrackingFilter = 2.0f;
 constexpr float RmsTimesRootTwo = 3.0f;
-// The generator's frequency word per hertz.
-constexpr double FrequencyWordPerHz = 8.192;
 
 // The mean of a rectified sine times pi/2 is its peak.
 constexpr double RectifiedMeanToPeak = 1.57;
@@ -63,8 +62,8 @@ float Product(float value, double constant) { return static_cast<float>(static_c
 // The drive frequency of the block just read, as the generator was given it, in
 // radians per scan.
 double RadiansPerScan(const Controller& c) {
-    const double frequency = static_cast<double>(c.AcquiredFrequencyWord) / FrequencyWordPerHz;
-    const double rate = c.SampleRate > 0.0f && std::isfinite(c.SampleRate) ? c.SampleRate : BoardScanRate;
+    const double frequency = static_cast<double>(c.AcquiredFrequencyWord) / Unit::FrequencyWordPerHz;
+    const double rate = c.SampleRate > 0.0f && std::isfinite(c.SampleRate) ? c.SampleRate : Unit::ScanRate;
     return 2.0 * std::numbers::pi * frequency / rate;
 }
 
@@ -73,7 +72,7 @@ double RadiansPerScan(const Controller& c) {
 int TrackedScans(const Controller& c) { return std::min(c.AdcScansRead - 1, MostDetectorSamples); }
 
 void StoreCounts(Controller& c, int firstChannel) {
-    const float detector = c.P[68];
+    const float detector = c.P[Param::AmplitudeDetector];
     const TrackedAmplitudes tracked = detector == TrackingFilter
                                           ? TrackAmplitudes(c.AdcBuffer, TrackedScans(c), RadiansPerScan(c))
                                           : TrackedAmplitudes{};
@@ -150,10 +149,11 @@ std::size_t DisplayedChannel(float displayChannel) {
 }
 
 float VelocityOf(float response, float f) {
-    return std::min(static_cast<float>(static_cast<double>(response) * 61.45 / f), VelocityLimit);
+    return std::min(static_cast<float>(static_cast<double>(response) * Unit::InchesPerSecondToG / f), VelocityLimit);
 }
 float DisplacementOf(float velocity, float f) {
-    return std::min(static_cast<float>(static_cast<double>(velocity) * 318.0 / f), DisplacementLimit);
+    return std::min(static_cast<float>(static_cast<double>(velocity) * Unit::InchesPerSecondToMils / f),
+                    DisplacementLimit);
 }
 
 // At no frequency there is nothing to integrate: the readouts keep their values.
@@ -200,7 +200,7 @@ void RestartMeasurement(Controller& c) {
 
 std::int16_t DetectorSampleCount(float frequency, float sampleRate) {
     const double rate =
-        static_cast<double>(std::isfinite(sampleRate) && sampleRate > 0.0f ? sampleRate : BoardScanRate);
+        static_cast<double>(std::isfinite(sampleRate) && sampleRate > 0.0f ? sampleRate : Unit::ScanRate);
     std::int32_t samples = SamplesWithoutFrequency;
     if (frequency > 0.0f) {
         const double halfPeriod = 0.5 * rate / static_cast<double>(frequency);
@@ -239,7 +239,7 @@ DetectedAmplitude DetectAmplitude(std::span<const std::int16_t> block, int place
 
 std::int16_t CountControlChannels(const Controller& c) {
     std::int16_t count = 0;
-    for (int entry = 43; entry <= 46; ++entry) {
+    for (int entry = Param::ControlCh1; entry <= Param::ControlCh1 + 3; ++entry) {
         if (IsChecked(c.P[entry])) ++count;
     }
     return count;
@@ -251,22 +251,23 @@ float ControlStrategyValue(const Controller& c, const std::array<float, Channels
     float sum = 0.0f;
     float largest = 0.0f;
     for (int k = 1; k <= 4; ++k) {
-        if (!IsChecked(c.P[42 + k])) continue;
+        if (!IsChecked(c.P[Param::ControlCh1 + (k - 1)])) continue;
         const float response = responses[static_cast<std::size_t>(k)];
         sum += response;
         largest = std::max(largest, response);
     }
-    if (c.P[0] == Average) return sum / static_cast<float>(count);
-    if (c.P[0] == Extremal) return largest;
+    if (c.P[Param::ControlStrategy] == Average) return sum / static_cast<float>(count);
+    if (c.P[Param::ControlStrategy] == Extremal) return largest;
     return 0.0f;
 }
 
 bool HasControlFeedback(const Controller& c) {
-    return (c.P[0] == Average || c.P[0] == Extremal) && CountControlChannels(c) > 0;
+    return (c.P[Param::ControlStrategy] == Average || c.P[Param::ControlStrategy] == Extremal) &&
+           CountControlChannels(c) > 0;
 }
 
 void MeasureResponses(Controller& c) {
-    if (IsOn(c.DemoMode) || !IsOn(c.P[65])) return;
+    if (IsOn(c.DemoMode) || !IsOn(c.P[Param::AcquisitionInterface])) return;
     ReadAdcBlock(c);
     c.DetectorSamples = DetectorSampleCount(c.CurrentFrequency, c.SampleRate);
     // A block short of the detector's scans (or none, after a failed read) would
@@ -282,7 +283,7 @@ void MeasureResponses(Controller& c) {
 void ScaleAndSmoothResponses(Controller& c) {
     const std::array<float, Channels + 1> previous = c.ChannelResponse;
 
-    if (IsOn(c.P[65])) {
+    if (IsOn(c.P[Param::AcquisitionInterface])) {
         c.DetectorWindowLength = BoardWindowLength;
         for (std::size_t k = 1; k <= Channels; ++k) {
             c.ChannelRawResponse[k] = static_cast<float>(c.ChannelCounts[k]) * ScaleOrOne(c.CalibrationFactor[k]) /

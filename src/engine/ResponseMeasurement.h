@@ -26,7 +26,7 @@ struct DetectedAmplitude {
 // scans the block does not hold are left out.
 DetectedAmplitude DetectAmplitude(std::span<const std::int16_t> block, int place, int samples);
 
-// Channels 1..4 whose control entry (P[43]..P[46]) carries its check mark.
+// Channels 1..4 whose control entry (ControlCh1..ControlCh1 + 3) carries its check mark.
 std::int16_t CountControlChannels(const Controller& c);
 
 // The strategy value of channels 1..4's `responses` (channel k at k, G peak) over the

@@ -6,6 +6,7 @@
 #include "core/Controller.h"
 #include "core/FormatMask.h"
 #include "core/NumberText.h"
+#include "core/ParameterNames.h"
 #include "engine/UnitReadouts.h"
 #include "plot/AxisLabels.h"
 
@@ -21,9 +22,11 @@ constexpr double CursorReadoutSeconds = 3.0;
 constexpr std::size_t ProfileNameShown = 16;
 
 std::string RateLine(const Controller& c, char point) {
-    if (c.P[3] == 1.0f) return " RATE = " + FormatMask(c.P[4], "##.##", point) + " OCT/M.";
-    if (c.P[3] == 2.0f) return " RATE = " + FormatMask(c.P[4], "###.#", point) + " HZ/S.";
-    return " RATE = " + FormatMask(c.P[4], "###.#", point) + " HZ/ " + FormatMask(c.P[7], "##.##", point) + " M";
+    if (c.P[Param::SweepType] == 1.0f)
+        return " RATE = " + FormatMask(c.P[Param::SweepRate], "##.##", point) + " OCT/M.";
+    if (c.P[Param::SweepType] == 2.0f) return " RATE = " + FormatMask(c.P[Param::SweepRate], "###.#", point) + " HZ/S.";
+    return " RATE = " + FormatMask(c.P[Param::SweepRate], "###.#", point) + " HZ/ " +
+           FormatMask(c.P[Param::StepDwellMinutes], "##.##", point) + " M";
 }
 
 std::string SweepTypeWord(float type) {
@@ -51,7 +54,7 @@ void WriteWallClock(Controller& c) {
 std::string ControlModeWord(const Controller& c) {
     if (IsOn(c.RemoteDriveOverride) || IsOn(c.RemoteFrequencyOverride)) return " Remote Control";
     if (IsOn(c.DemoMode)) return " DEMO MODE  ";
-    return IsOn(c.P[0]) ? "    MANUAL " : "   AUTOMATIC";
+    return IsOn(c.P[Param::ControlStrategy]) ? "    MANUAL " : "   AUTOMATIC";
 }
 
 void ShowSegment(Controller& c) {
@@ -100,12 +103,12 @@ void RefreshStatusPanel(Controller& c) {
     Panel& panel = c.Indicators;
     const char point = c.DecimalSeparator.empty() ? '.' : c.DecimalSeparator.front();
 
-    panel.SetText("lblLL", " L.LIMIT = " + FormatMask(c.P[1], "####.#", point) + " Hz.");
-    panel.SetText("lblUL", " U.LIMIT = " + FormatMask(c.P[2], "####.#", point) + " Hz.");
+    panel.SetText("lblLL", " L.LIMIT = " + FormatMask(c.P[Param::LowerLimit], "####.#", point) + " Hz.");
+    panel.SetText("lblUL", " U.LIMIT = " + FormatMask(c.P[Param::UpperLimit], "####.#", point) + " Hz.");
     panel.SetText("lblRate", RateLine(c, point));
-    panel.SetText("lblSweepType", SweepTypeWord(c.P[3]));
+    panel.SetText("lblSweepType", SweepTypeWord(c.P[Param::SweepType]));
     panel.SetText("lblSweepNumber", " SWEEP# " + GeneralNumber(std::trunc(c.SweepCounter), point) + " OF " +
-                                        GeneralNumber(c.P[5], point));
+                                        GeneralNumber(c.P[Param::SweepCount], point));
 
     // Held, the text keeps the time the sweep last ran to.
     if (IsOn(c.SweepRunning)) panel.SetText("lblElapsedTime", ElapsedTimeOf(c.RunSeconds).text);
@@ -115,7 +118,7 @@ void RefreshStatusPanel(Controller& c) {
     panel.SetText("Label17",
                   profile.size() > ProfileNameShown ? profile.substr(profile.size() - ProfileNameShown) : profile);
 
-    panel.SetText("lblServoRate", ServoRateWord(c.P[6]));
+    panel.SetText("lblServoRate", ServoRateWord(c.P[Param::ServoRate]));
     if (c.SweepDirection == 1.0f) panel.SetText("lblServoSpeed", " DIRECTION = DN");
     if (c.SweepDirection == 2.0f) panel.SetText("lblServoSpeed", " DIRECTION = UP");
     panel.SetText("lblComp", " COMP. = " + FormatMask(c.Compression, "##.0", point) + " Db.");
@@ -141,13 +144,13 @@ void RefreshStatusPanel(Controller& c) {
 }
 
 void DisplayAccelerationOnly(Controller& c) {
-    c.P[17] = 1.0f;
+    c.P[Param::ResponseDisplay] = 1.0f;
     c.Menu.SetChecked("mnuViewDisplayAcc", true);
     c.Menu.SetChecked("mnuViewDisplayControl", false);
 }
 
 void DisplayControlledResponse(Controller& c) {
-    c.P[17] = 2.0f;
+    c.P[Param::ResponseDisplay] = 2.0f;
     c.Menu.SetChecked("mnuViewDisplayAcc", false);
     c.Menu.SetChecked("mnuViewDisplayControl", true);
 }

@@ -1,6 +1,7 @@
 #include "engine/SweepGenerator.h"
 
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 
 #include <cmath>
 
@@ -31,33 +32,35 @@ void EstimateCycleRate(Controller& c) {
 }
 
 void TurnAtLimits(Controller& c) {
-    if (c.CurrentFrequency <= c.P[1]) c.SweepDirection = Up;
-    if (c.CurrentFrequency >= c.P[2]) c.SweepDirection = Down;
+    if (c.CurrentFrequency <= c.P[Param::LowerLimit]) c.SweepDirection = Up;
+    if (c.CurrentFrequency >= c.P[Param::UpperLimit]) c.SweepDirection = Down;
 }
 
 bool WaitingAtDwell(const Controller& c) {
     return c.DwellActive == 1 && c.DwellStartTime + static_cast<double>(c.DwellDuration) > c.RunSeconds;
 }
 
-bool AtOrBeyondLimit(const Controller& c) { return !(c.P[1] < c.CurrentFrequency && c.CurrentFrequency < c.P[2]); }
+bool AtOrBeyondLimit(const Controller& c) {
+    return !(c.P[Param::LowerLimit] < c.CurrentFrequency && c.CurrentFrequency < c.P[Param::UpperLimit]);
+}
 
 void StepFrequency(Controller& c) {
-    if (c.P[3] == Mil167) {
+    if (c.P[Param::SweepType] == Mil167) {
         MilStep(c);
         return;
     }
-    const float rate = c.P[4];
+    const float rate = c.P[Param::SweepRate];
     const float cyclesPerSecond = c.CycleRate;
     // Only a profile damaged outside the setup dialogs holds a cycle rate that is
     // not positive; no step size can be derived from it.
     if (!(std::isfinite(cyclesPerSecond) && cyclesPerSecond > 0.0f)) return;
 
     float& f = c.CurrentFrequency;
-    if (c.P[3] == Logarithmic) {
+    if (c.P[Param::SweepType] == Logarithmic) {
         const float relativeStep = rate * OctavesPerMinuteToRelativeStep / cyclesPerSecond;
         if (c.SweepDirection == Up) f = f * (1.0f + relativeStep);
         if (c.SweepDirection == Down) f = f * (1.0f - relativeStep);
-    } else if (c.P[3] == Linear) {
+    } else if (c.P[Param::SweepType] == Linear) {
         if (c.SweepDirection == Up) f = f + rate / cyclesPerSecond;
         if (c.SweepDirection == Down) f = f - rate / cyclesPerSecond;
     }
@@ -67,9 +70,9 @@ void ClampToLimits(Controller& c) {
     float& f = c.CurrentFrequency;
     // A frequency that is not a number (a remote override can bring one) must not
     // reach the generator; infinities are caught by the limits below.
-    if (std::isnan(f)) f = std::isfinite(c.PreviousFrequency) ? c.PreviousFrequency : c.P[1];
-    if (f < c.P[1]) f = c.P[1];
-    if (f > c.P[2]) f = c.P[2];
+    if (std::isnan(f)) f = std::isfinite(c.PreviousFrequency) ? c.PreviousFrequency : c.P[Param::LowerLimit];
+    if (f < c.P[Param::LowerLimit]) f = c.P[Param::LowerLimit];
+    if (f > c.P[Param::UpperLimit]) f = c.P[Param::UpperLimit];
 }
 
 // Every dwell row is tested in table order against the frequency as it stands, so a
@@ -103,10 +106,10 @@ void SweepStep(Controller& c) {
     // would otherwise add a half sweep on every cycle it waits and end the test
     // early. The arrival at the limit counts once, on the cycle the dwell ends.
     if (WaitingAtDwell(c)) return;
-    if (c.P[3] < Mil167 && AtOrBeyondLimit(c)) c.SweepCounter += 0.5f;
+    if (c.P[Param::SweepType] < Mil167 && AtOrBeyondLimit(c)) c.SweepCounter += 0.5f;
     // The test ends in the cycle's own step right after this one; the frequency stays
     // where it is until then.
-    if (c.P[5] + 0.5f < c.SweepCounter) {
+    if (c.P[Param::SweepCount] + 0.5f < c.SweepCounter) {
         c.EndOfTestDue = true;
         return;
     }
@@ -118,26 +121,27 @@ void SweepStep(Controller& c) {
 }
 
 void MilStep(Controller& c) {
-    const float interval = 60.0f * c.P[7];
+    const float interval = 60.0f * c.P[Param::StepDwellMinutes];
     float& f = c.CurrentFrequency;
     if (static_cast<float>(TimerNow(c) - c.StepStartTime) >= interval && c.SweepDirection == Up) {
-        f = f + c.P[4];
+        f = f + c.P[Param::SweepRate];
         c.StepStartTime = TimerNow(c);
     }
     if (static_cast<float>(TimerNow(c) - c.StepStartTime) >= interval && c.SweepDirection == Down) {
-        f = f - c.P[4];
+        f = f - c.P[Param::SweepRate];
         c.StepStartTime = TimerNow(c);
     }
     // Counted before the clamp, so the step that reaches or passes a limit counts once.
-    if ((c.SweepDirection == Up && f >= c.P[2]) || (c.SweepDirection == Down && f <= c.P[1])) {
+    if ((c.SweepDirection == Up && f >= c.P[Param::UpperLimit]) ||
+        (c.SweepDirection == Down && f <= c.P[Param::LowerLimit])) {
         c.SweepCounter += 0.5f;
     }
 }
 
 void ResonanceReversal(Controller& c) {
-    if (!IsOn(c.P[90])) return;
+    if (!IsOn(c.P[Param::ResonanceSearch])) return;
     const float f = c.CurrentFrequency;
-    if (!(c.P[88] <= f && f <= c.P[89])) return;
+    if (!(c.P[Param::ResonanceLower] <= f && f <= c.P[Param::ResonanceUpper])) return;
     const int growth = static_cast<int>(c.DriveWord) - static_cast<int>(c.PreviousDriveWord);
     if (growth <= 1) return;
     if (c.SweepDirection == Up) {

@@ -2,22 +2,19 @@
 
 #include "core/Controller.h"
 #include "core/FormatMask.h"
+#include "core/ParameterNames.h"
+#include "core/Units.h"
 
 #include <string>
 
 namespace {
-// The engine measures in mils peak-to-peak, inches per second and G.
-constexpr double MillimetresPerMil = 0.0254;
-constexpr double CentimetresPerInch = 2.54;
-constexpr double MetresPerSecondSquaredPerG = 9.807;
-
 enum class Quantity { Displacement, Velocity, Acceleration };
 
 // "Acceleration Only" always shows the acceleration; "Controlled Response" the
 // quantity the profile controls at this frequency. A slope segment controls an
 // acceleration slope, so it shows the acceleration too.
 Quantity ShownQuantity(const Controller& c) {
-    if (!IsChecked(c.P[17])) return Quantity::Acceleration;
+    if (!IsChecked(c.P[Param::ResponseDisplay])) return Quantity::Acceleration;
     if (c.ActiveMode == ProfileMode::Displacement) return Quantity::Displacement;
     if (c.ActiveMode == ProfileMode::Velocity) return Quantity::Velocity;
     return Quantity::Acceleration;
@@ -63,9 +60,9 @@ Readouts English(const Controller& c, char point) {
 }
 
 Readouts Metric(const Controller& c, char point) {
-    const double millimetres = static_cast<double>(c.ControlDisplacement) * MillimetresPerMil;
-    const double centimetres = static_cast<double>(c.ControlVelocity) * CentimetresPerInch;
-    const double metres = static_cast<double>(c.ControlResponse) * MetresPerSecondSquaredPerG;
+    const double millimetres = static_cast<double>(c.ControlDisplacement) * Unit::MillimetresPerMil;
+    const double centimetres = static_cast<double>(c.ControlVelocity) * Unit::CentimetresPerInch;
+    const double metres = static_cast<double>(c.ControlResponse) * Unit::MetresPerSecondSquaredPerG;
     Readouts r;
     r.displacement = " DISP. = " + FormatMask(millimetres, "###.##", point) + " MM   ";
     r.velocity = " VEL.  = " + FormatMask(centimetres, "###.0", point) + " CM/S  ";
@@ -104,7 +101,9 @@ Readouts Hybrid(const Controller& c, char point) {
 
 void WriteUnitReadouts(Controller& c) {
     const char point = c.DecimalSeparator.empty() ? '.' : c.DecimalSeparator.front();
-    const Readouts r = c.P[22] == 1.0f ? Metric(c, point) : c.P[22] == 2.0f ? Hybrid(c, point) : English(c, point);
+    const Readouts r = c.P[Param::UnitsSystem] == 1.0f   ? Metric(c, point)
+                       : c.P[Param::UnitsSystem] == 2.0f ? Hybrid(c, point)
+                                                         : English(c, point);
     Panel& panel = c.Indicators;
     panel.SetText("lblDisp", r.displacement);
     panel.SetText("lblVel", r.velocity);

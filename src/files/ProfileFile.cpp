@@ -5,6 +5,7 @@
 #include "core/Latin1.h"
 #include "core/MenuSync.h"
 #include "core/NumberText.h"
+#include "core/ParameterNames.h"
 #include "core/RunCommands.h"
 #include "core/StoredText.h"
 #include "files/ProfileGrid.h"
@@ -137,7 +138,7 @@ void OpenAnyProfile(Controller& c, const char* title, bool legacy) {
     if (!loaded) return;
     Apply(c, read);
     const float first = c.Breakpoints[1].Frequency;
-    c.CurrentFrequency = std::isfinite(first) && first > 0.0f ? first : c.P[1];
+    c.CurrentFrequency = std::isfinite(first) && first > 0.0f ? first : c.P[Param::LowerLimit];
     c.Indicators.SetText("lblTestTitle", read.title.value_or(presentTitle));
     InitialiseHardware(c);
     UpdateCurrentSources(c);
@@ -226,8 +227,8 @@ void OpenProfile(Controller& c) { OpenAnyProfile(c, "ZEK-8 Open Profile", false)
 void OpenLegacyProfile(Controller& c) { OpenAnyProfile(c, "ZEK-8 Open Legacy Profile", true); }
 
 void NewProfile(Controller& c) {
-    c.Breakpoints[1].Frequency = c.P[1];
-    c.Breakpoints[2].Frequency = c.P[2];
+    c.Breakpoints[1].Frequency = c.P[Param::LowerLimit];
+    c.Breakpoints[2].Frequency = c.P[Param::UpperLimit];
     for (int i = 3; i <= 32; ++i) c.Breakpoints[i].Frequency = 0.0f;
     for (int i = 1; i <= 32; ++i) {
         c.Breakpoints[i].Mode = ProfileMode::Acceleration;

@@ -3,6 +3,7 @@
 #include "core/Controller.h"
 #include "core/FormatMask.h"
 #include "core/NumberText.h"
+#include "core/ParameterNames.h"
 #include "hardware/BoardLayer.h"
 #include "plot/PlotFrame.h"
 
@@ -73,7 +74,7 @@ std::array<const char*, 4> LegendLines(float units) {
 
 void Changed(Controller& c) { ++c.Editor.revision; }
 
-// The crossover constants of the units `P[22]`: displacement to velocity, displacement to
+// The crossover constants of the units `UnitsSystem`: displacement to velocity, displacement to
 // acceleration (under a square root), velocity to acceleration.
 struct Crossover {
     float displacementVelocity;
@@ -129,7 +130,7 @@ void FillGridFromTable(Controller& c) {
     ProfileEditorState& grid = c.Editor;
     for (int column = 0; column <= LastColumn; ++column)
         grid.Cell(0, column) = Headings[static_cast<std::size_t>(column)];
-    const auto legend = LegendLines(c.P[22]);
+    const auto legend = LegendLines(c.P[Param::UnitsSystem]);
     for (int row = 1; row <= LastRow; ++row) {
         const BreakpointRow& breakpoint = c.Breakpoints[row];
         grid.Cell(row, 0) = Indent + std::to_string(row);
@@ -227,7 +228,7 @@ void UpdateProfileFromGrid(Controller& c) {
 
 void ComputeCrossovers(Controller& c) {
     ProfileEditorState& grid = c.Editor;
-    const std::optional<Crossover> constants = CrossoverFor(c.P[22]);
+    const std::optional<Crossover> constants = CrossoverFor(c.P[Param::UnitsSystem]);
     for (int row = 2; row <= 31; ++row) {
         float frequency = CellNumber(grid.Cell(row, 1));
         const float level = std::max(CellNumber(grid.Cell(row, 3)), LevelFloor);

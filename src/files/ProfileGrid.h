@@ -42,7 +42,7 @@ void PasteIntoGrid(Controller& c, std::string_view block);
 void UpdateProfileFromGrid(Controller& c);
 // "Breakpoints": the frequency of rows 2..31 rewritten where the segment before and
 // the row's own are of different kinds of D, V and A, as the frequency where both
-// levels give the same motion in the units `P[22]`; every other row keeps its value.
+// levels give the same motion in the units `UnitsSystem`; every other row keeps its value.
 void ComputeCrossovers(Controller& c);
 
 // The reading of a number cell: commas among the first 10 characters are full stops,

@@ -3,7 +3,9 @@
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
 #include "core/NumberText.h"
+#include "core/ParameterNames.h"
 #include "core/PromptNumber.h"
+#include "core/Units.h"
 #include "engine/ReferenceProfile.h"
 #include "hardware/BoardErrors.h"
 #include "hardware/ConditioningUnit.h"
@@ -30,7 +32,7 @@ void ProgramOutputs(Controller& c) {
         CheckDaq(c, daq.daqDacSetOutputMode(h, 0, output, 2));
         CheckDaq(c, daq.daqDacWaveSetTrig(h, 0, output, 2, 0));
         CheckDaq(c, daq.daqDacWaveSetClockSource(h, 0, output, 2));
-        CheckDaq(c, daq.daqDacWaveSetFreq(h, 0, output, ScanRate));
+        CheckDaq(c, daq.daqDacWaveSetFreq(h, 0, output, Unit::ScanRate));
         CheckDaq(c, daq.daqDacWaveSetMode(h, 0, output, 2, 0));
         CheckDaq(c, daq.daqDacWaveSetBuffer(h, 0, output, c.DacBuffer, 4096, transferMask));
         CheckDaq(c, daq.daqDacWaveSetUserWave(h, 0, output));
@@ -74,7 +76,7 @@ void ProgramAcquisition(Controller& c) {
     const int flags = c.ScanFlags[0];
     CheckDaq(c, daq.daqSetTriggerEvent(h, 0, 0, channel, gain, flags, 0, 0.0f, 0.0f, 0));
     CheckDaq(c, daq.daqSetTriggerEvent(h, 10, 0, channel, gain, flags, 0, 0.0f, 0.0f, 1));
-    CheckDaq(c, daq.daqAdcSetFreq(h, ScanRate));
+    CheckDaq(c, daq.daqAdcSetFreq(h, Unit::ScanRate));
     CheckDaq(c, daq.daqAdcTransferStart(h));
     CheckDaq(c, daq.daqAdcArm(h));
 }
@@ -87,7 +89,7 @@ void CloseIfOpen(Controller& c, DaqHandle& handle) {
     const int raiseCode = c.DaqErrorRaiseCode;
     SetDaqErrorRaiseCode(c, 0);
     try {
-        if (IsOn(c.P[65])) {
+        if (IsOn(c.P[Param::AcquisitionInterface])) {
             SendCurrentSourceWord(c, 0);
             ShiftOutDriveWord(c, 0, 0);
             WritePort(c, PortNumber::B, PortBLevel::AtExit);
@@ -116,15 +118,15 @@ void EnterBoardAddress(Controller& c, int entry, const std::string& prompt) {
 } // namespace
 
 int SensitivityEntry(int channel) {
-    if (channel <= 2) return 8 + channel;  // P[9], P[10]
-    if (channel <= 4) return 36 + channel; // P[39], P[40]
-    if (channel <= 8) return 66 + channel; // P[71]..P[74]
-    return 92 + channel;                   // P[101]..P[108]
+    if (channel <= 2) return Param::SensitivityCh1 + (channel - 1);
+    if (channel <= 4) return Param::SensitivityCh3 + (channel - 3);
+    if (channel <= 8) return Param::SensitivityCh5 + (channel - 5);
+    return Param::SensitivityCh9 + (channel - 9);
 }
 
 void InitialiseHardware(Controller& c) {
     c.BoardFaultReported = {};
-    if (IsOn(c.P[65])) {
+    if (IsOn(c.P[Param::AcquisitionInterface])) {
         SetBoardParameters(c);
         CheckProfile(c);
         SelectChannelGains(c);
@@ -134,7 +136,7 @@ void InitialiseHardware(Controller& c) {
         if (IsOn(c.DemoMode)) return;
         c.BoardHandle = c.MasterBoardHandle;
         ConfigureBoard(c);
-        if (IsChecked(c.P[120])) {
+        if (IsChecked(c.P[Param::ChannelCount])) {
             c.SecondBoardActive = 1;
             c.BoardHandle = c.SlaveBoardHandle;
             ConfigureBoard(c);
@@ -148,8 +150,8 @@ void InitialiseHardware(Controller& c) {
 }
 
 void SetBoardParameters(Controller& c) {
-    c.P[16] = 20.0f;
-    c.SampleRate = ScanRate;
+    c.P[Param::UpdateRate] = 20.0f;
+    c.SampleRate = Unit::ScanRate;
     c.AdcBuffer.fill(0);
     c.DacBuffer.fill(0);
     for (int i = 0; i <= 4096; ++i) c.DacBuffer[static_cast<std::size_t>(i)] = 32767;
@@ -190,7 +192,7 @@ void OpenBoards(Controller& c) {
             installError(" Daq1000 installed, but not connected to computer or not turned on!");
             return;
         }
-        if (IsChecked(c.P[120])) {
+        if (IsChecked(c.P[Param::ChannelCount])) {
             c.SlaveBoardHandle = NoDaqHandle;
             c.SlaveBoardHandle = OpenBoard(c, SlaveDeviceName);
             if (c.SlaveBoardHandle == NoDaqHandle) {
@@ -213,7 +215,7 @@ void OpenBoards(Controller& c) {
     }
 }
 
-bool BoardsInUse(const Controller& c) { return IsOn(c.P[65]) && !IsOn(c.DemoMode); }
+bool BoardsInUse(const Controller& c) { return IsOn(c.P[Param::AcquisitionInterface]) && !IsOn(c.DemoMode); }
 
 void ConfigureBoard(Controller& c) {
     if (!BoardsInUse(c)) return;
@@ -332,7 +334,7 @@ void RearmAcquisitionForServo(Controller& c) {
 }
 
 void MakeBoardsSafe(Controller& c, bool closeBoards) {
-    if (!IsOn(c.P[65])) return;
+    if (!IsOn(c.P[Param::AcquisitionInterface])) return;
     const auto makeSafe = [&](DaqHandle handle) {
         if (handle == NoDaqHandle) return;
         c.BoardHandle = handle;
@@ -362,20 +364,20 @@ void MakeBoardsSafe(Controller& c, bool closeBoards) {
 }
 
 void SetActiveChannels(Controller& c, int channels) {
-    c.P[120] = channels == 16 ? 2.0f : channels == 8 ? 1.0f : 0.0f;
+    c.P[Param::ChannelCount] = channels == 16 ? 2.0f : channels == 8 ? 1.0f : 0.0f;
     c.EightChannelMode = channels == 4 ? 0 : 1;
     c.SecondBoardActive = channels == 16 ? 1 : 0;
     UpdateChannelMenus(c);
 }
 
 void EnterMasterBoardAddress(Controller& c) {
-    EnterBoardAddress(c, 15,
+    EnterBoardAddress(c, Param::MasterAddress,
                       "Enter the board address; board #0 is the default setting for Master operation (Ch#1-8) and 1 "
                       "is the setting for Slave operation (Ch#9-16).");
 }
 
 void EnterSlaveBoardAddress(Controller& c) {
-    EnterBoardAddress(c, 99,
+    EnterBoardAddress(c, Param::SlaveAddress,
                       "Enter the board address; board #1 is the default setting for Slave operation (Ch#9-16) and 1 "
                       "is the setting for Master operation (Ch#1-8).");
 }

@@ -12,7 +12,6 @@ inline constexpr const char* MasterDeviceName = "DaqBoard1K0";
 inline constexpr const char* SlaveDeviceName = "DaqBoard1K1";
 constexpr int ScansPerBlock = 1024;
 constexpr int ChannelsPerScan = 8;
-constexpr float ScanRate = 10240.0f;
 constexpr float CountsPerMillivolt = 13.108f; // at gain code 0
 
 // The boards are talked to only on the board interface and outside demo mode: with

@@ -1,6 +1,7 @@
 #include "hardware/ConditioningUnit.h"
 
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "core/RunCommands.h"
 #include "hardware/BoardErrors.h"
 
@@ -100,10 +101,10 @@ std::optional<std::int16_t> ReadRunInputs(Controller& c) {
 }
 
 int CurrentSourceEntry(int channel) {
-    if (channel <= 2) return 10 + channel; // P[11], P[12]
-    if (channel <= 4) return 38 + channel; // P[41], P[42]
-    if (channel <= 8) return 70 + channel; // P[75]..P[78]
-    return 102 + channel;                  // P[111]..P[118]
+    if (channel <= 2) return Param::InputCurrentCh1 + (channel - 1);
+    if (channel <= 4) return Param::InputCurrentCh3 + (channel - 3);
+    if (channel <= 8) return Param::InputCurrentCh5 + (channel - 5);
+    return Param::InputCurrentCh9 + (channel - 9);
 }
 
 namespace {
@@ -123,7 +124,7 @@ void UpdateCurrentSources(Controller& c) {
         float& entry = c.P[CurrentSourceEntry(channel)];
         if (entry < 1.0f) entry = 1.0f;
     }
-    if (!IsOn(c.P[65])) return;
+    if (!IsOn(c.P[Param::AcquisitionInterface])) return;
     RunTrapped(c, [&] {
         c.BoardHandle = c.MasterBoardHandle;
         SendCurrentSourceWord(c, CurrentSourceWordFor(c, 1));
@@ -136,7 +137,7 @@ void UpdateCurrentSources(Controller& c) {
 }
 
 void SetPortBRunLevel(Controller& c) {
-    if (IsOn(c.DemoMode) || !IsOn(c.P[65])) return;
+    if (IsOn(c.DemoMode) || !IsOn(c.P[Param::AcquisitionInterface])) return;
     RunTrapped(c, [&] {
         c.PortBValue = PortBLevel::Running;
         c.BoardHandle = c.MasterBoardHandle;

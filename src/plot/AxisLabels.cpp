@@ -1,6 +1,7 @@
 #include "plot/AxisLabels.h"
 
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "plot/PlotMapping.h"
 
 #include <array>
@@ -53,11 +54,11 @@ constexpr std::array<AmplitudeRow, 4> InMetres = {{
 
 void PlaceFrequencyAxisLabels(Controller& c) {
     FrequencyPlaces places{};
-    if (c.P[51] == 3.0f) {
+    if (c.P[Param::FrequencyRange] == 3.0f) {
         places = {{0.25, 0.41, 0.56, 0.70}, {true, true, true, true}};
-    } else if (c.P[51] == 2.0f) {
+    } else if (c.P[Param::FrequencyRange] == 2.0f) {
         places = {{0.30, 0.51, 0.71, 0.60}, {true, true, true, false}};
-    } else if (c.P[51] == 1.0f) {
+    } else if (c.P[Param::FrequencyRange] == 1.0f) {
         places = {{0.41, 0.72, 0.60, 0.60}, {true, true, false, false}};
     } else {
         return;
@@ -70,10 +71,10 @@ void PlaceFrequencyAxisLabels(Controller& c) {
 }
 
 void WriteAmplitudeAxisLabels(Controller& c) {
-    const float range = c.P[52];
+    const float range = c.P[Param::AmplitudeRange];
     if (range != 0.0f && range != 1.0f && range != 2.0f && range != 3.0f) return;
     const auto row = static_cast<std::size_t>(range == 0.0f ? 3 : 3 - static_cast<int>(range));
-    const AmplitudeRow& texts = c.P[22] == 1.0f ? InMetres[row] : InG[row];
+    const AmplitudeRow& texts = c.P[Param::UnitsSystem] == 1.0f ? InMetres[row] : InG[row];
     const std::string separator = c.DecimalSeparator;
     for (std::size_t i = 0; i < AmplitudeNames.size(); ++i) {
         const AmplitudeText& t = texts[i];

@@ -9,10 +9,10 @@ struct Controller;
 
 // "10", "100", "1000" and "10000" below the frequency axis (`LblX2`..`LblX5`), each
 // placed at a fraction of the window's inner width (the item's value) for the range
-// `P[51]`, and shown or hidden; another range leaves them as they are.
+// `FrequencyRange`, and shown or hidden; another range leaves them as they are.
 void PlaceFrequencyAxisLabels(Controller& c);
 // The value labels of the amplitude axis (`Label29`..`Label36` but the unit label
-// `Label33`) for the range `P[52]` and the units `P[22]`; a label the range does not use
+// `Label33`) for the range `AmplitudeRange` and the units `UnitsSystem`; a label the range does not use
 // is blank, and another range leaves them as they are.
 void WriteAmplitudeAxisLabels(Controller& c);
 

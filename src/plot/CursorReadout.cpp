@@ -2,6 +2,7 @@
 
 #include "core/Controller.h"
 #include "core/FormatMask.h"
+#include "core/ParameterNames.h"
 #include "plot/PlotMapping.h"
 
 #include <string>
@@ -33,7 +34,7 @@ bool WordingFor(float units, float range, AmplitudeWording& wording) {
 void ShowCursorReadout(Controller& c, double x, double y) {
     c.CursorShownTime = c.ports.clock->MonotonicSeconds();
     AmplitudeWording wording{};
-    if (WordingFor(c.P[22], c.P[52], wording)) {
+    if (WordingFor(c.P[Param::UnitsSystem], c.P[Param::AmplitudeRange], wording)) {
         const CursorPosition at =
             CursorAt(x, y, c.ports.plot->Width(), c.ports.plot->Height(), c.Plot.FrequencyScale, c.Plot.AmplitudeScale);
         const char point = c.DecimalSeparator.empty() ? '.' : c.DecimalSeparator.front();

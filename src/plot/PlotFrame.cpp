@@ -1,6 +1,7 @@
 #include "plot/PlotFrame.h"
 
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "plot/PlotMapping.h"
 #include "plot/ReferenceLines.h"
 #include "plot/Traces.h"
@@ -13,12 +14,12 @@ namespace {
 constexpr const char* BlankLabel = "     ";
 
 void SetScaleFactors(Controller& c) {
-    if (const auto axis = AmplitudeAxisFor(c.P[52])) {
+    if (const auto axis = AmplitudeAxisFor(c.P[Param::AmplitudeRange])) {
         c.Plot.AmplitudeScale = axis->scale;
         c.Plot.GridDecades = axis->gridDecades;
     }
-    if (c.P[51] == 0.0f) c.P[51] = 3.0f;
-    c.Plot.FrequencyScale = FrequencyScaleFor(c.P[51]);
+    if (c.P[Param::FrequencyRange] == 0.0f) c.P[Param::FrequencyRange] = 3.0f;
+    c.Plot.FrequencyScale = FrequencyScaleFor(c.P[Param::FrequencyRange]);
 }
 
 // The trace x at the present frequency, every trace's height on the bottom edge.
@@ -45,15 +46,15 @@ void DrawLegends(const Controller& c, const PlotTarget& t) {
 void WriteLegendLabels(Controller& c) {
     Panel& panel = c.Indicators;
     for (const char* name : {"Label41", "Label42", "Label43", "Label44"}) panel.SetText(name, BlankLabel);
-    panel.SetText("Label45", c.P[55] > 0.0f ? "Ave.-- " : BlankLabel);
+    panel.SetText("Label45", c.P[Param::AverageMask] > 0.0f ? "Ave.-- " : BlankLabel);
     panel.SetText("Label46", c.Menu.Checked("mnuViewDrive") ? "Drive-" : BlankLabel);
-    panel.SetText("Label47", c.P[56] > 0.0f ? "Trans-" : BlankLabel);
+    panel.SetText("Label47", c.P[Param::TransferOutput] > 0.0f ? "Trans-" : BlankLabel);
 }
 
 } // namespace
 
 bool ChannelLegendShown(const Controller& c, int channel) {
-    const float group = c.P[109];
+    const float group = c.P[Param::ChannelGroup];
     const bool groupShown = channel <= 8 ? (group == 0.0f || group == 1.0f) : (group == 0.0f || group == 2.0f);
     return groupShown && c.Menu.Checked("mnuViewResponse", channel - 1);
 }
@@ -87,7 +88,7 @@ void DrawPlotFrame(Controller& c) {
     SetScaleFactors(c);
     const PlotTarget t = ScreenTarget(c);
     ResetPensToFrame(c, t);
-    DrawGrid(t, c.P[51], c.Plot.GridDecades);
+    DrawGrid(t, c.P[Param::FrequencyRange], c.Plot.GridDecades);
     WriteLegendLabels(c);
     DrawLegends(c, t);
     const PlotBox& box = t.mapping.box;
@@ -96,7 +97,7 @@ void DrawPlotFrame(Controller& c) {
 }
 
 void RefreshPlot(Controller& c) {
-    c.ports.plot->Cls(IsOn(c.P[53]) ? 0xFFFFFF : 0x000000);
+    c.ports.plot->Cls(IsOn(c.P[Param::PlotBackground]) ? 0xFFFFFF : 0x000000);
     DrawPlotFrame(c);
     DrawReferenceLines(c);
     if (c.HistoryCount > 1) {

@@ -6,11 +6,11 @@
 // left edge, amplitude up on a log scale whose bottom edge is 1/K. Plain numbers, so
 // the screen, the report picture and the printed page each map with their own box.
 
-// The factor of the frequency axis for the range `P[51]`: 3 spans 1 .. about 10000 Hz,
+// The factor of the frequency axis for the range `FrequencyRange`: 3 spans 1 .. about 10000 Hz,
 // 2 1 .. about 1000 Hz, any other value 1 .. about 100 Hz.
 float FrequencyScaleFor(float range);
 
-// The amplitude axis for the range `P[52]` 0..3; nothing for any other range, which
+// The amplitude axis for the range `AmplitudeRange` 0..3; nothing for any other range, which
 // leaves the axis as it was.
 struct AmplitudeAxis {
     float scale = 0.0f; // AmplitudeScale

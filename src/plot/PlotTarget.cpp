@@ -1,6 +1,7 @@
 #include "plot/PlotTarget.h"
 
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 
 PlotPalette ScreenPalette(float background) {
     PlotPalette palette;
@@ -11,5 +12,6 @@ PlotPalette ScreenPalette(float background) {
 PlotTarget ScreenTarget(const Controller& c) {
     Canvas& canvas = *c.ports.plot;
     const PlotBox box{0.0, 0.0, static_cast<double>(canvas.Width()), static_cast<double>(canvas.Height())};
-    return PlotTarget{canvas, PlotMapping{box, c.Plot.FrequencyScale, c.Plot.AmplitudeScale}, ScreenPalette(c.P[53])};
+    return PlotTarget{canvas, PlotMapping{box, c.Plot.FrequencyScale, c.Plot.AmplitudeScale},
+                      ScreenPalette(c.P[Param::PlotBackground])};
 }

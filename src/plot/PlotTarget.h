@@ -21,7 +21,7 @@ struct PlotPalette {
     Rgb Channel(int channel) const { return channels[static_cast<std::size_t>((channel - 1) % 4)]; }
 };
 
-// The screen's colours on the background `P[53]` (0 black, 1 white): only the reference
+// The screen's colours on the background `PlotBackground` (0 black, 1 white): only the reference
 // line turns black on white.
 PlotPalette ScreenPalette(float background);
 

@@ -1,6 +1,7 @@
 #include "plot/PlotZoom.h"
 
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "plot/PlotFrame.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ void StepRange(Controller& c, int entry, float step, float lowest, float highest
 }
 } // namespace
 
-void ZoomFrequencyIn(Controller& c) { StepRange(c, 51, -1.0f, 1.0f, 3.0f); }
-void ZoomFrequencyOut(Controller& c) { StepRange(c, 51, 1.0f, 1.0f, 3.0f); }
-void ZoomAmplitudeIn(Controller& c) { StepRange(c, 52, -1.0f, 0.0f, 3.0f); }
-void ZoomAmplitudeOut(Controller& c) { StepRange(c, 52, 1.0f, 0.0f, 3.0f); }
+void ZoomFrequencyIn(Controller& c) { StepRange(c, Param::FrequencyRange, -1.0f, 1.0f, 3.0f); }
+void ZoomFrequencyOut(Controller& c) { StepRange(c, Param::FrequencyRange, 1.0f, 1.0f, 3.0f); }
+void ZoomAmplitudeIn(Controller& c) { StepRange(c, Param::AmplitudeRange, -1.0f, 0.0f, 3.0f); }
+void ZoomAmplitudeOut(Controller& c) { StepRange(c, Param::AmplitudeRange, 1.0f, 0.0f, 3.0f); }

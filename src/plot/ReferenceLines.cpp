@@ -1,6 +1,7 @@
 #include "plot/ReferenceLines.h"
 
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "engine/ReferenceProfile.h"
 #include "plot/PlotMapping.h"
 
@@ -32,19 +33,19 @@ double AbortOffset(double height, float abortDb, float range) {
 
 void DrawReferenceLinesOn(const Controller& c, const PlotTarget& t) {
     const PlotBox& box = t.mapping.box;
-    const float multiplier = TraceMultiplier(TraceKind::Response, c.P[52]);
+    const float multiplier = TraceMultiplier(TraceKind::Response, c.P[Param::AmplitudeRange]);
     const bool abortPoints = c.Menu.Checked("mnuViewAbort");
-    double penX = t.mapping.X(static_cast<double>(c.P[1]));
+    double penX = t.mapping.X(static_cast<double>(c.P[Param::LowerLimit]));
     double penY = box.Bottom();
     double upperPen = penY;
     double lowerPen = penY;
-    float f = c.P[1];
+    float f = c.P[Param::LowerLimit];
     for (int step = 0; step < MostSteps; ++step) {
         const int i = SegmentOf(c, f);
         const float level = ProfileLevelAt(c, i, f).value_or(LevelWithoutSegment);
         const double x = t.mapping.X(static_cast<double>(f));
         const double y = t.mapping.Y(static_cast<double>(level), multiplier);
-        const double offset = AbortOffset(box.height, c.Breakpoints[i].Abort, c.P[52]);
+        const double offset = AbortOffset(box.height, c.Breakpoints[i].Abort, c.P[Param::AmplitudeRange]);
         const double lower = std::min(y + offset, box.Bottom());
         const double upper = std::max(y - offset, box.top);
 
@@ -59,7 +60,7 @@ void DrawReferenceLinesOn(const Controller& c, const PlotTarget& t) {
         lowerPen = lower;
 
         f = f * StepRatio;
-        if (f > c.P[2]) return;
+        if (f > c.P[Param::UpperLimit]) return;
         if (abortPoints && !t.abortLimitsAsLines) {
             t.canvas.Point(x, upper, t.palette.abortPoint);
             t.canvas.Point(x, lower, t.palette.abortPoint);

@@ -1,11 +1,13 @@
 #include "plot/SweepHistory.h"
 
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 
 void ClearHistory(Controller& c) {
     // The 1 % rule counts from where the test starts: the lower limit, or the upper
     // limit for a test that starts there and sweeps down.
-    c.LastStoredFrequency = c.CurrentFrequency == c.P[2] ? c.P[2] : c.P[1];
+    c.LastStoredFrequency =
+        c.CurrentFrequency == c.P[Param::UpperLimit] ? c.P[Param::UpperLimit] : c.P[Param::LowerLimit];
     // Every column: no value of an earlier test may be read as this one's.
     for (auto& row : c.History.cells) row.fill(0.0f);
 }

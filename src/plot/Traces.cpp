@@ -1,6 +1,7 @@
 #include "plot/Traces.h"
 
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "plot/PlotMapping.h"
 
 #include <array>
@@ -43,7 +44,7 @@ std::array<bool, 9> AverageTicks(const Controller& c) {
     return ticked;
 }
 
-// The average mask of `P[55]`: 2^(j - 1) for each ticked channel j.
+// The average mask of `AverageMask`: 2^(j - 1) for each ticked channel j.
 float AverageMaskOf(const std::array<bool, 9>& ticked) {
     float mask = 0.0f;
     for (int j = 1; j <= 8; ++j) {
@@ -78,7 +79,8 @@ bool GroupShown(float channelsShown, int channel) {
 TraceSelection SelectionOf(const Controller& c) {
     TraceSelection s;
     for (int k = 1; k <= 16; ++k)
-        s.response[static_cast<std::size_t>(k)] = GroupShown(c.P[109], k) && Ticked(c, "mnuViewResponse", k - 1);
+        s.response[static_cast<std::size_t>(k)] =
+            GroupShown(c.P[Param::ChannelGroup], k) && Ticked(c, "mnuViewResponse", k - 1);
     s.average = AverageTicks(c);
     s.drive = Ticked(c, "mnuViewDrive", -1);
     s.output = TickedTransferItem(c, "mnuViewTransferOut");
@@ -95,11 +97,11 @@ float TransferSource(const TraceValues& v, int item) {
 // Channels 1..4 and 9..12 are drawn as lines, 5..8 and 13..16 as single points.
 bool DrawnAsLine(int channel) { return (channel - 1) % 8 < 4; }
 
-// The new heights of every trace for this point; a range `P[52]` the plot does not
+// The new heights of every trace for this point; a range `AmplitudeRange` the plot does not
 // know leaves them where they were.
 void MovePens(const Controller& c, const TraceSelection& s, const PlotTarget& t, PlotState& pens,
               const TraceValues& v) {
-    const float range = c.P[52];
+    const float range = c.P[Param::AmplitudeRange];
     if (!AmplitudeAxisFor(range)) return;
     const float responseK = TraceMultiplier(TraceKind::Response, range);
     for (std::size_t k = 1; k <= 16; ++k)
@@ -146,7 +148,8 @@ void DrawPoint(const Controller& c, const TraceSelection& s, const PlotTarget& t
     }
     if (average) DrawAverage(s, t, pens, before.PenX, before.PenAverageY);
     if (s.drive) t.canvas.Line(before.PenX, before.PenDriveY, x, pens.PenDriveY, t.palette.drive);
-    if (c.P[56] > 0.0f) t.canvas.Line(before.PenX, before.PenTransferY, x, pens.PenTransferY, t.palette.transfer);
+    if (c.P[Param::TransferOutput] > 0.0f)
+        t.canvas.Line(before.PenX, before.PenTransferY, x, pens.PenTransferY, t.palette.transfer);
     t.canvas.SetPenWidth(1);
 }
 
@@ -169,14 +172,14 @@ float ComputeTransferRatio(float output, float input) {
 void UpdateTraces(Controller& c) {
     const PlotTarget target = ScreenTarget(c);
     const TraceValues live = LiveValues(c);
-    DrawPoint(c, SelectionOf(c), target, c.Plot, live, XOf(target, live.frequency), c.P[55] > 0.0f);
+    DrawPoint(c, SelectionOf(c), target, c.Plot, live, XOf(target, live.frequency), c.P[Param::AverageMask] > 0.0f);
 }
 
 void RedrawTracesOn(const Controller& c, const PlotTarget& target, PlotState& pens) {
     const TraceSelection selection = SelectionOf(c);
-    // The average goes by `P[55]` as it stands for the first point, and from then on by
+    // The average goes by `AverageMask` as it stands for the first point, and from then on by
     // the mask that RebuildAverageMask will make of the ticks.
-    bool average = c.P[55] > 0.0f;
+    bool average = c.P[Param::AverageMask] > 0.0f;
     for (int row = 1; row < c.HistoryCount && row < HistoryTable::Rows; ++row) {
         // The first segment starts at the profile's first breakpoint.
         if (row == 1) pens.PenX = XOf(target, c.Breakpoints[1].Frequency);
@@ -187,7 +190,7 @@ void RedrawTracesOn(const Controller& c, const PlotTarget& target, PlotState& pe
 }
 
 void RebuildAverageMask(Controller& c) {
-    if (c.P[55] > 0.0f) c.P[55] = AverageMaskOf(AverageTicks(c));
+    if (c.P[Param::AverageMask] > 0.0f) c.P[Param::AverageMask] = AverageMaskOf(AverageTicks(c));
 }
 
 void RedrawTraces(Controller& c) { RedrawTracesOn(c, ScreenTarget(c), c.Plot); }

@@ -22,8 +22,8 @@ void RedrawTraces(Controller& c);
 // The same onto another target with its own pens (the printed page).
 void RedrawTracesOn(const Controller& c, const PlotTarget& target, PlotState& pens);
 
-// After a drawing of at least one point: while the average is on (`P[55]` above 0)
-// its mask becomes that of the ticked Average channels. A drawing reads `P[55]` as it
+// After a drawing of at least one point: while the average is on (`AverageMask` above 0)
+// its mask becomes that of the ticked Average channels. A drawing reads `AverageMask` as it
 // stood, so the average switched on with no channel ticked draws one segment to the
 // top edge; the mask is then 0 and no more are drawn.
 void RebuildAverageMask(Controller& c);

@@ -1,6 +1,7 @@
 #include "plot/ViewCommands.h"
 
 #include "core/Controller.h"
+#include "core/ParameterNames.h"
 #include "plot/PlotFrame.h"
 
 #include <string>
@@ -26,7 +27,7 @@ void ShowChannelGroup(Controller& c, float group) {
     c.Menu.SetChecked("mnuViewChannelsAll", group == 0.0f);
     c.Menu.SetChecked("mnuViewChannelsLower", group == 1.0f);
     c.Menu.SetChecked("mnuViewChannelsUpper", group == 2.0f);
-    c.P[109] = group;
+    c.P[Param::ChannelGroup] = group;
     RefreshPlot(c);
 }
 
@@ -38,7 +39,7 @@ void ToggleResponseTrace(Controller& c, int item) {
 
 void ToggleAverageChannel(Controller& c, int item) {
     if (item < 0 || item > 7) return;
-    if (Invert(c, "mnuViewAveResponse", item)) c.P[55] += 1.0f;
+    if (Invert(c, "mnuViewAveResponse", item)) c.P[Param::AverageMask] += 1.0f;
     RefreshPlot(c);
 }
 
@@ -49,13 +50,13 @@ void ToggleDriveTrace(Controller& c) {
 
 void SelectTransferOutput(Controller& c, int item) {
     if (item < 0 || item > 9) return;
-    if (SelectAlone(c, "mnuViewTransferOut", item)) c.P[56] = static_cast<float>(item + 1);
+    if (SelectAlone(c, "mnuViewTransferOut", item)) c.P[Param::TransferOutput] = static_cast<float>(item + 1);
     RefreshPlot(c);
 }
 
 void SelectTransferInput(Controller& c, int item) {
     if (item < 0 || item > 9) return;
-    if (SelectAlone(c, "mnuViewTransferIn", item)) c.P[57] = static_cast<float>(item + 1);
+    if (SelectAlone(c, "mnuViewTransferIn", item)) c.P[Param::TransferInput] = static_cast<float>(item + 1);
     RefreshPlot(c);
 }
 
@@ -63,7 +64,7 @@ void ToggleAbortLimits(Controller& c) { Invert(c, "mnuViewAbort", -1); }
 
 void SetPlotBackground(Controller& c, bool white) {
     c.Indicators.SetBackColor("picPlot", white ? 0xFFFFFF : 0x000000);
-    c.P[53] = white ? 1.0f : 0.0f;
+    c.P[Param::PlotBackground] = white ? 1.0f : 0.0f;
     RefreshPlot(c);
     c.Menu.SetChecked("mnuViewPlotColorBlack", !white);
     c.Menu.SetChecked("mnuViewPlotColorWhite", white);

@@ -3,6 +3,7 @@
 #include "core/Controller.h"
 #include "core/FileErrors.h"
 #include "core/FormatMask.h"
+#include "core/ParameterNames.h"
 #include "print/ReportPage.h"
 
 #include <cctype>
@@ -96,6 +97,6 @@ void ChoosePrintColor(Controller& c, bool colours) {
 }
 
 void ResetPrintPens(Controller& c) {
-    c.PrintPenPositions[0] = PrintableWidth * (std::log(c.P[1]) * PageFrequencyScale + PlotBoxLeft);
+    c.PrintPenPositions[0] = PrintableWidth * (std::log(c.P[Param::LowerLimit]) * PageFrequencyScale + PlotBoxLeft);
     for (int i = 1; i <= 4; ++i) c.PrintPenPositions[static_cast<std::size_t>(i)] = PrintableHeight * PlotBoxBottom;
 }

@@ -5,6 +5,7 @@
 #include "core/Controller.h"
 #include "core/FormatMask.h"
 #include "core/NumberText.h"
+#include "core/ParameterNames.h"
 #include "plot/PlotFrame.h"
 #include "plot/ReferenceLines.h"
 #include "plot/Traces.h"
@@ -96,11 +97,11 @@ void DrawAxisLabels(const Controller& c, const Page& page) {
     page.Text(0.05, 0.4, c.Indicators.Item("Label33").text, Black);
 
     std::vector<std::pair<const char*, double>> frequency = {{"1 ", 0.147}};
-    if (c.P[51] == 3.0f) {
+    if (c.P[Param::FrequencyRange] == 3.0f) {
         frequency.insert(frequency.end(), {{"10 ", 0.329}, {"100 ", 0.512}, {"1000", 0.691}, {"10000 Hz.", 0.866}});
-    } else if (c.P[51] == 2.0f) {
+    } else if (c.P[Param::FrequencyRange] == 2.0f) {
         frequency.insert(frequency.end(), {{"10 ", 0.388}, {"100 ", 0.632}, {"1000", 0.872}});
-    } else if (c.P[51] == 1.0f) {
+    } else if (c.P[Param::FrequencyRange] == 1.0f) {
         frequency.insert(frequency.end(), {{"10 ", 0.512}, {"100 ", 0.878}});
     }
     for (const auto& [text, x] : frequency) page.Text(x, 0.71, text, Black);
@@ -114,9 +115,9 @@ void DrawLegends(const Controller& c, const Page& page, const PlotPalette& palet
         if (ChannelLegendShown(c, k)) page.Text(0.155, 0.15 + 0.03 * (k - 1), PageChannelLegend(k), palette.Channel(k));
     }
     const bool colour = c.PrintColorMode == 2;
-    if (c.P[55] > 0.0f) page.Text(0.255, 0.15, "Ave.---", colour ? LightGreen : Black);
+    if (c.P[Param::AverageMask] > 0.0f) page.Text(0.255, 0.15, "Ave.---", colour ? LightGreen : Black);
     if (c.Menu.Checked("mnuViewDrive")) page.Text(0.255, 0.18, "Drive---", colour ? Yellow : Black);
-    if (c.P[56] > 0.0f) page.Text(0.255, 0.21, "Trans---", Black);
+    if (c.P[Param::TransferOutput] > 0.0f) page.Text(0.255, 0.21, "Trans---", Black);
 }
 
 } // namespace
@@ -135,9 +136,10 @@ SettingsTable SettingsTableTexts(const Controller& c) {
         return " CH#" + std::to_string(channel) + " = " + FormatMask(value, "###.#", point) + " MV/G";
     };
     return {{
-        {shown("lblLL"), shown("lblSweepNumber"), shown("lblServoRate"), sensitivity(1, c.P[9])},
-        {shown("lblUL"), shown("lblElapsedTime"), shown("lblServoSpeed"), sensitivity(2, c.P[10])},
-        {shown("lblRate"), shown("lblTime"), " LIMITS = " + GeneralNumber(c.P[8], point) + " DB.",
+        {shown("lblLL"), shown("lblSweepNumber"), shown("lblServoRate"), sensitivity(1, c.P[Param::SensitivityCh1])},
+        {shown("lblUL"), shown("lblElapsedTime"), shown("lblServoSpeed"),
+         sensitivity(2, c.P[Param::SensitivityCh1 + 1])},
+        {shown("lblRate"), shown("lblTime"), " LIMITS = " + GeneralNumber(c.P[Param::AbortLimit], point) + " DB.",
          " ACC. MODEL# " + c.AccelModel},
         {shown("lblSweepType"), shown("lblDate"), shown("Label17"), " ACC. SERIAL# " + c.AccelSerial},
     }};
@@ -153,11 +155,11 @@ void DrawReportPage(Controller& c, Canvas& canvas) {
     const PlotBox box{BoxLeft * page.width, BoxTop * page.height, (BoxRight - BoxLeft) * page.width,
                       (BoxBottom - BoxTop) * page.height};
     const PlotTarget plot{canvas, PlotMapping{box, c.Plot.FrequencyScale, c.Plot.AmplitudeScale, true}, palette, true};
-    DrawGrid(plot, c.P[51], c.Plot.GridDecades);
+    DrawGrid(plot, c.P[Param::FrequencyRange], c.Plot.GridDecades);
     DrawReferenceLinesOn(c, plot);
     // The traces start from the lower limit on the bottom of the box.
     PlotState pens = c.Plot;
-    pens.PenX = static_cast<float>(plot.mapping.X(static_cast<double>(c.P[1])));
+    pens.PenX = static_cast<float>(plot.mapping.X(static_cast<double>(c.P[Param::LowerLimit])));
     pens.PenY.fill(static_cast<float>(box.Bottom()));
     pens.PenAverageY = pens.PenDriveY = pens.PenTransferY = static_cast<float>(box.Bottom());
     RedrawTracesOn(c, plot, pens);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Units.h"
 #include "hardware/DaqLibrary.h"
 #include "hardware/sim/BenchSetup.h"
 #include "hardware/sim/SerialWordDecoder.h"
@@ -105,7 +106,7 @@ public:
         std::vector<std::int32_t> scanGains = std::vector<std::int32_t>(8, 0);
         std::vector<std::int32_t> scanFlags = std::vector<std::int32_t>(8, 0);
         int adcClockSource = -1;
-        float scanRate = 10240.0f;
+        float scanRate = Unit::ScanRate;
         std::span<std::int16_t> transferBuffer;
         int transferScans = 0;
         int transferMask = 0;

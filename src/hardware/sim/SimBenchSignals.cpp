@@ -1,5 +1,6 @@
 // SimBench's signals: the drive sine the master's words set, and the scans each board
 // digitises from its sensors (plant response, noise, faults, gain, quantisation).
+#include "core/Units.h"
 #include "hardware/sim/SimBench.h"
 #include "hardware/sim/SimBenchDetail.h"
 
@@ -14,8 +15,6 @@ using sim_bench_detail::BoardInputs;
 
 namespace {
 
-constexpr double WordsPerHz = 8.192;
-constexpr double FullDriveWord = 4000.0;
 constexpr double CountsPerMillivolt = 13.108; // at gain code 0 (x1)
 constexpr double SaturatedSensorMv = 5000.0;  // a sensor driven into its supply: beyond every range
 
@@ -24,11 +23,11 @@ constexpr double SaturatedSensorMv = 5000.0;  // a sensor driven into its supply
 void SimBench::RetuneDrive() {
     const Device& master = devices_[0];
     const SerialWordDecoder::Words& words = master.unit.Latched();
-    const double hz = words.frequencyWord / WordsPerHz;
+    const double hz = words.frequencyWord / Unit::FrequencyWordPerHz;
     // The unit's converters take their reference from the master's analogue outputs:
     // with those stopped (or the board closed) the shaker gets nothing.
     const bool driving = master.board.open && master.board.dacArmed;
-    const double level = driving ? words.driveHigh / FullDriveWord : 0.0;
+    const double level = driving ? words.driveHigh / Unit::DriveWordFullScale : 0.0;
     if (hz != plant_.FrequencyHz() || level != plant_.Level()) plant_.Retune(NowMs(), hz, level);
 }
 
