@@ -2,10 +2,10 @@
 
 #include "core/Picture.h"
 
+#include <deque>
 #include <functional>
 #include <string>
 #include <variant>
-#include <vector>
 
 // A picture that is drawn only when somebody looks at it: the drawing calls are kept
 // and played onto the picture behind it when it is saved or loaded over; that picture
@@ -65,7 +65,7 @@ private:
     int height_;
     std::function<Picture&()> makePicture_;
     Picture* picture_ = nullptr;
-    std::vector<Call> calls_;
+    std::deque<Call> calls_; // a deque: kept calls are never copied as they grow
     int penWidth_ = 1;
     bool penWidthSet_ = false;
 };

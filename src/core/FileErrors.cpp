@@ -2,6 +2,7 @@
 
 #include "core/Controller.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
@@ -120,20 +121,20 @@ public:
     std::uintmax_t Size() const { return info_.st_size < 0 ? 0 : static_cast<std::uintmax_t>(info_.st_size); }
 
     // No more than `count` bytes, whatever the size said: a file that grows while it
-    // is read, or one that tells no size, costs no more memory than that.
+    // is read, or one that tells no size, costs no more memory than that. The buffer
+    // grows with what comes, so a profile of a few kilobytes costs a few kilobytes.
     std::string ReadAtMost(std::size_t count) const {
-        std::string bytes(count, '\0');
-        std::size_t got = 0;
-        while (got < count) {
-            const ssize_t n = ::read(descriptor_, bytes.data() + got, count - got);
+        constexpr std::size_t Chunk = 64 * 1024;
+        std::string bytes;
+        while (bytes.size() < count) {
+            const std::size_t got = bytes.size();
+            const std::size_t wanted = std::min(Chunk, count - got);
+            bytes.resize(got + wanted);
+            const ssize_t n = ::read(descriptor_, bytes.data() + got, wanted);
+            bytes.resize(got + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
             if (n == 0) break;
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                throw MakeFileError(FileErrorNumber::PathFileAccess);
-            }
-            got += static_cast<std::size_t>(n);
+            if (n < 0 && errno != EINTR) throw MakeFileError(FileErrorNumber::PathFileAccess);
         }
-        bytes.resize(got);
         return bytes;
     }
 

@@ -6,12 +6,12 @@ Menus::Menus() : entries_(MainMenuLayout()) {
 }
 
 const MenuEntry* Menus::Find(std::string_view name, int index) const {
-    const auto found = byKey_.find(KeyOrder::View{name, index});
+    const auto found = byKey_.find(KeyView{name, index});
     return found == byKey_.end() ? nullptr : &entries_[found->second];
 }
 
 MenuEntry* Menus::Find(std::string_view name, int index) {
-    const auto found = byKey_.find(KeyOrder::View{name, index});
+    const auto found = byKey_.find(KeyView{name, index});
     return found == byKey_.end() ? nullptr : &entries_[found->second];
 }
 

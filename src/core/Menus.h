@@ -2,9 +2,11 @@
 
 #include <compare>
 #include <cstdint>
-#include <map>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 // A menu item by its control name and, for item arrays, its index (-1 otherwise).
@@ -52,20 +54,27 @@ public:
     std::uint64_t Revision() const { return revision_; }
 
 private:
-    // Items are looked up by a name as given, without making a key of it: the cycle
-    // reads dozens of check marks a second.
-    struct KeyOrder {
+    // Items are found by a hash of the name as given, without making a key of it: the
+    // cycle reads dozens of check marks a second.
+    using KeyView = std::pair<std::string_view, int>;
+    static KeyView ViewOf(const MenuKey& key) { return {key.name, key.index}; }
+    static KeyView ViewOf(const KeyView& key) { return key; }
+    struct KeyHash {
         using is_transparent = void;
-        using View = std::pair<std::string_view, int>;
-        static View Of(const MenuKey& key) { return {key.name, key.index}; }
-        static View Of(const View& key) { return key; }
-        bool operator()(const auto& a, const auto& b) const { return Of(a) < Of(b); }
+        std::size_t operator()(const auto& key) const {
+            const KeyView view = ViewOf(key);
+            return std::hash<std::string_view>{}(view.first) ^ std::hash<int>{}(view.second) * 31U;
+        }
+    };
+    struct KeyEqual {
+        using is_transparent = void;
+        bool operator()(const auto& a, const auto& b) const { return ViewOf(a) == ViewOf(b); }
     };
 
     const MenuEntry* Find(std::string_view name, int index) const;
     MenuEntry* Find(std::string_view name, int index);
 
     std::vector<MenuEntry> entries_;
-    std::map<MenuKey, std::size_t, KeyOrder> byKey_;
+    std::unordered_map<MenuKey, std::size_t, KeyHash, KeyEqual> byKey_;
     std::uint64_t revision_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "core/Panel.h"
 
+#include <algorithm>
+
 Panel::Panel() {
     // The indicators as the window shows them before the first status refresh.
     const Rgb black = 0x000000;
@@ -19,29 +21,36 @@ Panel::Panel() {
         {"cmdHold", "Sweep &Hold"},     {"frmQMS", "ZEK-8 DIGITAL SINE CONTROLLER"},
     };
     // clang-format on
-    for (const auto& [name, text] : labels) items_[name] = {text, black, grey, true, 0.0};
+    for (const auto& [name, text] : labels) Writable(name) = {text, black, grey, true, 0.0};
     for (const char* letter : {"lblDMode", "lblVMode", "lblAMode"}) {
-        items_[letter].foreColor = 0xFFFFFF;
-        items_[letter].backColor = black;
+        Writable(letter).foreColor = 0xFFFFFF;
+        Writable(letter).backColor = black;
     }
-    items_["lblCursor"].visible = false;
-    items_["lblRemote"] = {"", 0xFF0000, grey, false, 0.0};
-    items_["lblReport"] = {"", black, grey, false, 0.0};
-    items_["imgSine"] = {"", black, grey, false, 0.0};
-    items_["Image3"] = {"", black, grey, true, 0.0};
-    items_["Gauge1"] = {"", black, grey, true, 0.0};
+    Writable("lblCursor").visible = false;
+    Writable("lblRemote") = {"", 0xFF0000, grey, false, 0.0};
+    Writable("lblReport") = {"", black, grey, false, 0.0};
+    Writable("imgSine") = {"", black, grey, false, 0.0};
+    Writable("Image3") = {"", black, grey, true, 0.0};
+    Writable("Gauge1") = {"", black, grey, true, 0.0};
 }
 
 const PanelItem& Panel::Item(std::string_view name) const {
     static const PanelItem none;
-    const auto found = items_.find(name);
-    return found == items_.end() ? none : found->second;
+    const auto found = places_.find(name);
+    return found == places_.end() ? none : items_[found->second].second;
 }
 
 PanelItem& Panel::Writable(std::string_view name) {
-    const auto found = items_.find(name);
-    if (found != items_.end()) return found->second;
-    return items_.emplace(std::string(name), PanelItem{}).first->second;
+    if (const auto found = places_.find(name); found != places_.end()) return items_[found->second].second;
+    // A new name takes its place in order; the places after it move up by one.
+    const auto at = std::lower_bound(items_.begin(), items_.end(), name,
+                                     [](const auto& item, std::string_view key) { return item.first < key; });
+    const auto place = static_cast<std::size_t>(at - items_.begin());
+    items_.insert(at, {std::string(name), PanelItem{}});
+    for (auto& [known, index] : places_)
+        if (index >= place) ++index;
+    places_.emplace(std::string(name), place);
+    return items_[place].second;
 }
 
 void Panel::SetText(std::string_view name, std::string_view text) {

@@ -3,9 +3,12 @@
 #include "core/Canvas.h"
 
 #include <cstdint>
-#include <map>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 // One indicator of the main window: a label, a button caption, the gauge, a picture.
 struct PanelItem {
@@ -23,12 +26,11 @@ class Panel {
 public:
     Panel();
 
-    // Items by name, in the order of their names. Names are looked up as given: the
-    // status panel writes some thirty of them on every cycle.
-    using ItemMap = std::map<std::string, PanelItem, std::less<>>;
+    // Items with their names, in the order of the names.
+    using ItemList = std::vector<std::pair<std::string, PanelItem>>;
 
     const PanelItem& Item(std::string_view name) const;
-    const ItemMap& Items() const { return items_; }
+    const ItemList& Items() const { return items_; }
 
     void SetText(std::string_view name, std::string_view text);
     void SetForeColor(std::string_view name, Rgb color);
@@ -41,6 +43,14 @@ public:
 private:
     PanelItem& Writable(std::string_view name);
 
-    ItemMap items_;
+    // The status panel writes dozens of items on every cycle: they are found by a hash
+    // of the name as given, not by comparing names along a tree.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+    };
+
+    ItemList items_;
+    std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> places_; // name -> place in items_
     std::uint64_t revision_ = 0;
 };

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <array>
+#include <optional>
+#include <string>
+#include <tuple>
 
 // What the plot keeps between drawings: the scale factors the last frame drawing set,
 // where each trace's last segment ended, and the transfer function's last values.
@@ -18,4 +21,10 @@ struct PlotState {
     float TransferRatio = 1.0f;  // of the present point, 0.01..200
     float TransferOutput = 0.0f; // the values it was last formed from; kept while no
     float TransferInput = 0.0f;  // Output or Input item is ticked
+
+    // What the labels beside the plot were last written for: the frequency range, and
+    // the amplitude range with the units system and decimal separator. Nothing else
+    // writes them, so a status refresh leaves them alone until one of these changes.
+    std::optional<float> FrequencyLabelsFor;
+    std::optional<std::tuple<float, float, std::string>> AmplitudeLabelsFor;
 };

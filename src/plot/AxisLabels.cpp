@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cmath>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -53,6 +55,8 @@ constexpr std::array<AmplitudeRow, 4> InMetres = {{
 } // namespace
 
 void PlaceFrequencyAxisLabels(Controller& c) {
+    if (c.Plot.FrequencyLabelsFor == c.P[Param::FrequencyRange]) return;
+    c.Plot.FrequencyLabelsFor = c.P[Param::FrequencyRange];
     FrequencyPlaces places{};
     if (c.P[Param::FrequencyRange] == 3.0f) {
         places = {{0.25, 0.41, 0.56, 0.70}, {true, true, true, true}};
@@ -72,6 +76,9 @@ void PlaceFrequencyAxisLabels(Controller& c) {
 
 void WriteAmplitudeAxisLabels(Controller& c) {
     const float range = c.P[Param::AmplitudeRange];
+    auto labelledFor = std::make_tuple(range, c.P[Param::UnitsSystem], c.DecimalSeparator);
+    if (c.Plot.AmplitudeLabelsFor == labelledFor) return;
+    c.Plot.AmplitudeLabelsFor = std::move(labelledFor);
     if (range != 0.0f && range != 1.0f && range != 2.0f && range != 3.0f) return;
     const auto row = static_cast<std::size_t>(range == 0.0f ? 3 : 3 - static_cast<int>(range));
     const AmplitudeRow& texts = c.P[Param::UnitsSystem] == 1.0f ? InMetres[row] : InG[row];

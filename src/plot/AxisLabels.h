@@ -4,7 +4,8 @@
 
 struct Controller;
 
-// The labels beside the plot, rewritten by every status refresh; the window shows them
+// The labels beside the plot, written by the status refresh when their range, units or
+// separator has changed since it last wrote them; the window shows them
 // beside the plot area, they are not part of its picture.
 
 // "10", "100", "1000" and "10000" below the frequency axis (`LblX2`..`LblX5`), each
