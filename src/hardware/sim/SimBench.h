@@ -23,6 +23,9 @@ namespace sim {
 // what the bench model puts under their sensors (the plant's response, noise, harmonic
 // distortion, dead and saturated sensors, sensors off without their current source), and
 // port C the push-buttons pressed by hand, by time or by the bench model.
+//
+// BoardSignals comes first among the bases: the boards keep a reference to it from
+// their construction on.
 class SimBench final : private BoardSignals, public EmulatedBoards, public TestBench {
 public:
     SimBench(const Clock& clock, BenchModel model);
