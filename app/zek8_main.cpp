@@ -1,9 +1,7 @@
 // zek8: the desktop sine vibration controller.
 
 #include "core/RemoteControl.h"
-#include "hardware/AbsentDaqLibrary.h"
-#include "hardware/sim/BenchFile.h"
-#include "hardware/sim/SimBench.h"
+#include "hardware/Backend.h"
 #include "ui/DesktopProgram.h"
 
 #include <QApplication>
@@ -16,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -104,16 +101,12 @@ int main(int argc, char* argv[]) {
     options.addOption(benchOption);
     options.process(*app);
 
-    std::optional<sim::BenchModel> bench;
-    if (options.isSet(benchOption) && options.value(benchOption) != QStringLiteral("none")) {
-        const QString choice = options.value(benchOption);
-        try {
-            bench =
-                choice == QStringLiteral("sim") ? sim::DefaultBenchModel() : sim::LoadBenchFile(choice.toStdString());
-        } catch (const sim::BenchFileError& error) {
-            std::fprintf(stderr, "zek8: %s\n", error.what());
-            return 2;
-        }
+    BackendChoice backend;
+    try {
+        backend = ChooseBackend(options.isSet(benchOption) ? options.value(benchOption).toStdString() : "none");
+    } catch (const BackendChoiceError& error) {
+        std::fprintf(stderr, "zek8: %s\n", error.what());
+        return 2;
     }
 
     if (options.isSet(workdir)) {
@@ -124,10 +117,8 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    DesktopProgram program([&bench](Clock& clock) -> std::unique_ptr<DaqLibrary> {
-        if (bench) return std::make_unique<sim::SimBench>(clock, *bench);
-        return std::make_unique<AbsentDaqLibrary>();
-    });
+    DesktopProgram program(
+        [&backend](Clock& clock) -> std::unique_ptr<DaqLibrary> { return MakeBackend(backend, clock).library; });
     EndOnTerminationSignals(program);
     program.State().RemoteControlPath = RemoteControlPathFrom(options, controlFile);
     program.Begin();

@@ -12,9 +12,9 @@
 #include "engine/ResponseMeasurement.h"
 #include "files/DataExport.h"
 #include "files/ProfileGrid.h"
-#include "hardware/AbsentDaqLibrary.h"
-#include "hardware/sim/BenchFile.h"
-#include "hardware/sim/SimBench.h"
+#include "hardware/Backend.h"
+#include "hardware/TestBench.h"
+#include "hardware/sim/BenchSetup.h"
 #include "print/ReportPage.h"
 #include "runner/JsonText.h"
 #include "runner/StateJson.h"
@@ -98,7 +98,7 @@ void PlayEditor(const ScriptAction& a, Controller& c) {
     }
 }
 
-void Play(const ScriptAction& a, Controller& c, ScriptedDialogs& dialogs, sim::SimBench* bench, double benchSeconds) {
+void Play(const ScriptAction& a, Controller& c, ScriptedDialogs& dialogs, TestBench* bench, double benchSeconds) {
     const std::string& first = a.args[0];
     if (a.action == "menu") {
         const auto [name, index] = MenuItem(a);
@@ -139,10 +139,10 @@ void Play(const ScriptAction& a, Controller& c, ScriptedDialogs& dialogs, sim::S
     } else if (bench == nullptr) {
         Unplayable(a, "'" + a.action + "' needs the simulated bench");
     } else if (a.action == "press") {
-        static const std::map<std::string, sim::RunButton> buttons = {{"servo-on", sim::RunButton::ServoOn},
-                                                                      {"stop", sim::RunButton::Stop},
-                                                                      {"run", sim::RunButton::SweepRun},
-                                                                      {"hold", sim::RunButton::SweepHold}};
+        static const std::map<std::string, RunButton> buttons = {{"servo-on", RunButton::ServoOn},
+                                                                 {"stop", RunButton::Stop},
+                                                                 {"run", RunButton::SweepRun},
+                                                                 {"hold", RunButton::SweepHold}};
         const auto button = buttons.find(first);
         if (button == buttons.end()) Unplayable(a, "no push-button '" + first + "'");
         double held = 0.2;
@@ -167,16 +167,6 @@ void Play(const ScriptAction& a, Controller& c, ScriptedDialogs& dialogs, sim::S
     }
 }
 
-std::unique_ptr<DaqLibrary> MakeBackend(const std::string& bench, Clock& clock) {
-    if (bench == "none") return std::make_unique<AbsentDaqLibrary>();
-    if (bench == "sim") return std::make_unique<sim::SimBench>(clock, sim::DefaultBenchModel());
-    try {
-        return std::make_unique<sim::SimBench>(clock, sim::LoadBenchFile(bench));
-    } catch (const sim::BenchFileError& error) {
-        throw std::runtime_error(error.what());
-    }
-}
-
 double Percentile(std::vector<double> values, double fraction) {
     if (values.empty()) return 0.0;
     std::sort(values.begin(), values.end());
@@ -196,7 +186,7 @@ double ErrorDb(double value, double reference) { return std::fabs(20.0 * std::lo
 // its own strategy over the fundamentals the bench gave under channels 1..16 in the
 // block just read (the controller scans each board's inputs in order, channel k at
 // place k - 1 of its board).
-double TrueControlValue(const Controller& c, const sim::SimBench& bench) {
+double TrueControlValue(const Controller& c, const TestBench& bench) {
     std::array<float, 17> truth{};
     for (int k = 1; k <= sim::BenchChannels; ++k)
         truth[static_cast<std::size_t>(k)] = static_cast<float>(bench.AcquiredFundamentalG(k));
@@ -216,11 +206,11 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     SizeOnlyCanvas plot(options.plotSize.width, options.plotSize.height);
     TextClipboard clipboard;
     RunShell shell;
-    const std::unique_ptr<DaqLibrary> daq = MakeBackend(options.bench, clock);
+    const Backend backend = MakeBackend(ChooseBackend(options.bench), clock);
     auto controller = std::make_unique<Controller>();
     Controller& c = *controller;
     Picture* picture = options.plot != nullptr ? options.plot : &plot;
-    c.ports = Ports{&clock, &dialogs, picture, &clipboard, &shell, daq.get(), options.printer};
+    c.ports = Ports{&clock, &dialogs, picture, &clipboard, &shell, backend.library.get(), options.printer};
     c.WorkingFolder = options.workdir;
     c.StartUpProfilePath = options.profile;
     c.CalibrationPath = options.calibration;
@@ -239,7 +229,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     StartUp(c);
     collectMessages();
     const double start = clock.MonotonicSeconds();
-    auto* bench = dynamic_cast<sim::SimBench*>(daq.get());
+    TestBench* const bench = backend.bench;
     const std::vector<ScriptAction> script = options.script.value_or(
         std::vector<ScriptAction>{{0.0, "button", {"cmdServoOn"}, 0}, {0.0, "button", {"cmdRun"}, 0}});
     std::size_t next = 0;

@@ -1,6 +1,6 @@
 #include "runner/RunScript.h"
 
-#include "hardware/sim/BenchSetup.h"
+#include "hardware/TestBench.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -68,7 +68,7 @@ std::optional<std::string> BenchActionFault(const std::vector<std::string>& args
     }
     if (kind == "call") {
         if (args.size() != 3) return "'bench call' takes a function and an error code";
-        const auto& names = sim::DaqFunctionNames();
+        const auto& names = DaqFunctionNames();
         if (std::find(names.begin(), names.end(), args[1]) == names.end())
             return "no library function is called '" + args[1] + "'";
         const std::optional<int> code = WholeWord(args[2]);

@@ -56,7 +56,7 @@ TEST(SimBenchFile, EveryKeySetsItsQuantityOverTheDefaultBench) {
     EXPECT_EQ(model.channels[5].saturatedFromSeconds, 30.5);
     EXPECT_FALSE(model.channels[6].saturatedFromSeconds.has_value());
     ASSERT_EQ(model.presses.size(), 1u);
-    EXPECT_EQ(model.presses[0].button, sim::RunButton::SweepHold);
+    EXPECT_EQ(model.presses[0].button, RunButton::SweepHold);
     EXPECT_EQ(model.presses[0].atSeconds, 12.5);
     EXPECT_EQ(model.presses[0].heldSeconds, 1.0);
     // What the file does not mention stays as in the default bench.

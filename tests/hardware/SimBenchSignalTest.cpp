@@ -204,7 +204,7 @@ TEST(SimBenchSignal, DistortionAddsHarmonicsBelowHalfTheScanRate) {
 
 TEST(SimBenchSignal, PushButtonsReadActiveLowOnPortC) {
     sim::BenchModel model = QuietBench();
-    model.presses.push_back({sim::RunButton::SweepRun, 10.0, 0.5});
+    model.presses.push_back({RunButton::SweepRun, 10.0, 0.5});
     BenchRig rig(std::move(model));
     const DaqHandle h = rig.Bring("DaqBoard1K0", AllX1);
     auto portC = [&] {
@@ -213,12 +213,12 @@ TEST(SimBenchSignal, PushButtonsReadActiveLowOnPortC) {
         return value;
     };
     EXPECT_EQ(portC(), 15);
-    rig.bench.Press(sim::RunButton::ServoOn);
-    rig.bench.PressFor(sim::RunButton::SweepHold, 300);
+    rig.bench.Press(RunButton::ServoOn);
+    rig.bench.PressFor(RunButton::SweepHold, 300);
     EXPECT_EQ(portC(), 0b0110);
     rig.clock.AdvanceMs(300);
     EXPECT_EQ(portC(), 0b1110);
-    rig.bench.Release(sim::RunButton::ServoOn);
+    rig.bench.Release(RunButton::ServoOn);
     EXPECT_EQ(portC(), 15);
     rig.clock.AdvanceToMs(10000); // the scheduled Sweep Run press
     EXPECT_EQ(portC(), 0b1011);

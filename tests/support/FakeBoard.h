@@ -2,6 +2,7 @@
 
 #include "core/Controller.h"
 #include "hardware/DaqLibrary.h"
+#include "hardware/SerialWordDecoder.h"
 
 #include <cstdint>
 #include <cstring>
@@ -17,7 +18,7 @@
 // opens as handle 0 and the slave as 1 unless `openHandles` says otherwise. It hands
 // out blocks made by `makeBlock`, remembers the gains the controller held at each
 // read, and keeps every value written to digital port A so that the serial words can
-// be read back as the signal-conditioning unit would.
+// be read back through the signal-conditioning unit's own decoder.
 class FakeBoard final : public DaqLibrary {
 public:
     struct Read {
@@ -52,62 +53,32 @@ public:
         return names;
     }
 
-    // The 16-bit frequency words clocked out, least significant bit first.
-    std::vector<std::uint32_t> FrequencyWords() const { return FrequencyWords(portA); }
-    static std::vector<std::uint32_t> FrequencyWords(const std::vector<int>& writes) {
-        std::vector<std::uint32_t> words;
-        std::uint32_t word = 0;
-        int bit = 0;
-        for (const int v : writes) {
-            if ((v & 16) != 0 && (v & 1) != 0) {
-                word |= static_cast<std::uint32_t>((v >> 1) & 1) << bit;
-                ++bit;
-            }
-            if (v == 48) { // load strobe
-                words.push_back(word);
-                word = 0;
-                bit = 0;
-            }
+    // The serial words the signal-conditioning unit took from port-A values, in order.
+    struct UnitWords {
+        std::vector<std::uint32_t> frequency;      // 16-bit frequency words
+        std::vector<std::uint32_t> drive;          // 24-bit drive frames, high half in bits 23..12
+        std::vector<std::uint32_t> currentSources; // 8-bit current-source words
+    };
+    static UnitWords Decode(const std::vector<int>& writes) {
+        SerialWordDecoder unit;
+        unit.Reset(0);
+        UnitWords words;
+        for (const int value : writes) {
+            const SerialWordDecoder::Words before = unit.Latched();
+            unit.Write(value);
+            const SerialWordDecoder::Words& after = unit.Latched();
+            if (after.frequencyLoads != before.frequencyLoads) words.frequency.push_back(after.frequencyWord);
+            if (after.driveLatches != before.driveLatches)
+                words.drive.push_back(after.driveHigh << 12 | after.driveLow);
+            if (after.currentLoads != before.currentLoads) words.currentSources.push_back(after.currentSources);
         }
         return words;
     }
-
-    // The 24-bit drive frames clocked out with the select line low, most significant
-    // bit first.
-    std::vector<std::uint32_t> DriveFrames() const { return DriveFrames(portA); }
-    static std::vector<std::uint32_t> DriveFrames(const std::vector<int>& writes) {
-        std::vector<std::uint32_t> frames;
-        std::uint32_t frame = 0;
-        int bits = 0;
-        for (const int v : writes) {
-            if ((v & 16) == 0 && (v & 1) != 0) {
-                frame = (frame << 1) | static_cast<std::uint32_t>((v >> 1) & 1);
-                if (++bits == 24) {
-                    frames.push_back(frame);
-                    frame = 0;
-                    bits = 0;
-                }
-            }
-        }
-        return frames;
-    }
-
-    // The 8-bit current-source words, clocked by bit 3, most significant bit first.
+    std::vector<std::uint32_t> FrequencyWords() const { return Decode(portA).frequency; }
+    std::vector<std::uint32_t> DriveFrames() const { return Decode(portA).drive; }
+    static std::vector<std::uint32_t> DriveFrames(const std::vector<int>& writes) { return Decode(writes).drive; }
     static std::vector<std::uint32_t> CurrentSourceWords(const std::vector<int>& writes) {
-        std::vector<std::uint32_t> words;
-        std::uint32_t word = 0;
-        int bits = 0;
-        for (const int v : writes) {
-            if ((v & 8) != 0) {
-                word = (word << 1) | static_cast<std::uint32_t>((v >> 1) & 1);
-                if (++bits == 8) {
-                    words.push_back(word);
-                    word = 0;
-                    bits = 0;
-                }
-            }
-        }
-        return words;
+        return Decode(writes).currentSources;
     }
 
     int daqSetDefaultErrorHandler(int handler) override { return Log("daqSetDefaultErrorHandler", 0, {handler}); }

@@ -17,39 +17,4 @@ BenchModel DefaultBenchModel() {
     return model;
 }
 
-const std::vector<std::string>& DaqFunctionNames() {
-    static const std::vector<std::string> names{"daqSetDefaultErrorHandler",
-                                                "daqOpen",
-                                                "daqGetLastError",
-                                                "daqClose",
-                                                "daqFormatError",
-                                                "daqSetOption",
-                                                "daqDacSetOutputMode",
-                                                "daqDacWaveSetTrig",
-                                                "daqDacWaveSetClockSource",
-                                                "daqDacWaveSetFreq",
-                                                "daqDacWaveSetMode",
-                                                "daqDacWaveSetBuffer",
-                                                "daqDacWaveSetUserWave",
-                                                "daqDacTransferStart",
-                                                "daqDacWaveArm",
-                                                "daqDacWaveDisarm",
-                                                "daqIOGet8255Conf",
-                                                "daqIOWrite",
-                                                "daqIORead",
-                                                "daqAdcSetAcq",
-                                                "daqAdcSetScan",
-                                                "daqAdcSetClockSource",
-                                                "daqAdcTransferSetBuffer",
-                                                "daqSetTriggerEvent",
-                                                "daqAdcSetFreq",
-                                                "daqAdcTransferStart",
-                                                "daqAdcArm",
-                                                "daqAdcDisarm",
-                                                "daqAdcTransferStop",
-                                                "daqAdcTransferGetStat",
-                                                "daqAdcTransferBufData"};
-    return names;
-}
-
 } // namespace sim

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "hardware/TestBench.h"
+
 #include <array>
 #include <optional>
 #include <string>
@@ -25,15 +27,6 @@ struct SensorMounting {
     std::optional<double> deadFromSeconds;      // noise only from then on
     std::optional<double> saturatedFromSeconds; // at the positive rail from then on
 };
-
-// An error code returned by a library function from its n-th call on (1 = every call).
-struct CallFault {
-    std::string function; // e.g. "daqAdcTransferBufData"
-    int code = 1;
-    int fromCall = 1;
-};
-
-enum class RunButton { ServoOn = 0, Stop = 1, SweepRun = 2, SweepHold = 3 };
 
 struct ButtonPress {
     RunButton button = RunButton::ServoOn;
@@ -66,8 +59,5 @@ struct BenchModel {
 // accelerometers on channels 1 and 4 (and 5 to 16), specimen modes under channel 2
 // (180 Hz, Q 8) and channel 3 (900 Hz, Q 12).
 BenchModel DefaultBenchModel();
-
-// The names of the library functions, as calls are recorded and faults name them.
-const std::vector<std::string>& DaqFunctionNames();
 
 } // namespace sim

@@ -1,6 +1,4 @@
-#include "hardware/sim/SerialWordDecoder.h"
-
-namespace sim {
+#include "hardware/SerialWordDecoder.h"
 
 namespace {
 
@@ -115,5 +113,3 @@ void SerialWordDecoder::Write(int lines) {
         }
     }
 }
-
-} // namespace sim

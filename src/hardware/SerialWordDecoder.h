@@ -2,8 +2,6 @@
 
 #include <cstdint>
 
-namespace sim {
-
 // The signal-conditioning unit's side of port A: three shift registers fed by the
 // serial lines, as the unit's logic sees successive port values.
 //
@@ -59,5 +57,3 @@ private:
     Register current_;
     Words words_;
 };
-
-} // namespace sim

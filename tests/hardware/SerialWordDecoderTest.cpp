@@ -1,18 +1,17 @@
+#include "hardware/SerialWordDecoder.h"
 #include "SimBenchRig.h"
-#include "hardware/sim/SerialWordDecoder.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using sim::SerialWordDecoder;
 using sim::SimBench;
 
 void Feed(SerialWordDecoder& unit, const std::vector<int>& writes) {
     for (const int value : writes) unit.Write(value);
 }
 
-TEST(SimBenchPortA, DecodesEveryWordOverItsWholeRange) {
+TEST(SerialWordDecoder, DecodesEveryWordOverItsWholeRange) {
     SerialWordDecoder unit;
     unit.Reset(0);
     for (std::uint32_t word = 0; word <= 65535; ++word) {
@@ -34,7 +33,7 @@ TEST(SimBenchPortA, DecodesEveryWordOverItsWholeRange) {
     EXPECT_EQ(unit.Latched().protocolErrors, 0);
 }
 
-TEST(SimBenchPortA, TheWordsLatchOnlyOnTheirStrobeOrEdge) {
+TEST(SerialWordDecoder, TheWordsLatchOnlyOnTheirStrobeOrEdge) {
     SerialWordDecoder unit;
     unit.Reset(0);
     std::vector<int> frequency = FrequencyWordWrites(0xA5C3);
@@ -60,7 +59,7 @@ TEST(SimBenchPortA, TheWordsLatchOnlyOnTheirStrobeOrEdge) {
     EXPECT_EQ(unit.Latched().protocolErrors, 0);
 }
 
-TEST(SimBenchPortA, MalformedSequencesAreCountedAndLeaveTheLastWord) {
+TEST(SerialWordDecoder, MalformedSequencesAreCountedAndLeaveTheLastWord) {
     struct Case {
         const char* what;
         std::vector<int> writes;
@@ -120,7 +119,7 @@ TEST(SimBenchPortA, MalformedSequencesAreCountedAndLeaveTheLastWord) {
     }
 }
 
-TEST(SimBenchPortA, ABoardOnlyPassesPortAOnceThePortIsAnOutput) {
+TEST(EmulatedBoardsPortA, ABoardOnlyPassesPortAOnceThePortIsAnOutput) {
     BenchRig rig(QuietBench());
     const DaqHandle h = rig.bench.daqOpen("DaqBoard1K0");
     ASSERT_EQ(h, SimBench::MasterHandle);

@@ -1,29 +1,87 @@
-// SimBench's analogue inputs: the acquisition calls, when an acquisition starts and
-// stops, and reading its scans out into the caller's buffer.
-#include "hardware/sim/SimBench.h"
-#include "hardware/sim/SimBenchDetail.h"
+// EmulatedBoards' analogue inputs and the drive: the acquisition calls, when an
+// acquisition starts and stops, its scans digitised from the signals on time, reading
+// them out into the caller's buffer, and the drive the master's words set.
+#include "hardware/EmulatedBoards.h"
+#include "hardware/EmulatedBoardsDetail.h"
+
+#include "core/Clock.h"
+#include "core/Units.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
-namespace sim {
-
-using sim_bench_detail::BoardInputs;
-using sim_bench_detail::HighestScanRate;
-using sim_bench_detail::Number;
+using emulated_boards_detail::BoardInputs;
+using emulated_boards_detail::HighestScanRate;
+using emulated_boards_detail::Number;
 
 namespace {
 
 constexpr int DefaultScanCapacity = 1024;
-constexpr int HighestGainCode = 4; // x16
+constexpr int HighestGainCode = 4;            // x16
+constexpr double CountsPerMillivolt = 13.108; // at gain code 0 (x1)
 
 } // namespace
 
-int SimBench::ScanCapacity(const BoardState& board) const {
+int EmulatedBoards::ScanCapacity(const BoardState& board) const {
     return board.transferScans > 0 ? board.transferScans : DefaultScanCapacity;
 }
 
-void SimBench::StartIfReady(BoardState& board) {
+void EmulatedBoards::RetuneDrive() {
+    const Device& master = devices_[0];
+    const SerialWordDecoder::Words& words = master.unit.Latched();
+    const double hz = words.frequencyWord / Unit::FrequencyWordPerHz;
+    // The unit's converters take their reference from the master's analogue outputs:
+    // with those stopped (or the board closed) the shaker gets nothing.
+    const bool driving = master.board.open && master.board.dacArmed;
+    const double level = driving ? words.driveHigh / Unit::DriveWordFullScale : 0.0;
+    if (hz == driveHz_ && level == driveLevel_) return;
+    driveHz_ = hz;
+    driveLevel_ = level;
+    signals_.DriveChanged(NowMs(), hz, level);
+}
+
+void EmulatedBoards::TakeScansUpToNow() {
+    const double now = NowMs();
+    for (Device& device : devices_)
+        if (device.board.open && device.board.acquiring) Advance(device, now);
+}
+
+void EmulatedBoards::Advance(Device& device, double nowMs) {
+    BoardState& board = device.board;
+    const double periodMs = 1000.0 / static_cast<double>(board.scanRate);
+    // Scan n is complete one scan period after scan n - 1, the first one period after
+    // the start.
+    const auto due = static_cast<std::int64_t>(std::floor((nowMs - board.acquisitionStartMs) / periodMs + 1e-9));
+    if (due <= board.scansTaken) return;
+    const std::int64_t capacity = ScanCapacity(board);
+    // Only the newest buffer's worth can ever be read: older scans are not made.
+    const std::int64_t first = std::max(board.scansTaken, due - capacity);
+
+    const std::size_t positions = board.scanChannels.size();
+    const BoardSignals::Scans scans{static_cast<int>(&device - devices_.data()),
+                                    board.scanChannels,
+                                    device.unit.Latched().currentSources,
+                                    static_cast<double>(board.scanRate),
+                                    periodMs,
+                                    board.acquisitionStartMs,
+                                    first,
+                                    due};
+    std::vector<double> millivolts(static_cast<std::size_t>(due - first) * positions);
+    signals_.Sample(scans, millivolts);
+    for (std::int64_t scan = first; scan < due; ++scan) {
+        const auto slot = static_cast<std::size_t>(scan % capacity) * positions;
+        const auto made = static_cast<std::size_t>(scan - first) * positions;
+        for (std::size_t i = 0; i < positions; ++i) {
+            const double countsPerMv = CountsPerMillivolt * std::ldexp(1.0, board.scanGains[i]);
+            const double counts = std::clamp(std::nearbyint(millivolts[made + i] * countsPerMv), -32768.0, 32767.0);
+            board.ring[slot + i] = static_cast<std::int16_t>(counts);
+        }
+    }
+    board.scansTaken = due;
+}
+
+void EmulatedBoards::StartIfReady(BoardState& board) {
     if (board.acquiring || !board.armed || !board.transferRunning) return;
     board.acquiring = true;
     board.acquisitionStartMs = NowMs();
@@ -31,12 +89,12 @@ void SimBench::StartIfReady(BoardState& board) {
     board.ring.assign(static_cast<std::size_t>(ScanCapacity(board)) * board.scanChannels.size(), 0);
 }
 
-void SimBench::StopAcquisition(BoardState& board) {
+void EmulatedBoards::StopAcquisition(BoardState& board) {
     board.acquiring = false;
     board.scansTaken = 0;
 }
 
-int SimBench::daqAdcSetAcq(DaqHandle handle, int mode, int preTriggerCount, int postTriggerCount) {
+int EmulatedBoards::daqAdcSetAcq(DaqHandle handle, int mode, int preTriggerCount, int postTriggerCount) {
     return OnBoard("daqAdcSetAcq", handle, {Number(mode), Number(preTriggerCount), Number(postTriggerCount)},
                    [&](BoardState& board) {
                        if (preTriggerCount < 0 || postTriggerCount < 0) return InvalidParameter;
@@ -47,8 +105,8 @@ int SimBench::daqAdcSetAcq(DaqHandle handle, int mode, int preTriggerCount, int 
                    });
 }
 
-int SimBench::daqAdcSetScan(DaqHandle handle, std::span<const std::int32_t> channels,
-                            std::span<const std::int32_t> gains, std::span<const std::int32_t> flags, int count) {
+int EmulatedBoards::daqAdcSetScan(DaqHandle handle, std::span<const std::int32_t> channels,
+                                  std::span<const std::int32_t> gains, std::span<const std::int32_t> flags, int count) {
     std::vector<double> arguments{Number(count)};
     const auto listed = static_cast<std::size_t>(std::max(count, 0));
     for (const auto list : {channels, gains, flags})
@@ -75,15 +133,15 @@ int SimBench::daqAdcSetScan(DaqHandle handle, std::span<const std::int32_t> chan
     });
 }
 
-int SimBench::daqAdcSetClockSource(DaqHandle handle, int clockSource) {
+int EmulatedBoards::daqAdcSetClockSource(DaqHandle handle, int clockSource) {
     return OnBoard("daqAdcSetClockSource", handle, {Number(clockSource)}, [&](BoardState& board) {
         board.adcClockSource = clockSource;
         return 0;
     });
 }
 
-int SimBench::daqAdcTransferSetBuffer(DaqHandle handle, std::span<std::int16_t> buffer, int scanCount,
-                                      int transferMask) {
+int EmulatedBoards::daqAdcTransferSetBuffer(DaqHandle handle, std::span<std::int16_t> buffer, int scanCount,
+                                            int transferMask) {
     return OnBoard("daqAdcTransferSetBuffer", handle,
                    {static_cast<double>(buffer.size()), Number(scanCount), Number(transferMask)},
                    [&](BoardState& board) {
@@ -102,8 +160,8 @@ int SimBench::daqAdcTransferSetBuffer(DaqHandle handle, std::span<std::int16_t> 
                    });
 }
 
-int SimBench::daqSetTriggerEvent(DaqHandle handle, int triggerSource, int sensitivity, int channel, int gainCode,
-                                 int flags, int channelType, float level, float variance, int event) {
+int EmulatedBoards::daqSetTriggerEvent(DaqHandle handle, int triggerSource, int sensitivity, int channel, int gainCode,
+                                       int flags, int channelType, float level, float variance, int event) {
     return OnBoard("daqSetTriggerEvent", handle,
                    {Number(triggerSource), Number(sensitivity), Number(channel), Number(gainCode), Number(flags),
                     Number(channelType), level, variance, Number(event)},
@@ -115,7 +173,7 @@ int SimBench::daqSetTriggerEvent(DaqHandle handle, int triggerSource, int sensit
                    });
 }
 
-int SimBench::daqAdcSetFreq(DaqHandle handle, float frequency) {
+int EmulatedBoards::daqAdcSetFreq(DaqHandle handle, float frequency) {
     return OnBoard("daqAdcSetFreq", handle, {frequency}, [&](BoardState& board) {
         if (!(frequency > 0.0f) || !(frequency <= HighestScanRate)) return InvalidParameter;
         const bool changed = frequency != board.scanRate;
@@ -128,7 +186,7 @@ int SimBench::daqAdcSetFreq(DaqHandle handle, float frequency) {
     });
 }
 
-int SimBench::daqAdcTransferStart(DaqHandle handle) {
+int EmulatedBoards::daqAdcTransferStart(DaqHandle handle) {
     return OnBoard("daqAdcTransferStart", handle, {}, [&](BoardState& board) {
         if (board.transferScans == 0) return NoTransferBuffer;
         board.transferRunning = true;
@@ -137,7 +195,7 @@ int SimBench::daqAdcTransferStart(DaqHandle handle) {
     });
 }
 
-int SimBench::daqAdcArm(DaqHandle handle) {
+int EmulatedBoards::daqAdcArm(DaqHandle handle) {
     return OnBoard("daqAdcArm", handle, {}, [&](BoardState& board) {
         if (!board.scanListSet) return NoScanList;
         board.armed = true;
@@ -146,7 +204,7 @@ int SimBench::daqAdcArm(DaqHandle handle) {
     });
 }
 
-int SimBench::daqAdcDisarm(DaqHandle handle) {
+int EmulatedBoards::daqAdcDisarm(DaqHandle handle) {
     return OnBoard("daqAdcDisarm", handle, {}, [&](BoardState& board) {
         board.armed = false;
         StopAcquisition(board);
@@ -154,7 +212,7 @@ int SimBench::daqAdcDisarm(DaqHandle handle) {
     });
 }
 
-int SimBench::daqAdcTransferStop(DaqHandle handle) {
+int EmulatedBoards::daqAdcTransferStop(DaqHandle handle) {
     return OnBoard("daqAdcTransferStop", handle, {}, [&](BoardState& board) {
         board.transferRunning = false;
         StopAcquisition(board);
@@ -162,7 +220,7 @@ int SimBench::daqAdcTransferStop(DaqHandle handle) {
     });
 }
 
-int SimBench::daqAdcTransferGetStat(DaqHandle handle, int& active, int& returnedCount) {
+int EmulatedBoards::daqAdcTransferGetStat(DaqHandle handle, int& active, int& returnedCount) {
     return OnBoard("daqAdcTransferGetStat", handle, {}, [&](BoardState& board) {
         active = board.acquiring ? 1 : 0;
         returnedCount = static_cast<int>(std::min<std::int64_t>(board.scansTaken, INT32_MAX));
@@ -170,8 +228,8 @@ int SimBench::daqAdcTransferGetStat(DaqHandle handle, int& active, int& returned
     });
 }
 
-int SimBench::daqAdcTransferBufData(DaqHandle handle, std::span<std::int16_t> buffer, int scanCount, int bufferMask,
-                                    int& returnedCount) {
+int EmulatedBoards::daqAdcTransferBufData(DaqHandle handle, std::span<std::int16_t> buffer, int scanCount,
+                                          int bufferMask, int& returnedCount) {
     // Whatever fails, the caller is never told of scans it did not get.
     returnedCount = 0;
     return OnBoard(
@@ -191,15 +249,8 @@ int SimBench::daqAdcTransferBufData(DaqHandle handle, std::span<std::int16_t> bu
                 std::copy_n(from, positions,
                             buffer.begin() + static_cast<std::ptrdiff_t>(s * static_cast<std::int64_t>(positions)));
             }
-            const int firstChannel = handle == MasterHandle ? 1 : 1 + BoardInputs;
-            if (scans > 0)
-                for (const std::int32_t place : board.scanChannels) {
-                    const auto k = static_cast<std::size_t>(firstChannel + place - 1);
-                    readFundamentalG_[k] = madeFundamentalG_[k];
-                }
+            if (scans > 0) signals_.BlockRead(handle, board.scanChannels);
             returnedCount = static_cast<int>(scans);
             return 0;
         });
 }
-
-} // namespace sim

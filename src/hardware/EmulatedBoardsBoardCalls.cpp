@@ -1,15 +1,13 @@
-// SimBench's library calls on a board as a whole and on its analogue outputs: open,
+// EmulatedBoards' library calls on a board as a whole and on its analogue outputs: open,
 // close, errors, options and the waveform outputs.
-#include "hardware/sim/SimBench.h"
-#include "hardware/sim/SimBenchDetail.h"
+#include "hardware/EmulatedBoards.h"
+#include "hardware/EmulatedBoardsDetail.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace sim {
-
-using sim_bench_detail::HighestScanRate;
-using sim_bench_detail::Number;
+using emulated_boards_detail::HighestScanRate;
+using emulated_boards_detail::Number;
 
 namespace {
 
@@ -19,14 +17,14 @@ bool ValidOutput(int deviceType, int output) { return deviceType == AnalogueOutp
 
 } // namespace
 
-int SimBench::daqSetDefaultErrorHandler(int handler) {
+int EmulatedBoards::daqSetDefaultErrorHandler(int handler) {
     if (const int injected = Enter("daqSetDefaultErrorHandler", NoDaqHandle, {Number(handler)}); injected != 0)
         return Leave(nullptr, injected);
     for (Device& device : devices_) device.board.errorHandler = handler;
     return Leave(nullptr, 0);
 }
 
-DaqHandle SimBench::daqOpen(const std::string& deviceName) {
+DaqHandle EmulatedBoards::daqOpen(const std::string& deviceName) {
     const int injected = Enter("daqOpen", NoDaqHandle, {});
     calls_.back().text = deviceName;
     const DaqHandle handle = deviceName == "DaqBoard1K0"   ? MasterHandle
@@ -52,7 +50,7 @@ DaqHandle SimBench::daqOpen(const std::string& deviceName) {
     return handle;
 }
 
-int SimBench::daqGetLastError(DaqHandle handle, int& errorCode) {
+int EmulatedBoards::daqGetLastError(DaqHandle handle, int& errorCode) {
     if (const int injected = Enter("daqGetLastError", handle, {}); injected != 0) {
         calls_.back().result = injected;
         return injected;
@@ -64,14 +62,14 @@ int SimBench::daqGetLastError(DaqHandle handle, int& errorCode) {
     return calls_.back().result;
 }
 
-int SimBench::daqClose(DaqHandle handle) {
+int EmulatedBoards::daqClose(DaqHandle handle) {
     return OnBoard("daqClose", handle, {}, [&](BoardState& board) {
         board = BoardState{};
         return Leave(nullptr, 0);
     });
 }
 
-int SimBench::daqFormatError(int errorCode, std::span<char> text) {
+int EmulatedBoards::daqFormatError(int errorCode, std::span<char> text) {
     if (const int injected = Enter("daqFormatError", NoDaqHandle, {Number(errorCode)}); injected != 0)
         return Leave(nullptr, injected);
     if (text.empty()) return Leave(nullptr, InvalidParameter);
@@ -111,7 +109,7 @@ int SimBench::daqFormatError(int errorCode, std::span<char> text) {
     return Leave(nullptr, 0);
 }
 
-int SimBench::daqSetOption(DaqHandle handle, int channel, int flags, int optionType, float value) {
+int EmulatedBoards::daqSetOption(DaqHandle handle, int channel, int flags, int optionType, float value) {
     return OnBoard("daqSetOption", handle, {Number(channel), Number(flags), Number(optionType), value},
                    [&](BoardState& board) {
                        if (!std::isfinite(value)) return InvalidParameter;
@@ -120,7 +118,7 @@ int SimBench::daqSetOption(DaqHandle handle, int channel, int flags, int optionT
                    });
 }
 
-int SimBench::daqDacSetOutputMode(DaqHandle handle, int deviceType, int output, int mode) {
+int EmulatedBoards::daqDacSetOutputMode(DaqHandle handle, int deviceType, int output, int mode) {
     return OnBoard("daqDacSetOutputMode", handle, {Number(deviceType), Number(output), Number(mode)},
                    [&](BoardState& board) {
                        if (!ValidOutput(deviceType, output)) return InvalidParameter;
@@ -129,7 +127,7 @@ int SimBench::daqDacSetOutputMode(DaqHandle handle, int deviceType, int output, 
                    });
 }
 
-int SimBench::daqDacWaveSetTrig(DaqHandle handle, int deviceType, int output, int triggerSource, int rising) {
+int EmulatedBoards::daqDacWaveSetTrig(DaqHandle handle, int deviceType, int output, int triggerSource, int rising) {
     return OnBoard("daqDacWaveSetTrig", handle,
                    {Number(deviceType), Number(output), Number(triggerSource), Number(rising)}, [&](BoardState& board) {
                        if (!ValidOutput(deviceType, output) || (rising != 0 && rising != 1)) return InvalidParameter;
@@ -140,7 +138,7 @@ int SimBench::daqDacWaveSetTrig(DaqHandle handle, int deviceType, int output, in
                    });
 }
 
-int SimBench::daqDacWaveSetClockSource(DaqHandle handle, int deviceType, int output, int clockSource) {
+int EmulatedBoards::daqDacWaveSetClockSource(DaqHandle handle, int deviceType, int output, int clockSource) {
     return OnBoard("daqDacWaveSetClockSource", handle, {Number(deviceType), Number(output), Number(clockSource)},
                    [&](BoardState& board) {
                        if (!ValidOutput(deviceType, output)) return InvalidParameter;
@@ -149,7 +147,7 @@ int SimBench::daqDacWaveSetClockSource(DaqHandle handle, int deviceType, int out
                    });
 }
 
-int SimBench::daqDacWaveSetFreq(DaqHandle handle, int deviceType, int output, float frequency) {
+int EmulatedBoards::daqDacWaveSetFreq(DaqHandle handle, int deviceType, int output, float frequency) {
     return OnBoard("daqDacWaveSetFreq", handle, {Number(deviceType), Number(output), frequency},
                    [&](BoardState& board) {
                        if (!ValidOutput(deviceType, output) || !(frequency > 0.0f) || !(frequency <= HighestScanRate))
@@ -159,7 +157,7 @@ int SimBench::daqDacWaveSetFreq(DaqHandle handle, int deviceType, int output, fl
                    });
 }
 
-int SimBench::daqDacWaveSetMode(DaqHandle handle, int deviceType, int output, int mode, int updateCount) {
+int EmulatedBoards::daqDacWaveSetMode(DaqHandle handle, int deviceType, int output, int mode, int updateCount) {
     return OnBoard("daqDacWaveSetMode", handle, {Number(deviceType), Number(output), Number(mode), Number(updateCount)},
                    [&](BoardState& board) {
                        if (!ValidOutput(deviceType, output)) return InvalidParameter;
@@ -170,8 +168,8 @@ int SimBench::daqDacWaveSetMode(DaqHandle handle, int deviceType, int output, in
                    });
 }
 
-int SimBench::daqDacWaveSetBuffer(DaqHandle handle, int deviceType, int output, std::span<std::int16_t> buffer,
-                                  int count, int transferMask) {
+int EmulatedBoards::daqDacWaveSetBuffer(DaqHandle handle, int deviceType, int output, std::span<std::int16_t> buffer,
+                                        int count, int transferMask) {
     return OnBoard(
         "daqDacWaveSetBuffer", handle,
         {Number(deviceType), Number(output), static_cast<double>(buffer.size()), Number(count), Number(transferMask)},
@@ -186,7 +184,7 @@ int SimBench::daqDacWaveSetBuffer(DaqHandle handle, int deviceType, int output, 
         });
 }
 
-int SimBench::daqDacWaveSetUserWave(DaqHandle handle, int deviceType, int output) {
+int EmulatedBoards::daqDacWaveSetUserWave(DaqHandle handle, int deviceType, int output) {
     return OnBoard("daqDacWaveSetUserWave", handle, {Number(deviceType), Number(output)}, [&](BoardState& board) {
         if (!ValidOutput(deviceType, output)) return InvalidParameter;
         board.dac[static_cast<std::size_t>(output)].userWave = true;
@@ -194,7 +192,7 @@ int SimBench::daqDacWaveSetUserWave(DaqHandle handle, int deviceType, int output
     });
 }
 
-int SimBench::daqDacTransferStart(DaqHandle handle, int deviceType, int output) {
+int EmulatedBoards::daqDacTransferStart(DaqHandle handle, int deviceType, int output) {
     return OnBoard("daqDacTransferStart", handle, {Number(deviceType), Number(output)}, [&](BoardState& board) {
         if (!ValidOutput(deviceType, output)) return InvalidParameter;
         DacOutput& dac = board.dac[static_cast<std::size_t>(output)];
@@ -204,7 +202,7 @@ int SimBench::daqDacTransferStart(DaqHandle handle, int deviceType, int output) 
     });
 }
 
-int SimBench::daqDacWaveArm(DaqHandle handle, int deviceType) {
+int EmulatedBoards::daqDacWaveArm(DaqHandle handle, int deviceType) {
     return OnBoard("daqDacWaveArm", handle, {Number(deviceType)}, [&](BoardState& board) {
         if (deviceType != AnalogueOutputs) return InvalidParameter;
         board.dacArmed = true;
@@ -212,12 +210,10 @@ int SimBench::daqDacWaveArm(DaqHandle handle, int deviceType) {
     });
 }
 
-int SimBench::daqDacWaveDisarm(DaqHandle handle, int deviceType) {
+int EmulatedBoards::daqDacWaveDisarm(DaqHandle handle, int deviceType) {
     return OnBoard("daqDacWaveDisarm", handle, {Number(deviceType)}, [&](BoardState& board) {
         if (deviceType != AnalogueOutputs) return InvalidParameter;
         board.dacArmed = false;
         return 0;
     });
 }
-
-} // namespace sim

@@ -1,11 +1,9 @@
-// SimBench's digital ports: the 8255 calls, port A's words into the unit's decoder,
+// EmulatedBoards' digital ports: the 8255 calls, port A's words into the unit's decoder,
 // port B, and the run push-buttons on port C.
-#include "hardware/sim/SimBench.h"
-#include "hardware/sim/SimBenchDetail.h"
+#include "hardware/EmulatedBoards.h"
+#include "hardware/EmulatedBoardsDetail.h"
 
-namespace sim {
-
-using sim_bench_detail::Number;
+using emulated_boards_detail::Number;
 
 namespace {
 
@@ -17,35 +15,8 @@ constexpr int ModeBits = 0x64; // port A modes 1 and 2, port B mode 1: not fitte
 
 } // namespace
 
-void SimBench::Press(int button, bool pressed) {
-    if (button < 0 || button > 3) return;
-    const int bit = 1 << button;
-    if (pressed) {
-        buttonsHeld_ |= bit;
-    } else {
-        buttonsHeld_ &= ~bit;
-        std::erase_if(timedPresses_, [button](const TimedPress& p) { return p.button == button; });
-    }
-}
-
-void SimBench::PressFor(RunButton button, std::int64_t milliseconds) {
-    timedPresses_.push_back({static_cast<int>(button), NowMs() + static_cast<double>(milliseconds)});
-}
-
-bool SimBench::ButtonDown(int button, double nowMs) const {
-    if ((buttonsHeld_ >> button & 1) != 0) return true;
-    for (const TimedPress& press : timedPresses_)
-        if (press.button == button && nowMs < press.untilMs) return true;
-    for (const ButtonPress& press : plant_.Model().presses) {
-        const double from = BenchMs(press.atSeconds);
-        if (static_cast<int>(press.button) == button && nowMs >= from && nowMs < from + press.heldSeconds * 1000.0)
-            return true;
-    }
-    return false;
-}
-
-int SimBench::daqIOGet8255Conf(DaqHandle handle, int portA, int portB, int portCHigh, int portCLow,
-                               int& configuration) {
+int EmulatedBoards::daqIOGet8255Conf(DaqHandle handle, int portA, int portB, int portCHigh, int portCLow,
+                                     int& configuration) {
     const auto [device, refusal] =
         EnterOn("daqIOGet8255Conf", handle, {Number(portA), Number(portB), Number(portCHigh), Number(portCLow)});
     if (refusal != 0) return Leave(device, refusal);
@@ -56,8 +27,8 @@ int SimBench::daqIOGet8255Conf(DaqHandle handle, int portA, int portB, int portC
     return Leave(device, 0);
 }
 
-int SimBench::daqIOWrite(DaqHandle handle, int deviceType, int devicePort, int whichDevice, int whichExpPort,
-                         int value) {
+int EmulatedBoards::daqIOWrite(DaqHandle handle, int deviceType, int devicePort, int whichDevice, int whichExpPort,
+                               int value) {
     const auto [device, refusal] =
         EnterOn("daqIOWrite", handle,
                 {Number(deviceType), Number(devicePort), Number(whichDevice), Number(whichExpPort), Number(value)});
@@ -91,8 +62,8 @@ int SimBench::daqIOWrite(DaqHandle handle, int deviceType, int devicePort, int w
     return Leave(device, 0);
 }
 
-int SimBench::daqIORead(DaqHandle handle, int deviceType, int devicePort, int whichDevice, int whichExpPort,
-                        int& value) {
+int EmulatedBoards::daqIORead(DaqHandle handle, int deviceType, int devicePort, int whichDevice, int whichExpPort,
+                              int& value) {
     return OnBoard("daqIORead", handle,
                    {Number(deviceType), Number(devicePort), Number(whichDevice), Number(whichExpPort)},
                    [&](BoardState& board) {
@@ -107,10 +78,7 @@ int SimBench::daqIORead(DaqHandle handle, int deviceType, int devicePort, int wh
                            break;
                        case PortC: {
                            // The push-buttons pull their lines low; the upper half of port C is not wired.
-                           const double now = NowMs();
-                           value = 0;
-                           for (int button = 0; button < 4; ++button)
-                               if (!ButtonDown(button, now)) value |= 1 << button;
+                           value = ~signals_.ButtonsDown(NowMs()) & 0x0F;
                            break;
                        }
                        default:
@@ -120,5 +88,3 @@ int SimBench::daqIORead(DaqHandle handle, int deviceType, int devicePort, int wh
                        return 0;
                    });
 }
-
-} // namespace sim

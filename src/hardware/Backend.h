@@ -1,0 +1,40 @@
+#pragma once
+
+#include "hardware/DaqLibrary.h"
+#include "hardware/TestBench.h"
+#include "hardware/sim/BenchSetup.h"
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string_view>
+
+class Clock;
+
+// The one place that knows every backend behind DaqLibrary: the absent library (no
+// acquisition library on this system), the simulated bench built in or read from a bench
+// file. A new backend (an audio interface, real boards) is one more choice here.
+
+// What the operator asked for, with a bench file already read: the file is read where
+// the operator named it, before the program changes its working folder.
+struct BackendChoice {
+    // Without a bench, the absent library.
+    std::optional<sim::BenchModel> bench;
+};
+
+// A bench file that cannot be read; the text names the file and the fault.
+struct BackendChoiceError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// "none" the absent library, "sim" the built-in simulated bench, anything else a bench
+// file. Throws BackendChoiceError.
+BackendChoice ChooseBackend(std::string_view text);
+
+struct Backend {
+    std::unique_ptr<DaqLibrary> library;
+    // What the backend offers as a test bench, owned by `library`; null when it has none.
+    TestBench* bench = nullptr;
+};
+
+Backend MakeBackend(const BackendChoice& choice, const Clock& clock);
