@@ -122,18 +122,20 @@ public:
 
     // No more than `count` bytes, whatever the size said: a file that grows while it
     // is read, or one that tells no size, costs no more memory than that. The buffer
-    // grows with what comes, so a profile of a few kilobytes costs a few kilobytes.
+    // grows with what comes, from the size the file tells (and a byte to see its end),
+    // so a profile of a few kilobytes costs a few kilobytes.
     std::string ReadAtMost(std::size_t count) const {
         constexpr std::size_t Chunk = 64 * 1024;
         std::string bytes;
+        std::size_t wanted = std::min(count, static_cast<std::size_t>(Size()) + 1);
         while (bytes.size() < count) {
             const std::size_t got = bytes.size();
-            const std::size_t wanted = std::min(Chunk, count - got);
             bytes.resize(got + wanted);
             const ssize_t n = ::read(descriptor_, bytes.data() + got, wanted);
             bytes.resize(got + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
             if (n == 0) break;
             if (n < 0 && errno != EINTR) throw MakeFileError(FileErrorNumber::PathFileAccess);
+            wanted = std::min(Chunk, count - bytes.size());
         }
         return bytes;
     }

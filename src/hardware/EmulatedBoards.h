@@ -226,6 +226,7 @@ private:
 
     const Clock& clock_;
     BoardSignals& signals_;
+    std::vector<double> millivolts_; // the inputs of the scans being made
     std::array<Device, 2> devices_{};
     bool libraryLoadable_;
     std::vector<CallFault> callFaults_;

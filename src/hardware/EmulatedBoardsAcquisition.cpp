@@ -8,6 +8,7 @@
 #include "core/Units.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -67,14 +68,17 @@ void EmulatedBoards::Advance(Device& device, double nowMs) {
                                     board.acquisitionStartMs,
                                     first,
                                     due};
-    std::vector<double> millivolts(static_cast<std::size_t>(due - first) * positions);
-    signals_.Sample(scans, millivolts);
+    // The buffer outlives the call: a block of scans is asked for ten times a second.
+    millivolts_.resize(static_cast<std::size_t>(due - first) * positions);
+    signals_.Sample(scans, millivolts_);
+    std::array<double, BoardInputs> countsPerMv{};
+    for (std::size_t i = 0; i < positions; ++i)
+        countsPerMv[i] = CountsPerMillivolt * std::ldexp(1.0, board.scanGains[i]);
     for (std::int64_t scan = first; scan < due; ++scan) {
         const auto slot = static_cast<std::size_t>(scan % capacity) * positions;
         const auto made = static_cast<std::size_t>(scan - first) * positions;
         for (std::size_t i = 0; i < positions; ++i) {
-            const double countsPerMv = CountsPerMillivolt * std::ldexp(1.0, board.scanGains[i]);
-            const double counts = std::clamp(std::nearbyint(millivolts[made + i] * countsPerMv), -32768.0, 32767.0);
+            const double counts = std::clamp(std::nearbyint(millivolts_[made + i] * countsPerMv[i]), -32768.0, 32767.0);
             board.ring[slot + i] = static_cast<std::int16_t>(counts);
         }
     }
