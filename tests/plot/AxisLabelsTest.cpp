@@ -48,6 +48,14 @@ TEST_F(AxisLabelsTest, AmplitudeLabelsOfEachRangeAndUnits) {
     c.P[52] = 5.0f;
     WriteAmplitudeAxisLabels(c);
     EXPECT_EQ(Item("Label29").text, "  100") << "another range leaves them";
+
+    // Labels are written again only for a change, and a new separator alone is one.
+    c.P[52] = 3.0f;
+    c.P[22] = 0.0f;
+    WriteAmplitudeAxisLabels(c);
+    c.DecimalSeparator = ".";
+    WriteAmplitudeAxisLabels(c);
+    EXPECT_EQ(Item("Label30").text, " 10.0");
 }
 
 TEST_F(AxisLabelsTest, FrequencyLabelsPlacedAndShown) {
