@@ -135,10 +135,20 @@ void StopTest(Controller& c) {
     c.CycleRate = c.P[Param::UpdateRate];
 }
 
-void JumpToLowerLimitAndStop(Controller& c) {
+namespace {
+
+// Back at the lower limit, where a test starts: the history goes on from there and the
+// sweep counter starts its first half sweep.
+void ReturnToLowerLimit(Controller& c) {
     c.CurrentFrequency = c.P[Param::LowerLimit];
     c.LastStoredFrequency = c.P[Param::LowerLimit];
     c.SweepCounter = 0.5f;
+}
+
+} // namespace
+
+void JumpToLowerLimitAndStop(Controller& c) {
+    ReturnToLowerLimit(c);
     StopTest(c);
 }
 
@@ -146,9 +156,7 @@ void EndOfTest(Controller& c) {
     c.EndOfTestDue = false;
     StopTest(c);
     if (c.Menu.Checked("mnuTestAutoPrint")) PrintReportAtEndOfTest(c);
-    c.CurrentFrequency = c.P[Param::LowerLimit];
-    c.LastStoredFrequency = c.P[Param::LowerLimit];
-    c.SweepCounter = 0.5f;
+    ReturnToLowerLimit(c);
     if (c.Menu.Checked("mnuTestAutoSave")) AutoSaveReport(c);
     if (c.Menu.Checked("mnuTestAutoExport")) AutoExportData(c);
 }
