@@ -14,17 +14,22 @@ constexpr std::string_view FieldEnds = ",\r\n";
 
 // Digits and exponent of std::to_chars scientific output such as "-2.675e+00".
 DecimalDigits FromScientific(const char* first, const char* last) {
-    DecimalDigits result;
+    // Every display refresh formats dozens of numbers: the digits are gathered on the
+    // stack and copied into the result once.
+    char digits[64];
+    std::size_t count = 0;
     const char* p = first;
     if (p != last && *p == '-') ++p;
     for (; p != last && *p != 'e'; ++p) {
-        if (*p != '.') result.digits += *p;
+        if (*p != '.' && count < sizeof digits) digits[count++] = *p;
     }
     if (p != last) ++p; // 'e'
     if (p != last && *p == '+') ++p;
+    DecimalDigits result;
     std::from_chars(p, last, result.exponent);
-    while (!result.digits.empty() && result.digits.back() == '0') result.digits.pop_back();
-    if (result.digits.empty()) result.exponent = 0;
+    while (count > 0 && digits[count - 1] == '0') --count;
+    if (count == 0) result.exponent = 0;
+    result.digits.assign(digits, count);
     return result;
 }
 

@@ -44,10 +44,17 @@ private:
     PanelItem& Writable(std::string_view name);
 
     // The status panel writes dozens of items on every cycle: they are found by a hash
-    // of the name as given, not by comparing names along a tree.
+    // of the name as given, not by comparing names along a tree. The few dozen names
+    // differ in length and in their first, middle and last letters; a hash of those
+    // alone is worked out inline, where a hash of every byte is a library call.
     struct NameHash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+        std::size_t operator()(std::string_view name) const {
+            if (name.empty()) return 0;
+            const auto byte = [&name](std::size_t at) { return static_cast<unsigned char>(name[at]); };
+            return name.size() * 0x9E3779B1u ^ byte(0) * 0x10001u ^ byte(name.size() / 2) * 0x101u ^
+                   byte(name.size() - 1) * 0x1000193u;
+        }
     };
 
     ItemList items_;
