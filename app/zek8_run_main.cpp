@@ -1,9 +1,9 @@
 // zek8-run: a whole test without a window, on the simulated clock.
+#include "ModulePrinter.h"
 #include "core/DeferredPicture.h"
 #include "core/OnDemandPrinter.h"
 #include "runner/HeadlessRun.h"
 #include "ui/ImageCanvas.h"
-#include "ui/QtPrinter.h"
 
 #include <QGuiApplication>
 
@@ -160,10 +160,10 @@ int main(int argc, char* argv[]) {
     // screen; Print Report and Auto Print go to the desktop's printer as in the window (a
     // run has no window to print as an image). No window is opened for either, and Qt
     // comes up only when the run first looks at its picture or prints: until then the
-    // plot's drawing is kept, not done.
+    // plot's drawing is kept, not done; the printer is a module loaded on the first page.
     std::unique_ptr<QGuiApplication> gui;
     std::unique_ptr<ImageCanvas> image;
-    std::unique_ptr<QtPrinter> desktopPrinter;
+    std::unique_ptr<ModulePrinter> desktopPrinter;
     const auto startGui = [&gui, &argc, argv] {
         if (gui) return;
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -177,7 +177,8 @@ int main(int argc, char* argv[]) {
     options.plot = &picture;
     OnDemandPrinter printer([&]() -> Printer& {
         startGui();
-        desktopPrinter = std::make_unique<QtPrinter>(nullptr);
+        desktopPrinter = std::make_unique<ModulePrinter>();
+        if (!desktopPrinter->LoadError().empty()) std::cerr << "zek8-run: " << desktopPrinter->LoadError() << '\n';
         return *desktopPrinter;
     });
     options.printer = &printer;

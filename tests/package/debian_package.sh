@@ -38,7 +38,7 @@ if printf '%s\n' "$names" | grep -- '-dev$'; then fail "Depends names a developm
 
 # The programs and their data, nothing of the tests or benchmarks.
 dpkg-deb -c "$deb" | awk '$1 ~ /^-/ { print $NF }' >"$scratch/contents"
-if grep -vE '^\./usr/(bin/zek8|bin/zek8-run|share/(applications|icons/hicolor|man/man1|zek8)/.*)$' "$scratch/contents"; then
+if grep -vE '^\./usr/(bin/zek8|bin/zek8-run|lib/zek8/zek8-print\.so|share/(applications|icons/hicolor|man/man1|zek8)/.*)$' "$scratch/contents"; then
     fail "files outside the installation's folders"
 fi
 
@@ -57,6 +57,10 @@ status=0
 (cd "$scratch/run" && "$root/usr/bin/zek8-run" --bench simulated.bench --until 20 >summary.json) || status=$?
 [ "$status" -eq 0 ] || fail "example run: exit status $status"
 grep -q '"end": "until"' "$scratch/run/summary.json" || fail "example run: $(cat "$scratch/run/summary.json")"
+# The runner's printer is a module of its own, found from where the program is installed.
+(cd "$scratch/run" && "$root/usr/bin/zek8-run" --bench none --until 1 --print report.pdf >/dev/null) ||
+    fail "printed report: exit status $?"
+[ "$(head -c 5 "$scratch/run/report.pdf")" = "%PDF-" ] || fail "printed report is not a PDF"
 
 # The guide with every picture it shows.
 guide=$root/usr/share/zek8/operators-guide.md
