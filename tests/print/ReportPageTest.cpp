@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -109,6 +110,16 @@ TEST(PageLegends, LinesAndPointsTellTheChannelsApart) {
     EXPECT_EQ(PageChannelLegend(12), "Ch#12---");
     EXPECT_EQ(PageChannelLegend(16), "Ch#16- -");
     EXPECT_EQ(PageChannelLegend(17), "");
+}
+
+TEST_F(ReportPageTest, TheSerialIsKeptInItsBoxAndAFullHistoryIsSaid) {
+    c.AccelSerial = "S";
+    std::tie(c.HistoryCount, c.HistoryFirstSweep, c.HistoryLastSweep, c.History.at(900, 1)) =
+        std::tuple{901, 1.0f, 1.0f, 1513.4f};
+    DrawReportPage(c, page);
+    EXPECT_TRUE(HasText(" HISTORY FULL: SWEEP# 1 OF 1, LAST POINT 1513.4 HZ.", 750.0, 7125.0));
+    for (const auto& op : page.Of(Kind::Text)) // the last column's boxes end at 0.94 across
+        if (op.text == " ACC. SERIAL# S") EXPECT_EQ(op.x2, 9400.0);
 }
 
 } // namespace
