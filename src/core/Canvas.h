@@ -22,5 +22,7 @@ public:
     virtual void Box(double x1, double y1, double x2, double y2, Rgb color, bool filled) = 0;
     // `text` with its top left corner at (x, y).
     virtual void Text(double x, double y, const std::string& text, Rgb color) = 0;
+    // The same, cut off at `right` and `bottom`: what does not fit that box is not drawn.
+    virtual void TextInBox(double x, double y, double right, double bottom, const std::string& text, Rgb color) = 0;
     virtual void Point(double x, double y, Rgb color) = 0;
 };

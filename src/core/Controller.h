@@ -142,6 +142,10 @@ struct Controller {
     // History of sweep points.
     int HistoryCount = 0;
     float LastStoredFrequency = 0.0f;
+    // SweepCounter when the first and the last stored rows were taken: which sweeps the
+    // history holds once it is full.
+    float HistoryFirstSweep = 0.0f;
+    float HistoryLastSweep = 0.0f;
 
     // Display, picture and printing.
     int BannerSelector = 0;

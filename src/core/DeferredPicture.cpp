@@ -39,6 +39,10 @@ void DeferredPicture::Text(double x, double y, const std::string& text, Rgb colo
     Keep(TextCall{x, y, text, color});
 }
 
+void DeferredPicture::TextInBox(double x, double y, double right, double bottom, const std::string& text, Rgb color) {
+    Keep(BoxedTextCall{x, y, right, bottom, text, color});
+}
+
 void DeferredPicture::Point(double x, double y, Rgb color) { Keep(PointCall{x, y, color}); }
 
 bool DeferredPicture::SaveBmp(const std::string& path) {
@@ -60,6 +64,7 @@ void DeferredPicture::Draw() {
         void operator()(const LineCall& c) const { p.Line(c.x1, c.y1, c.x2, c.y2, c.color); }
         void operator()(const BoxCall& c) const { p.Box(c.x1, c.y1, c.x2, c.y2, c.color, c.filled); }
         void operator()(const TextCall& c) const { p.Text(c.x, c.y, c.text, c.color); }
+        void operator()(const BoxedTextCall& c) const { p.TextInBox(c.x, c.y, c.right, c.bottom, c.text, c.color); }
         void operator()(const PointCall& c) const { p.Point(c.x, c.y, c.color); }
     };
     for (const Call& call : calls_) std::visit(Player{*picture_}, call);

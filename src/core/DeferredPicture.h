@@ -25,6 +25,7 @@ public:
     void Line(double x1, double y1, double x2, double y2, Rgb color) override;
     void Box(double x1, double y1, double x2, double y2, Rgb color, bool filled) override;
     void Text(double x, double y, const std::string& text, Rgb color) override;
+    void TextInBox(double x, double y, double right, double bottom, const std::string& text, Rgb color) override;
     void Point(double x, double y, Rgb color) override;
     bool SaveBmp(const std::string& path) override;
     bool LoadBmp(const std::string& path) override;
@@ -53,11 +54,16 @@ private:
         std::string text;
         Rgb color;
     };
+    struct BoxedTextCall {
+        double x, y, right, bottom;
+        std::string text;
+        Rgb color;
+    };
     struct PointCall {
         double x, y;
         Rgb color;
     };
-    using Call = std::variant<ClsCall, PenCall, LineCall, BoxCall, TextCall, PointCall>;
+    using Call = std::variant<ClsCall, PenCall, LineCall, BoxCall, TextCall, BoxedTextCall, PointCall>;
 
     void Keep(Call call);
 

@@ -14,6 +14,7 @@ public:
     void Line(double, double, double, double, Rgb) override {}
     void Box(double, double, double, double, Rgb, bool) override {}
     void Text(double, double, const std::string&, Rgb) override {}
+    void TextInBox(double, double, double, double, const std::string&, Rgb) override {}
     void Point(double, double, Rgb) override {}
     bool SaveBmp(const std::string&) override { return false; }
     bool LoadBmp(const std::string&) override { return false; }

@@ -9,6 +9,7 @@
 #include "core/ParameterNames.h"
 #include "engine/UnitReadouts.h"
 #include "plot/AxisLabels.h"
+#include "plot/SweepHistory.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -129,7 +130,8 @@ void RefreshStatusPanel(Controller& c) {
 
     panel.SetText("lblFreqBottom", " FREQ. = " + FormatMask(c.CurrentFrequency, "####.0", point) + " HZ.");
     panel.SetText("lblControlMode", ControlModeWord(c));
-    panel.SetText("lblControl", c.AbortCode > 0.0f ? " ABORTED" : " CONTROL");
+    // A full history stores no more points: the operator is told while the test goes on.
+    panel.SetText("lblControl", c.AbortCode > 0.0f ? " ABORTED" : (HistoryFull(c) ? " HISTORY FULL" : " CONTROL"));
     panel.SetText("LblFreq", FormatMask(c.CurrentFrequency, " ###0.0", point));
     panel.SetValue("Gauge1", static_cast<double>(std::llabs(TruncateToInt<long long>(c.Compression, 0))));
 

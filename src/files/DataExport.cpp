@@ -7,8 +7,10 @@
 #include "core/Latin1.h"
 #include "core/NumberText.h"
 #include "files/SaveNameQuestions.h"
+#include "plot/SweepHistory.h"
 
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -124,6 +126,9 @@ std::string DataFileText(const Controller& c) {
     out.EndRecord();
     out.Text(c.SubTitle2);
     for (int i = 0; i < 4; ++i) out.Text(" ");
+    // A full history is said in one more field of the last record: the records, and
+    // every field a reader of the file knows, stay where they are.
+    if (HistoryFull(c)) out.Text(HistoryFullNote(c, '.'));
     out.EndRecord();
     return out.Result();
 }
@@ -147,6 +152,7 @@ std::string ClipboardDataText(const Controller& c) {
                                  c.SubTitle2 + "  "};
     for (const std::string& line : lines) {
         out.Text(line);
+        if (&line == &lines[std::size(lines) - 1] && HistoryFull(c)) out.Text(HistoryFullNote(c, separator));
         out.EndRecord();
     }
     return out.Result();

@@ -3,7 +3,7 @@
 #include "core/Controller.h"
 #include "core/FormatMask.h"
 #include "core/ParameterNames.h"
-#include "plot/PlotMapping.h"
+#include "plot/PlotTarget.h"
 
 #include <string>
 
@@ -35,12 +35,12 @@ void ShowCursorReadout(Controller& c, double x, double y) {
     c.CursorShownTime = c.ports.clock->MonotonicSeconds();
     AmplitudeWording wording{};
     if (WordingFor(c.P[Param::UnitsSystem], c.P[Param::AmplitudeRange], wording)) {
-        const CursorPosition at =
-            CursorAt(x, y, c.ports.plot->Width(), c.ports.plot->Height(), c.Plot.FrequencyScale, c.Plot.AmplitudeScale);
+        // The plot's own mapping read backwards: a click on a grid line reads that line.
+        const PlotMapping mapping = ScreenTarget(c).mapping;
         const char point = c.DecimalSeparator.empty() ? '.' : c.DecimalSeparator.front();
-        c.Indicators.SetText("lblCursor", "  Freq. = " + FormatMask(at.frequency, "####.#", point) + " Hz. " +
+        c.Indicators.SetText("lblCursor", "  Freq. = " + FormatMask(mapping.FrequencyAt(x), "####.#", point) + " Hz. " +
                                               wording.words +
-                                              FormatMask(at.amplitude * wording.factor, "###.##", point));
+                                              FormatMask(mapping.RatioAt(y) * wording.factor, "###.##", point));
     }
     c.Indicators.SetVisible("lblCursor", true);
 }

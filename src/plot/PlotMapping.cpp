@@ -42,10 +42,12 @@ double PlotMapping::YOfRatio(double ratio) const {
     return clampToBox ? std::clamp(y, box.top, box.Bottom()) : y;
 }
 
-CursorPosition CursorAt(double x, double y, int innerWidth, int height, float frequencyScale, float amplitudeScale) {
-    const double across = static_cast<double>(innerWidth) * static_cast<double>(frequencyScale);
-    const double up = static_cast<double>(height) * static_cast<double>(amplitudeScale);
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    return {across > 0.0 ? std::exp(0.99 * x / across) : nan,
-            up > 0.0 ? std::exp((static_cast<double>(height) - y) / up) : nan};
+double PlotMapping::FrequencyAt(double x) const {
+    const double across = box.width * static_cast<double>(frequencyScale);
+    return across > 0.0 ? std::exp((x - box.left) / across) : std::numeric_limits<double>::quiet_NaN();
+}
+
+double PlotMapping::RatioAt(double y) const {
+    const double up = box.height * static_cast<double>(amplitudeScale);
+    return up > 0.0 ? std::exp((box.Bottom() - y) / up) : std::numeric_limits<double>::quiet_NaN();
 }

@@ -49,13 +49,10 @@ struct PlotMapping {
     double Y(double value, float multiplier) const;
     // A height of the log scale itself: bottom - height x scale x ln(ratio).
     double YOfRatio(double ratio) const;
-};
 
-// The plot area clicked at (x, y) read back as a frequency and an amplitude over the
-// inner width and the height of the area: f = exp(0.99 x / (Wi x FrequencyScale)),
-// a = exp((Hp - y) / (Hp x AmplitudeScale)).
-struct CursorPosition {
-    double frequency = 0.0;
-    double amplitude = 0.0;
+    // The inverses of X and YOfRatio, without the clamp: the frequency and the ratio
+    // K v at a point of the box, so that a point reads what is drawn there. Not a
+    // number on a box without width or height.
+    double FrequencyAt(double x) const;
+    double RatioAt(double y) const;
 };
-CursorPosition CursorAt(double x, double y, int innerWidth, int height, float frequencyScale, float amplitudeScale);

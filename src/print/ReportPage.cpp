@@ -8,6 +8,7 @@
 #include "core/ParameterNames.h"
 #include "plot/PlotFrame.h"
 #include "plot/ReferenceLines.h"
+#include "plot/SweepHistory.h"
 #include "plot/Traces.h"
 
 #include <utility>
@@ -27,6 +28,9 @@ constexpr double BoxLeft = 0.15;
 constexpr double BoxTop = 0.1;
 constexpr double BoxRight = 0.9;
 constexpr double BoxBottom = 0.7;
+// The inner page frame: no text runs past it.
+constexpr double FrameInner = 0.025;
+constexpr double InsideFrame = 1.0 - FrameInner;
 
 // Fractions of the page mapped onto the canvas.
 struct Page {
@@ -40,8 +44,12 @@ struct Page {
     void Rectangle(double x1, double y1, double x2, double y2, Rgb color) const {
         canvas.Box(x1 * width, y1 * height, x2 * width, y2 * height, color, false);
     }
-    void Text(double x, double y, const std::string& text, Rgb color) const {
-        canvas.Text(x * width, y * height, text, color);
+    // Every text stays in its box, from (x, y) to (right, bottom): a text too long for it
+    // is cut at the box's edge. The page keeps one type size, so the table reads as one
+    // table, and a long accelerometer model or serial cannot print over its neighbours,
+    // the frames or past the paper.
+    void Text(double x, double y, double right, double bottom, const std::string& text, Rgb color) const {
+        canvas.TextInBox(x * width, y * height, right * width, bottom * height, text, color);
     }
 };
 
@@ -64,7 +72,7 @@ PlotPalette PagePalette(bool colour) {
 void DrawPageFrame(const Page& page, Rgb color) {
     page.canvas.SetPenWidth(FramePenWidth);
     constexpr double Outer = 0.01;
-    constexpr double Inner = 0.025;
+    constexpr double Inner = FrameInner;
     page.Rectangle(Outer, Outer, 1.0 - Outer, 1.0 - Outer, color);
     page.Rectangle(Inner, Inner, 1.0 - Inner, 1.0 - Inner, color);
     for (const auto& [outerX, innerX] : {std::pair{Outer, Inner}, {1.0 - Outer, 1.0 - Inner}})
@@ -72,6 +80,8 @@ void DrawPageFrame(const Page& page, Rgb color) {
             page.Line(outerX, outerY, innerX, innerY, color);
     page.Rectangle(BoxLeft, BoxTop, BoxRight, BoxBottom, color);
 }
+
+constexpr double SettingsTop = 0.75;
 
 void DrawSettingsTable(const Controller& c, const Page& page, Rgb lineColor) {
     constexpr double BoxWidth = 0.2;
@@ -81,10 +91,10 @@ void DrawSettingsTable(const Controller& c, const Page& page, Rgb lineColor) {
     for (int row = 0; row < 4; ++row) {
         for (int column = 0; column < 4; ++column) {
             const double x = 0.074 + 0.2217 * column;
-            const double y = 0.75 + 0.05 * row;
+            const double y = SettingsTop + 0.05 * row;
             page.Rectangle(x, y, x + BoxWidth, y + BoxHeight, lineColor);
-            page.Text(x + 0.001, y + 0.005, texts[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)],
-                      Black);
+            page.Text(x + 0.001, y + 0.005, x + BoxWidth, y + BoxHeight,
+                      texts[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)], Black);
         }
     }
 }
@@ -93,8 +103,10 @@ void DrawAxisLabels(const Controller& c, const Page& page) {
     const std::pair<const char*, double> amplitude[] = {{"Label29", 0.144}, {"Label30", 0.326},  {"Label31", 0.508},
                                                         {"Label32", 0.69},  {"Label34", 0.1778}, {"Label35", 0.427},
                                                         {"Label36", 0.2324}};
-    for (const auto& [name, y] : amplitude) page.Text(0.075, y, c.Indicators.Item(name).text, Black);
-    page.Text(0.05, 0.4, c.Indicators.Item("Label33").text, Black);
+    // The amplitude values and their unit in the band left of the plot box.
+    for (const auto& [name, y] : amplitude)
+        page.Text(0.075, y, BoxLeft, InsideFrame, c.Indicators.Item(name).text, Black);
+    page.Text(0.05, 0.4, BoxLeft, InsideFrame, c.Indicators.Item("Label33").text, Black);
 
     std::vector<std::pair<const char*, double>> frequency = {{"1 ", 0.147}};
     if (c.P[Param::FrequencyRange] == 3.0f) {
@@ -104,7 +116,7 @@ void DrawAxisLabels(const Controller& c, const Page& page) {
     } else if (c.P[Param::FrequencyRange] == 1.0f) {
         frequency.insert(frequency.end(), {{"10 ", 0.512}, {"100 ", 0.878}});
     }
-    for (const auto& [text, x] : frequency) page.Text(x, 0.71, text, Black);
+    for (const auto& [text, x] : frequency) page.Text(x, 0.71, InsideFrame, SettingsTop, text, Black);
 }
 
 // A legend for each channel whose response is ticked and whose group is shown, in a
@@ -112,12 +124,15 @@ void DrawAxisLabels(const Controller& c, const Page& page) {
 // column beside it, each on its own line.
 void DrawLegends(const Controller& c, const Page& page, const PlotPalette& palette) {
     for (int k = 1; k <= 16; ++k) {
-        if (ChannelLegendShown(c, k)) page.Text(0.155, 0.15 + 0.03 * (k - 1), PageChannelLegend(k), palette.Channel(k));
+        if (ChannelLegendShown(c, k))
+            page.Text(0.155, 0.15 + 0.03 * (k - 1), BoxRight, BoxBottom, PageChannelLegend(k), palette.Channel(k));
     }
     const bool colour = c.PrintColorMode == 2;
-    if (c.P[Param::AverageMask] > 0.0f) page.Text(0.255, 0.15, "Ave.---", colour ? LightGreen : Black);
-    if (c.Menu.Checked("mnuViewDrive")) page.Text(0.255, 0.18, "Drive---", colour ? Yellow : Black);
-    if (c.P[Param::TransferOutput] > 0.0f) page.Text(0.255, 0.21, "Trans---", Black);
+    if (c.P[Param::AverageMask] > 0.0f)
+        page.Text(0.255, 0.15, BoxRight, BoxBottom, "Ave.---", colour ? LightGreen : Black);
+    if (c.Menu.Checked("mnuViewDrive"))
+        page.Text(0.255, 0.18, BoxRight, BoxBottom, "Drive---", colour ? Yellow : Black);
+    if (c.P[Param::TransferOutput] > 0.0f) page.Text(0.255, 0.21, BoxRight, BoxBottom, "Trans---", Black);
 }
 
 } // namespace
@@ -167,8 +182,11 @@ void DrawReportPage(Controller& c, Canvas& canvas) {
     if (c.HistoryCount > 1) RebuildAverageMask(c);
 
     DrawAxisLabels(c, page);
-    if (const auto banner = BannerLine(c.BannerSelector)) page.Text(0.12, 0.04, *banner, Black);
-    page.Text(0.2, 0.07, c.Indicators.Item("lblTestTitle").text, Black);
+    if (const auto banner = BannerLine(c.BannerSelector)) page.Text(0.12, 0.04, InsideFrame, 0.07, *banner, Black);
+    page.Text(0.2, 0.07, InsideFrame, BoxTop, c.Indicators.Item("lblTestTitle").text, Black);
     DrawLegends(c, page, palette);
     DrawSettingsTable(c, page, frameColor);
+    // Under the table, above the inner frame: which sweeps a full history holds.
+    const char point = c.DecimalSeparator.empty() ? '.' : c.DecimalSeparator.front();
+    if (HistoryFull(c)) page.Text(0.075, 0.95, InsideFrame, InsideFrame, HistoryFullNote(c, point), Black);
 }

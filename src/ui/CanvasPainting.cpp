@@ -38,6 +38,14 @@ void PaintText(QPainter& painter, double x, double y, const std::string& text, R
     painter.drawText(QPointF(corner.x(), corner.y() + metrics.ascent()), QString::fromStdString(text));
 }
 
+void PaintTextInBox(QPainter& painter, double x, double y, double right, double bottom, const std::string& text,
+                    Rgb color) {
+    painter.save();
+    painter.setClipRect(QRectF(At(x, y), At(right, bottom)).normalized());
+    PaintText(painter, x, y, text, color);
+    painter.restore();
+}
+
 void PaintPoint(QPainter& painter, int penWidth, double x, double y, Rgb color) {
     painter.setPen(QPen(ColorOf(color), penWidth));
     painter.drawPoint(At(x, y));

@@ -15,4 +15,7 @@ void PaintLine(QPainter& painter, int penWidth, double x1, double y1, double x2,
 void PaintBox(QPainter& painter, int penWidth, double x1, double y1, double x2, double y2, Rgb color, bool filled);
 // `text` with its top left corner at (x, y), in the painter's font.
 void PaintText(QPainter& painter, double x, double y, const std::string& text, Rgb color);
+// The same, clipped to the box from (x, y) to (right, bottom).
+void PaintTextInBox(QPainter& painter, double x, double y, double right, double bottom, const std::string& text,
+                    Rgb color);
 void PaintPoint(QPainter& painter, int penWidth, double x, double y, Rgb color);

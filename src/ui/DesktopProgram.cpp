@@ -30,6 +30,7 @@ std::unique_ptr<QWidget> MakeStartUpWindow() {
     line->setFont(QFont(QStringLiteral("DejaVu Sans"), 16));
     for (QLabel* label : {title, line}) {
         label->setAlignment(Qt::AlignCenter);
+        label->setWordWrap(true);
         layout->addWidget(label);
     }
     return window;

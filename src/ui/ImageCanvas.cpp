@@ -97,6 +97,11 @@ void ImageCanvas::Text(double x, double y, const std::string& text, Rgb color) {
     PictureChanged();
 }
 
+void ImageCanvas::TextInBox(double x, double y, double right, double bottom, const std::string& text, Rgb color) {
+    PaintTextInBox(Painter(), x, y, right, bottom, text, color);
+    PictureChanged();
+}
+
 void ImageCanvas::Point(double x, double y, Rgb color) {
     PaintPoint(Painter(), penWidth_, x, y, color);
     PictureChanged();

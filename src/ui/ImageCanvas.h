@@ -24,6 +24,7 @@ public:
     void Line(double x1, double y1, double x2, double y2, Rgb color) override;
     void Box(double x1, double y1, double x2, double y2, Rgb color, bool filled) override;
     void Text(double x, double y, const std::string& text, Rgb color) override;
+    void TextInBox(double x, double y, double right, double bottom, const std::string& text, Rgb color) override;
     void Point(double x, double y, Rgb color) override;
     // Written beside the old file and renamed over it: a failed save leaves the old one.
     // Throws the FileError of a file that cannot be written.

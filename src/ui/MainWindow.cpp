@@ -18,6 +18,7 @@
 #include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSet>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -214,7 +215,15 @@ QWidget* MainWindow::BuildPanel() {
     report->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     column->addWidget(report);
     column->addStretch(1);
-    return panel;
+    // On a low screen the panel scrolls rather than holding the window taller than the
+    // screen, where the buttons below the plot could not be reached.
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("statusPanelScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(panel);
+    return scroll;
 }
 
 QWidget* MainWindow::BuildControls() {

@@ -8,6 +8,8 @@
 
 #include <QFontMetrics>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <cmath>
@@ -117,7 +119,11 @@ void PlotView::Arrange() {
 }
 
 QSize PlotView::minimumSizeHint() const {
-    const QSize side = side_->minimumSizeHint();
+    // A panel that scrolls down keeps its whole width: it never scrolls across.
+    const auto* scroll = qobject_cast<const QScrollArea*>(side_);
+    QSize side = side_->minimumSizeHint();
+    if (scroll != nullptr && scroll->widget() != nullptr)
+        side.setWidth(scroll->widget()->minimumSizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
     const QSize plot = plot_->minimumSize();
     const int rowHeight = QFontMetrics(unitLabel_->font()).height() + 2;
     const auto across = [](int width, double fraction) { return static_cast<int>(std::ceil(width / fraction)); };

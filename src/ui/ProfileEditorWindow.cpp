@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -75,8 +76,12 @@ ProfileEditorWindow::ProfileEditorWindow(Controller& controller, std::function<v
     auto* label = new QLabel(QStringLiteral(
         "  Select And Enter The Desired Values In The Table; Use Breakpoints To Calculate Frequencies."));
     label->setObjectName(QStringLiteral("Label1"));
+    label->setWordWrap(true);
     layout->addWidget(label);
-    resize(900, 600);
+    // The grid scrolls: on a small screen the window is made smaller, never the buttons
+    // pushed off the screen.
+    grid_->setMinimumHeight(120);
+    resize(screen() != nullptr ? QSize(900, 600).boundedTo(screen()->availableGeometry().size()) : QSize(900, 600));
 }
 
 void ProfileEditorWindow::Render() {

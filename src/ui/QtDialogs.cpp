@@ -107,7 +107,11 @@ std::string QtDialogs::InputBox(const std::string& prompt, const std::string& ti
     dialog.setWindowTitle(Title(title));
     dialog.setLabelText(Text(prompt));
     dialog.setTextValue(Text(defaultText));
-    for (QLabel* label : dialog.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
+    // A long prompt breaks over lines: on one line it made the box wider than the screen.
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+    }
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.textValue().toStdString();
 }

@@ -34,6 +34,9 @@ public:
     void Text(double x, double y, const std::string& text, Rgb color) override {
         PaintText(painter_, x, y, text, color);
     }
+    void TextInBox(double x, double y, double right, double bottom, const std::string& text, Rgb color) override {
+        PaintTextInBox(painter_, x, y, right, bottom, text, color);
+    }
     void Point(double x, double y, Rgb color) override { PaintPoint(painter_, penWidth_, x, y, color); }
 
 private:

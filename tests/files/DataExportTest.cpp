@@ -3,6 +3,7 @@
 #include "core/Defaults.h"
 #include "core/RunCommands.h"
 #include "core/StartUp.h"
+#include "engine/StatusPanel.h"
 #include "plot/SweepHistory.h"
 #include "support/TestController.h"
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -106,6 +108,25 @@ TEST_F(DataExportTest, AutoExportQuestionsAndTheEndOfTheTest) {
     EXPECT_TRUE(c.AutoExportArmed);
     EndOfTest(c);
     EXPECT_TRUE(std::filesystem::exists(path));
+}
+
+TEST_F(DataExportTest, AFullHistorySaysWhichSweepsItHolds) {
+    SetDefaults(c);
+    c.P[5] = 2.0f;
+    c.SweepDirection = 2.0f;
+    c.CurrentFrequency = 1513.4f;
+    // The first row is taken on sweep 1 (counter 1), the 900th on the way down of sweep 2.
+    for (const auto& [row, counter] : {std::pair{1, 1.0f}, {900, 2.5f}}) {
+        std::tie(c.HistoryCount, c.SweepCounter, c.LastStoredFrequency) = std::tuple{row, counter, 1000.0f};
+        AppendHistoryPoint(c);
+    }
+    for (const auto& [count, note] :
+         {std::pair{901, ",\" HISTORY FULL: SWEEP# 1 TO 2 OF 2, LAST POINT 1513.4 HZ.\""}, {900, ""}}) {
+        c.HistoryCount = count;
+        EXPECT_EQ(Split(DataFileText(c), "\r\n").back(), R"(""," "," "," "," ")" + std::string(note));
+        RefreshStatusPanel(c);
+        EXPECT_EQ(c.Indicators.Item("lblControl").text, *note ? " HISTORY FULL" : " CONTROL");
+    }
 }
 
 TEST(SweepHistory, StoresAPointEachTimeTheFrequencyMovesMoreThanOnePercent) {

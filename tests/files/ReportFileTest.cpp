@@ -23,6 +23,7 @@ public:
     void Line(double, double, double, double, Rgb) override {}
     void Box(double, double, double, double, Rgb, bool) override {}
     void Text(double, double, const std::string&, Rgb) override {}
+    void TextInBox(double, double, double, double, const std::string&, Rgb) override {}
     void Point(double, double, Rgb) override {}
     bool SaveBmp(const std::string& path) override {
         std::ofstream out(path, std::ios::binary);

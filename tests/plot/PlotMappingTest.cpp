@@ -66,15 +66,11 @@ TEST(PlotMapping, NothingNonFiniteReachesThePainter) {
     EXPECT_TRUE(std::isfinite(Screen.Y(1e-38, 10.0f)));
 }
 
-TEST(PlotMapping, CursorReadsTheMappingBack) {
-    const CursorPosition corner = CursorAt(0.0, 600.0, 1000, 600, 0.1086f, 0.1315f);
-    EXPECT_DOUBLE_EQ(corner.frequency, 1.0);
-    EXPECT_DOUBLE_EQ(corner.amplitude, 1.0) << "K v at the bottom edge";
-    // The 0.99 on x reads slightly below the grid line: 10 Hz's column gives 10^0.99.
-    const CursorPosition tenHz = CursorAt(Screen.X(10.0), Screen.Y(1.0, 10.0f), 1000, 600, 0.1086f, 0.1315f);
-    EXPECT_NEAR(tenHz.frequency, std::pow(10.0, 0.99), 1e-9);
-    EXPECT_NEAR(tenHz.amplitude, 10.0, 1e-9);
-    EXPECT_TRUE(std::isnan(CursorAt(5.0, 5.0, 0, 600, 0.1086f, 0.1315f).frequency)) << "no area, no reading";
+TEST(PlotMapping, APointReadsBackWhatIsDrawnThere) {
+    const PlotMapping page{{150.0, 100.0, 750.0, 600.0}, 0.1086f, 0.1315f, true};
+    for (const double f : {1.0, 100.0, 1000.0}) EXPECT_NEAR(page.FrequencyAt(page.X(f)), f, 1e-6 * f) << f;
+    EXPECT_NEAR(page.RatioAt(700.0), 1.0, 1e-12) << "K v at the bottom edge";
+    EXPECT_TRUE(std::isnan(PlotMapping{}.FrequencyAt(5.0))) << "no area, no reading";
 }
 
 TEST(PlotMapping, TransferRatioStaysWithinItsBand) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 namespace {
@@ -111,6 +112,14 @@ TEST_F(CursorTest, TheBottomLeftCornerReadsOneHertzAndTheBottomOfTheScale) {
     PressOnPlot(c, 100.0, 100.0);
     EXPECT_EQ(Readout(), "  Freq. = 1. Hz. , Acc = .1") << "units it does not know leave the text";
     EXPECT_TRUE(c.Indicators.Item("lblCursor").visible) << "shown all the same";
+}
+
+TEST_F(CursorTest, AClickOnAGridLineReadsThatLine) {
+    // 1000 x 600 on 1 .. 10000 Hz: f at x = 108.6 ln f; 10 G (K v = 100) at 600 - 78.9 ln 100.
+    PressOnPlot(c, 108.6 * std::log(1000.0), 236.65);
+    EXPECT_EQ(Readout(), "  Freq. = 1000. Hz. , Acc = 10.");
+    PressOnPlot(c, 108.6 * std::log(100.0), 600.0);
+    EXPECT_EQ(Readout(), "  Freq. = 100. Hz. , Acc = .1");
 }
 
 TEST_F(CursorTest, CopyTellsWhatItDoesThenCopiesThePicture) {

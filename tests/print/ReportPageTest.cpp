@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -109,6 +110,18 @@ TEST(PageLegends, LinesAndPointsTellTheChannelsApart) {
     EXPECT_EQ(PageChannelLegend(12), "Ch#12---");
     EXPECT_EQ(PageChannelLegend(16), "Ch#16- -");
     EXPECT_EQ(PageChannelLegend(17), "");
+}
+
+TEST_F(ReportPageTest, TheSerialIsKeptInItsBoxAndAFullHistoryIsSaid) {
+    c.AccelSerial = "S";
+    std::tie(c.HistoryCount, c.HistoryFirstSweep, c.HistoryLastSweep, c.History.at(900, 1)) =
+        std::tuple{901, 1.0f, 1.0f, 1513.4f};
+    DrawReportPage(c, page);
+    EXPECT_TRUE(HasText(" HISTORY FULL: SWEEP# 1 OF 1, LAST POINT 1513.4 HZ.", 750.0, 7125.0));
+    for (const auto& op : page.Of(Kind::Text)) // the last column ends at 0.074 + 3 x 0.2217 + 0.2
+        if (op.text == " ACC. SERIAL# S") {
+            EXPECT_NEAR(op.x2, 9391.0, 1e-6);
+        }
 }
 
 } // namespace

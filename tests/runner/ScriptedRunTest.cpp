@@ -139,13 +139,13 @@ TEST(RunScript, AnEmptyFilePlaysNothingAndOneThatCannotBeReadIsRefusedByName) {
 }
 
 TEST(ScriptedRun, PressOnThePlotReadsFrequencyAndAmplitudeThere) {
-    // Across, exp(0.99 x / (W x 0.1086)) Hz; up, exp((H - y) / (H x 0.1315)) over K = 10,
+    // Across, exp(x / (W x 0.1086)) Hz, the inverse of the plot's mapping; up, exp((H - y) / (H x 0.1315)) over K = 10,
     // in G: the bottom left corner is 1 Hz and 0.1 G whatever the size.
     for (const auto& [width, height, click, text] : std::vector<std::tuple<int, int, std::string, std::string>>{
              {640, 480, "0 480", "  Freq. = 1. Hz. , Acc = .1"},
              {320, 200, "0.0 200.0", "  Freq. = 1. Hz. , Acc = .1"},
-             {640, 480, "320 0", "  Freq. = 95.4 Hz. , Acc = 200.73"},
-             {320, 200, "160 100", "  Freq. = 95.4 Hz. , Acc = 4.48"},
+             {640, 480, "320 0", "  Freq. = 99.9 Hz. , Acc = 200.73"},
+             {320, 200, "160 100", "  Freq. = 99.9 Hz. , Acc = 4.48"},
          }) {
         RunOptions options = Scripted("0.5 click " + click + "\n");
         options.plotSize = {width, height};

@@ -31,6 +31,10 @@ public:
     void Text(double x, double y, const std::string& text, Rgb color) override {
         ops.push_back({Kind::Text, x, y, x, y, color, penWidth_, text});
     }
+    // A text kept in a box: x2 and y2 are the box's right and bottom.
+    void TextInBox(double x, double y, double right, double bottom, const std::string& text, Rgb color) override {
+        ops.push_back({Kind::Text, x, y, right, bottom, color, penWidth_, text});
+    }
     void Point(double x, double y, Rgb color) override {
         ops.push_back({Kind::Point, x, y, x, y, color, penWidth_, {}});
     }

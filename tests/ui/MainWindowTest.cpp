@@ -7,7 +7,9 @@
 #include "hardware/sim/SimBench.h"
 #include "support/TestController.h"
 #include "ui/PlotArea.h"
+#include "ui/ProfileEditorWindow.h"
 #include "ui/QtCycleDriver.h"
+#include "ui/QtDialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,11 +20,26 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 
 class MainWindowTest : public QObject {
     Q_OBJECT
+
+    // On a screen of 960 x 540 logical pixels (1920 x 1080 at twice the scale) the window
+    // fits, with the named buttons inside it.
+    static bool Fits(QWidget& window, const QStringList& controls) {
+        window.resize(window.minimumSizeHint().expandedTo(QSize(960, 540)));
+        window.show();
+        bool inside = window.size() == QSize(960, 540);
+        for (const QString& name : controls) {
+            const auto* control = window.findChild<QWidget*>(name);
+            inside = inside && control->isVisible() &&
+                     window.rect().contains(QRect(control->mapTo(&window, QPoint(0, 0)), control->size()));
+        }
+        return inside;
+    }
 
 private slots:
     void menuBarHoldsEveryItemOfTheLayout() {
@@ -173,6 +190,23 @@ private slots:
         driver.DialogClosed();
         QTest::qWait(50);
         QVERIFY(cycles > held); // overdue: runs as soon as the dialog has closed
+    }
+
+    void everyWindowFitsAndItsButtonsAreInside() {
+        TestController t;
+        MainWindow window(t.c);
+        QVERIFY(Fits(window, {"cmdServoOn", "cmdServoOff", "cmdRun", "cmdHold", "Image3"}));
+        QVERIFY(Fits(*window.ProfileEditor(), {"cmdUpdate", "cmdCancel"}));
+        bool promptFits = false;
+        QTimer::singleShot(0, this, [&] {
+            QWidget* prompt = QApplication::activeModalWidget();
+            promptFits = prompt->width() <= 960 && prompt->height() <= 540;
+            prompt->close();
+        });
+        // As long as the longest prompt of the setup menus.
+        QtDialogs(nullptr, {}, {})
+            .InputBox(QStringLiteral("Enter the sweep rate here. ").repeated(10).toStdString(), "", "1");
+        QVERIFY(promptFits);
     }
 };
 
