@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <numbers>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -55,29 +57,20 @@ TEST(TrackingFilter, FindsTheFundamentalWhereTheRectifiedMeanCannot) {
 }
 
 TEST(TrackingFilter, RefusesAFitThatReadsNoiseAsResponse) {
-    // 3 counts of noise, +3 +3 -3 -3 over and over (a tone at a quarter of the scan rate,
-    // no part of any fit below), under a sine of 1000 counts where there is one.
-    struct Case {
-        double frequency, amplitude;
-        bool fitted;
-    };
-    const Case cases[] = {
-        {5120.0, 0, false},   // half the scan rate: the sine column is all but 0
-        {0.5, 0, false},      // a twentieth of a period: the columns are nearly alike
-        {0.1, 0, false},      // a hundredth
-        {1.0, 1000, true},    // the lowest frequency a sweep reaches ...
-        {5110.0, 1000, true}, // ... and the highest
-    };
-    for (const Case& k : cases) {
-        auto block = Block(1024, k.frequency, k.amplitude, 0, 0, 0, 0.3);
+    // Frequency, sine amplitude and whether it is fitted: half the scan rate (the sine
+    // column all but 0), a 20th and a 100th of a period (columns nearly alike), then the
+    // lowest and highest frequency the drive is given.
+    const std::array<std::tuple<double, double, bool>, 5> cases = {
+        {{5120.0, 0, false}, {0.5, 0, false}, {0.1, 0, false}, {1.0, 1000, true}, {5110.0, 1000, true}}};
+    for (const auto& [frequency, amplitude, fitted] : cases) {
+        // 3 counts of noise, +3 +3 -3 -3 over and over: a tone no fit here takes in.
+        auto block = Block(1024, frequency, amplitude, 0, 0, 0, 0.3);
         for (std::size_t s = 0; s < 1024; ++s)
-            block[s * 8] = static_cast<std::int16_t>(block[s * 8] + ((s / 2) % 2 == 0 ? 3 : -3));
-        const TrackedAmplitudes tracked = TrackAmplitudes(block, 1023, Radians(k.frequency));
-        EXPECT_EQ(tracked.fitted, k.fitted) << k.frequency;
-        // Rounding each sample moves a fit at 1 Hz (noise gain 2.2) by under 2 counts.
-        if (k.fitted) {
-            EXPECT_NEAR(tracked.counts[0], k.amplitude, 2.0) << k.frequency;
-        }
+            block[s * 8] = static_cast<std::int16_t>(block[s * 8] + (s & 2 ? -3 : 3));
+        const TrackedAmplitudes tracked = TrackAmplitudes(block, 1023, Radians(frequency));
+        EXPECT_EQ(tracked.fitted, fitted) << frequency;
+        // Rounding the samples moves a fit at 1 Hz (noise gain 2.2) by under 2 counts.
+        EXPECT_NEAR(tracked.counts[0], fitted ? amplitude : 0, 2.0) << frequency;
     }
 }
 
