@@ -157,9 +157,8 @@ TEST_F(MeasureResponsesTest, ReadsTheMasterBlockIntoChannelsOneToEight) {
 }
 
 TEST_F(MeasureResponsesTest, TrackingFilterNextToHalfTheScanRateGivesWayToTheRectifiedMean) {
-    // The generator's word nearest half the scan rate, 41943 (5119.995 Hz): a fit there
-    // would read noise thousands of times over, so the square wave reads as its
-    // rectified mean, 1.57 of its height.
+    // The word nearest half the scan rate, 41943 (5119.995 Hz): no fit there, so the square
+    // wave reads as its rectified mean, 1.57 of its height.
     c.P[68] = 2.0f;
     c.AcquiredFrequencyWord = 41943.0f;
     MeasureResponses(c);

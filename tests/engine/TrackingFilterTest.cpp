@@ -57,15 +57,13 @@ TEST(TrackingFilter, FindsTheFundamentalWhereTheRectifiedMeanCannot) {
 }
 
 TEST(TrackingFilter, RefusesAFitThatReadsNoiseAsResponse) {
-    // Frequency, sine amplitude and whether it is fitted: half the scan rate (the sine
-    // column all but 0), a 20th and a 100th of a period (columns nearly alike), then the
-    // lowest and highest frequency the drive is given.
+    // Half the scan rate (sine column all but 0), a 20th and a 100th of a period (columns
+    // nearly alike), then the lowest and highest frequency the drive is given.
     const std::array<std::tuple<double, double, bool>, 5> cases = {
         {{5120.0, 0, false}, {0.5, 0, false}, {0.1, 0, false}, {1.0, 1000, true}, {5110.0, 1000, true}}};
     for (const auto& [frequency, amplitude, fitted] : cases) {
-        // 3 counts of noise, +3 +3 -3 -3 over and over: a tone no fit here takes in.
         auto block = Block(1024, frequency, amplitude, 0, 0, 0, 0.3);
-        for (std::size_t s = 0; s < 1024; ++s)
+        for (std::size_t s = 0; s < 1024; ++s) // 3 counts of noise: a tone no fit here takes in
             block[s * 8] = static_cast<std::int16_t>(block[s * 8] + (s & 2 ? -3 : 3));
         const TrackedAmplitudes tracked = TrackAmplitudes(block, 1023, Radians(frequency));
         EXPECT_EQ(tracked.fitted, fitted) << frequency;

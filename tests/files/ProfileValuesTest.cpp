@@ -26,7 +26,6 @@ TEST(ProfileValues, ValuesOutOfRangeAreReplacedAndNamedInOneMessage) {
         {68, -1.0f, 0.0f, "P[68] -1 -> 0 (its default)"},
         {68, 2.5f, 0.0f, "P[68] 2.5 -> 0 (its default)"},
         {68, 1e30f, 0.0f, "P[68] 1E+30 -> 0 (its default)"},
-        {68, 3.0f, 3.0f, nullptr},
         {3, 0.0f, 1.0f, "P[3] 0 -> 1 (its default)"},
         {52, 4.0f, 3.0f, "P[52] 4 -> 3 (its default)"},
         {120, -1.0f, 1.0f, "P[120] -1 -> 1 (its default)"},
