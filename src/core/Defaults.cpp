@@ -29,6 +29,16 @@ constexpr TableDefault TableDefaults[] = {
     {100, 100, 0.0f}, {101, 108, 10.0f}, {110, 110, 0.0f},  {120, 120, 1.0f},
 };
 
+} // namespace
+
+std::optional<float> DefaultOf(int entry) {
+    for (const TableDefault& range : TableDefaults)
+        if (range.first <= entry && entry <= range.last) return range.value;
+    return std::nullopt;
+}
+
+namespace {
+
 struct ProfileDefault {
     float frequency;
     float mode;

@@ -4,6 +4,7 @@
 #include "core/Commands.h"
 #include "core/Controller.h"
 #include "core/FileErrors.h"
+#include "core/MeasurableBand.h"
 #include "core/NumberText.h"
 #include "core/ParameterNames.h"
 #include "core/RunCommands.h"
@@ -164,7 +165,7 @@ void ExchangeRemoteControlFile(Controller& c) {
         c.RemoteDriveLevelReceived = true;
     }
     if (record->frequency) {
-        c.RemoteFrequency = std::clamp(*record->frequency, 0.1f, 10000.0f);
+        c.RemoteFrequency = Band::Held(*record->frequency, c.RemoteFrequency);
         c.RemoteFrequencyReceived = true;
     }
 

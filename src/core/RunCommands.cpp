@@ -2,6 +2,7 @@
 
 #include "core/Controller.h"
 #include "core/FormatMask.h"
+#include "core/MeasurableBand.h"
 #include "core/MenuSync.h"
 #include "core/ParameterNames.h"
 #include "core/RemoteControl.h"
@@ -185,14 +186,11 @@ void SetSweepDirection(Controller& c, float direction, bool fromMenu) {
 }
 
 void NudgeFrequency(Controller& c, bool up) {
-    // The frequency stays where the sweep, the plot and Stop can take its logarithm.
-    constexpr float Lowest = 0.1f;
-    constexpr float Highest = 10000.0f;
+    // The frequency stays where the responses can be measured (and the sweep, the plot
+    // and Stop can take its logarithm).
     const float step = c.CurrentFrequency >= 10.0f ? 1.0f : 0.1f;
-    float frequency = up ? c.CurrentFrequency + step : c.CurrentFrequency - step;
-    if (!(frequency >= Lowest)) frequency = Lowest;
-    if (frequency > Highest) frequency = Highest;
-    c.CurrentFrequency = frequency;
+    const float frequency = up ? c.CurrentFrequency + step : c.CurrentFrequency - step;
+    c.CurrentFrequency = Band::Held(frequency, Band::LowestFrequency);
     if (!up) {
         UpdateRunTime(c);
         RefreshStatusPanel(c);

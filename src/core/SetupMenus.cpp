@@ -1,6 +1,7 @@
 #include "core/SetupMenus.h"
 
 #include "core/Controller.h"
+#include "core/MeasurableBand.h"
 #include "core/MenuSync.h"
 #include "core/NumberText.h"
 #include "core/ParameterNames.h"
@@ -38,6 +39,8 @@ constexpr const char* SweepTitle = "Setup Sweep Parameters";
 constexpr const char* BelowFirstPoint = "WARNING the number is less than the first point in the profile.";
 constexpr const char* AboveLastPoint = "WARNING: the Upper Limit is greater than the last point in the profile.";
 constexpr const char* AtMostTenThousand = "The Number must be less than or equal to 10,000.";
+// The sweep's upper limit: Band::HighestFrequency.
+constexpr const char* AtMostHighestMeasurable = "The Number must be less than or equal to 5,110.";
 
 // A lower frequency limit (entry `lower`, its upper limit at lower + 1): an error below
 // `lowest` or at or above the upper limit, a caution below the profile's start.
@@ -52,15 +55,16 @@ void EnterLowerFrequency(Controller& c, int lower, const std::string& prompt, fl
 }
 
 // An upper frequency limit (entry `upper`, its lower limit at upper - 1): an error above
-// 10,000 Hz or at or below the lower limit, a caution above the profile's end.
-void EnterUpperFrequency(Controller& c, int upper, const std::string& prompt) {
+// `highest` or at or below the lower limit, a caution above the profile's end.
+void EnterUpperFrequency(Controller& c, int upper, const std::string& prompt, float highest,
+                         const std::string& tooHigh) {
     const auto value = AskNumber(c, SweepTitle, prompt, c.P[upper]);
     if (!value) return;
     const bool aboveLower = *value > c.P[upper - 1];
-    if (*value > 10000.0f) OutOfBounds(c, AtMostTenThousand);
+    if (*value > highest) OutOfBounds(c, tooHigh);
     if (!aboveLower) OutOfBounds(c, "The Number must be greater than the Lower Limit");
     if (*value > c.ProfileLastFrequency) Caution(c, AboveLastPoint);
-    if (*value <= 10000.0f && aboveLower) c.P[upper] = *value;
+    if (*value <= highest && aboveLower) c.P[upper] = *value;
 }
 
 // A prompt stored when `accept` holds; a value it refuses is told with `refusal` when
@@ -284,12 +288,13 @@ const std::map<std::string, Command>& SetupCommands() {
         // Sweep Setup
         {"mnuSweepLL",
          [](Controller& c, int) {
-             EnterLowerFrequency(c, Param::LowerLimit, "Enter the Lower Frequency Limit in Hz.", 1.0f,
+             EnterLowerFrequency(c, Param::LowerLimit, "Enter the Lower Frequency Limit in Hz.", Band::LowestFrequency,
                                  "The Number must be 1.0 or greater.");
          }},
         {"mnuSweepUL",
          [](Controller& c, int) {
-             EnterUpperFrequency(c, Param::UpperLimit, "Enter the Upper Frequency Limit in Hz.");
+             EnterUpperFrequency(c, Param::UpperLimit, "Enter the Upper Frequency Limit in Hz.", Band::HighestFrequency,
+                                 AtMostHighestMeasurable);
          }},
         {"mnuSweepNo",
          [](Controller& c, int) {
@@ -315,7 +320,8 @@ const std::map<std::string, Command>& SetupCommands() {
         {"mnuSweepResonanceUL",
          [](Controller& c, int) {
              EnterUpperFrequency(c, Param::ResonanceUpper,
-                                 "Enter the Resonance Search Band Upper Frequency Limit in Hz.");
+                                 "Enter the Resonance Search Band Upper Frequency Limit in Hz.", 10000.0f,
+                                 AtMostTenThousand);
          }},
         {"mnuSweepDwellActive", Plain(EnterActiveDwellPoints)},
         {"mnuSweepDwellFreq", EnterDwellFrequency},

@@ -1,6 +1,7 @@
 #include "engine/ReferenceProfile.h"
 
 #include "core/Controller.h"
+#include "core/MeasurableBand.h"
 #include "core/ParameterNames.h"
 #include "core/Units.h"
 
@@ -140,7 +141,8 @@ void CheckProfile(Controller& c) {
             ShowProfileMessage(c,
                                "The initial point is greater than the Lower Limit: the Lower Limit will be changed to "
                                "agree.");
-            c.P[Param::LowerLimit] = table[1].Frequency;
+            // Not past where the responses can be measured: the sweep and Stop start there.
+            c.P[Param::LowerLimit] = Band::Held(table[1].Frequency, c.P[Param::LowerLimit]);
         }
         if (table[i].Frequency > 0.0f && table[i].Frequency > c.P[Param::UpperLimit]) {
             ShowProfileMessage(c, "Illegal Frequency; the last point must be less than or equal to the upper limit.");

@@ -80,7 +80,8 @@ void StoreCounts(Controller& c, int firstChannel) {
         const DetectedAmplitude amplitude = DetectAmplitude(c.AdcBuffer, place, c.DetectorSamples);
         auto& counts = c.ChannelCounts[static_cast<std::size_t>(firstChannel + place)];
         // Any other detector setting leaves the counts as they were; a block the filter
-        // cannot fit (no frequency yet) is read as the rectified mean reads it.
+        // cannot fit (no frequency yet, or one where the fit would read noise as response)
+        // is read as the rectified mean reads it.
         if (detector == RectifiedMean) counts = amplitude.rectifiedMean;
         if (detector == Peak) counts = amplitude.peak;
         if (detector == TrackingFilter)

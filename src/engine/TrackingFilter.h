@@ -13,7 +13,8 @@
 // Over scans 1..`samples` of a block of 8-sample scans (scan 0 is not used, scans the
 // block does not hold are left out), at `radiansPerScan` of the drive frequency: each
 // place's amplitude in counts, rounded and limited to 32767. A frequency too low or
-// too near half the scan rate to tell the sine from the offset gives nothing.
+// too near half the scan rate to tell the sine from the offset, where a count of noise
+// in the samples would read as more than 4 counts, gives nothing.
 struct TrackedAmplitudes {
     bool fitted = false;
     std::array<std::int16_t, 8> counts{};

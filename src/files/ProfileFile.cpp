@@ -3,12 +3,14 @@
 #include "core/Controller.h"
 #include "core/FileErrors.h"
 #include "core/Latin1.h"
+#include "core/MeasurableBand.h"
 #include "core/MenuSync.h"
 #include "core/NumberText.h"
 #include "core/ParameterNames.h"
 #include "core/RunCommands.h"
 #include "core/StoredText.h"
 #include "files/ProfileGrid.h"
+#include "files/ProfileValues.h"
 #include "files/SaveNameQuestions.h"
 #include "hardware/BoardLayer.h"
 #include "hardware/ConditioningUnit.h"
@@ -136,9 +138,10 @@ void OpenAnyProfile(Controller& c, const char* title, bool legacy) {
         ReadProfile(ReadProfileText(path), legacy, read);
     });
     if (!loaded) return;
+    const auto replaced = ReplaceValuesOutOfRange(read);
     Apply(c, read);
     const float first = c.Breakpoints[1].Frequency;
-    c.CurrentFrequency = std::isfinite(first) && first > 0.0f ? first : c.P[Param::LowerLimit];
+    c.CurrentFrequency = std::isfinite(first) && first > 0.0f ? Band::Held(first, first) : c.P[Param::LowerLimit];
     c.Indicators.SetText("lblTestTitle", read.title.value_or(presentTitle));
     InitialiseHardware(c);
     UpdateCurrentSources(c);
@@ -147,6 +150,7 @@ void OpenAnyProfile(Controller& c, const char* title, bool legacy) {
     RefreshPlot(c);
     StopTest(c);
     c.Indicators.SetText("lblElapsedTime", " E.T. = 00:00:00");
+    TellReplacedValues(c, replaced);
 }
 
 } // namespace
@@ -204,9 +208,11 @@ void LoadDefaultProfile(Controller& c) {
         ReadProfile(ReadProfileText(path), false, read);
     });
     if (!loaded) return;
+    const auto replaced = ReplaceValuesOutOfRange(read);
     Apply(c, read);
     c.ProfileFileName = std::string("     \\") + DefaultProfileName;
     c.Indicators.SetText("lblTestTitle", read.title.value_or(""));
+    TellReplacedValues(c, replaced);
 }
 
 void SaveProfile(Controller& c) {

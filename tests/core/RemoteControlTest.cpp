@@ -93,10 +93,10 @@ TEST_F(RemoteControlTest, KeysAndLimitsOfTheRecord) {
 
     Write("0\r\n\"\"\r\n1\r\n1E+05\r\n");
     ExchangeRemoteControlFile(c);
-    EXPECT_EQ(c.RemoteFrequency, 10000.0f);
+    EXPECT_EQ(c.RemoteFrequency, 5110.0f) << "held where the responses can be measured";
     Write("0\r\n\"\"\r\n1\r\n0\r\n");
     ExchangeRemoteControlFile(c);
-    EXPECT_EQ(c.RemoteFrequency, 0.1f);
+    EXPECT_EQ(c.RemoteFrequency, 1.0f);
 
     Write("70000\r\n"); // beyond a 16-bit word: no command, no override
     ExchangeRemoteControlFile(c);

@@ -201,13 +201,12 @@ TEST_F(RunCommandsTest, FrequencyNudgeStepsAndBounds) {
     EXPECT_EQ(c.CurrentFrequency, 9.0f);
     SpinControl(c, "spnFreq", true);
     EXPECT_FLOAT_EQ(c.CurrentFrequency, 9.1f);
-    c.CurrentFrequency = 0.15f;
+    c.CurrentFrequency = 1.05f;
     SpinControl(c, "spnFreq", false);
-    SpinControl(c, "spnFreq", false);
-    EXPECT_EQ(c.CurrentFrequency, 0.1f) << "the frequency never reaches 0";
-    c.CurrentFrequency = 9999.5f;
+    EXPECT_EQ(c.CurrentFrequency, 1.0f) << "the frequency stays where the responses can be measured";
+    c.CurrentFrequency = 5109.5f;
     SpinControl(c, "spnFreq", true);
-    EXPECT_EQ(c.CurrentFrequency, 10000.0f);
+    EXPECT_EQ(c.CurrentFrequency, 5110.0f);
 }
 
 TEST_F(RunCommandsTest, LevelNudgeLastsOnlyUnderAverage) {

@@ -76,8 +76,8 @@ const char* const TooHigh = "The Number must be less than or equal to 10,000.";
 const PromptCase PromptCases[] = {
     {"mnuSweepLL", -1, 0, SweepTitle, "Enter the Lower Frequency Limit in Hz.", "5", 1, "1", 1.0f, "0.99",
      "The Number must be 1.0 or greater."},
-    {"mnuSweepUL", -1, 0, SweepTitle, "Enter the Upper Frequency Limit in Hz.", "5000", 2, "10000", 10000.0f,
-     "10000.01", TooHigh},
+    {"mnuSweepUL", -1, 0, SweepTitle, "Enter the Upper Frequency Limit in Hz.", "5000", 2, "5110", 5110.0f, "5110.01",
+     "The Number must be less than or equal to 5,110."},
     // The other bound of each limit is the limit at the other end.
     {"mnuSweepLL", -1, 0, SweepTitle, "Enter the Lower Frequency Limit in Hz.", "5", 1, "4999.5", 4999.5f, "5000",
      "The Number must be less than the Upper Limit"},

@@ -237,6 +237,9 @@ TEST_F(ReferenceProfileTest, FirstPointAboveTheLowerLimitMovesTheLimit) {
     EXPECT_EQ(Messages(), std::vector<std::string>{InitialAboveLL});
     EXPECT_EQ(c.P[1], 8.0f);
     EXPECT_EQ(c.Breakpoints[1].Frequency, 8.0f);
+    c.Breakpoints[1].Frequency = 6000.0f;
+    CheckProfile(c);
+    EXPECT_EQ(c.P[1], 5110.0f) << "held where the responses can be measured";
 }
 
 TEST_F(ReferenceProfileTest, PointsAboveTheUpperLimitAreClippedAndAShortProfileShrinksIt) {

@@ -156,6 +156,15 @@ TEST_F(MeasureResponsesTest, ReadsTheMasterBlockIntoChannelsOneToEight) {
     for (int k = 1; k <= 8; ++k) EXPECT_EQ(c.ChannelCounts[static_cast<std::size_t>(k)], 1000 * k) << k;
 }
 
+TEST_F(MeasureResponsesTest, TrackingFilterNextToHalfTheScanRateGivesWayToTheRectifiedMean) {
+    // The word nearest half the scan rate, 41943 (5119.995 Hz): no fit there, so the square
+    // wave reads as its rectified mean, 1.57 of its height.
+    c.P[68] = 2.0f;
+    c.AcquiredFrequencyWord = 41943.0f;
+    MeasureResponses(c);
+    for (int k = 1; k <= 8; ++k) EXPECT_EQ(c.ChannelCounts[static_cast<std::size_t>(k)], 1570 * k) << k;
+}
+
 TEST_F(MeasureResponsesTest, SecondBoardIsReadWithItsOwnGainsAndTheMasterRestored) {
     c.SecondBoardActive = 1;
     MeasureResponses(c);

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <numbers>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -52,6 +54,22 @@ TEST(TrackingFilter, FindsTheFundamentalWhereTheRectifiedMeanCannot) {
     // The same 5 Hz block read by the rectified mean: far from 1000.
     const auto slow = Block(601, 5.0, 1000, 0, 0, 200, 0.7);
     EXPECT_GT(std::abs(DetectAmplitude(slow, 0, 600).rectifiedMean - 1000), 100);
+}
+
+TEST(TrackingFilter, RefusesAFitThatReadsNoiseAsResponse) {
+    // Half the scan rate (sine column all but 0), a 20th and a 100th of a period (columns
+    // nearly alike), then the lowest and highest frequency the drive is given.
+    const std::array<std::tuple<double, double, bool>, 5> cases = {
+        {{5120.0, 0, false}, {0.5, 0, false}, {0.1, 0, false}, {1.0, 1000, true}, {5110.0, 1000, true}}};
+    for (const auto& [frequency, amplitude, fitted] : cases) {
+        auto block = Block(1024, frequency, amplitude, 0, 0, 0, 0.3);
+        for (std::size_t s = 0; s < 1024; ++s) // 3 counts of noise: a tone no fit here takes in
+            block[s * 8] = static_cast<std::int16_t>(block[s * 8] + (s & 2 ? -3 : 3));
+        const TrackedAmplitudes tracked = TrackAmplitudes(block, 1023, Radians(frequency));
+        EXPECT_EQ(tracked.fitted, fitted) << frequency;
+        // Rounding the samples moves a fit at 1 Hz (noise gain 2.2) by under 2 counts.
+        EXPECT_NEAR(tracked.counts[0], fitted ? amplitude : 0, 2.0) << frequency;
+    }
 }
 
 TEST(TrackingFilter, NoFrequencyNoFit) {

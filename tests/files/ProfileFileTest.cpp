@@ -59,7 +59,7 @@ struct ProfileFileTest : ::testing::Test {
 
 TEST_F(ProfileFileTest, SavedProfileHasItsLayoutAndReadsBackExactly) {
     c.P[65] = 0.0f; // no board path: the hardware start-up after Open leaves the table alone
-    c.P[3] = 5.0f;
+    c.P[3] = 3.0f;
     c.Breakpoints[3] = {20.0f, 3.0f, 1.0f, 6.0f, 0.0f, ""};
     c.Breakpoints[7].Comment = "bracket, rev 2";
     c.Breakpoints[8].Comment = "say \"hi\"";
@@ -76,7 +76,7 @@ TEST_F(ProfileFileTest, SavedProfileHasItsLayoutAndReadsBackExactly) {
     const std::string text = Read(Path("bracket.prf"));
     const auto records = Records(text);
     ASSERT_EQ(records.size(), 205u);
-    EXPECT_EQ(records[2], "5,20,3,1,6,0,\"\"");
+    EXPECT_EQ(records[2], "3,20,3,1,6,0,\"\"");
     EXPECT_EQ(records[149].substr(0, 10), ".3333333,0");
     EXPECT_NE(records[149].find("-2.5E-06"), std::string::npos);
     EXPECT_EQ(records[200], "\"Bracket qualification\"");
