@@ -128,6 +128,24 @@ TEST_F(ProfileGridTest, BreakpointsWriteCrossoversOfRowsTwoToThirtyOne) {
     EXPECT_EQ(grid.Cell(2, 1), " 22.29");
 }
 
+// A segment before at level 0 or below meets no level of the next: the relations would
+// give 0 Hz or a negative frequency, and the typed frequency stays.
+TEST_F(ProfileGridTest, BreakpointsKeepTheFrequencyAfterALevelOfZeroOrBelow) {
+    const struct {
+        const char *previousMode, *previousLevel, *mode;
+    } cases[] = {{"V", "0", "D"}, {"A", "0", "D"}, {"A", "0", "V"}, {"V", "-1", "D"}, {"A", "-0.5", "V"}};
+    ShowProfileEditor(c);
+    for (const auto& k : cases) {
+        Type(1, 2, k.previousMode);
+        Type(1, 3, k.previousLevel);
+        Type(2, 1, "44,3");
+        Type(2, 2, k.mode);
+        Type(2, 3, "2.59");
+        ComputeCrossovers(c);
+        EXPECT_EQ(grid.Cell(2, 1), " 44.3") << k.previousMode << ' ' << k.previousLevel << " -> " << k.mode;
+    }
+}
+
 TEST_F(ProfileGridTest, NewProfileWhileOpenKeepsTheGridUntilItIsOpenedAgain) {
     ShowProfileEditor(c);
     Type(3, 3, "99");
