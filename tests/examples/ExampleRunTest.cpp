@@ -74,28 +74,16 @@ INSTANTIATE_TEST_SUITE_P(Examples, EverySweep,
                              return name;
                          });
 
-// What each README says is shown and averaged is ticked in the View menu once the example's
-// profile has loaded: the averaged channels come from the bits of its average entry.
-TEST(Examples, OpenShowingWhatTheirReadmesSay) {
-    const struct {
-        const char* name;
-        std::vector<const char*> ticked;
-    } examples[] = {
-        {"sixteen-channels",
-         {"mnuViewResponse[0]", "mnuViewAveResponse[0]", "mnuViewAveResponse[1]", "mnuViewAveResponse[2]",
-          "mnuViewAveResponse[3]", "mnuViewTransferIn[0]", "mnuViewTransferOut[1]"}},
-        {"dwell-three-points", {"mnuViewResponse[0]"}},
-    };
+// sixteen-channels opens averaging channels 1 to 4, the bits of its average entry.
+TEST(Examples, SixteenChannelsOpensAveragingChannelsOneToFour) {
     const fs::path state = fs::temp_directory_path() / "zek8-example-state.json";
-    for (const auto& example : examples) {
-        RunExample(example.name, RunOptions::Until::Seconds, 0.1, nullptr, state.string());
-        std::ifstream in(state);
-        const std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        for (const char* item : example.ticked)
-            EXPECT_NE(json.find('"' + std::string(item) + "\": {\"checked\": true"), std::string::npos)
-                << example.name << ' ' << item;
-    }
+    RunExample("sixteen-channels", RunOptions::Until::Seconds, 0.1, nullptr, state.string());
+    std::ifstream in(state);
+    const std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     fs::remove(state);
+    for (const char k : {'0', '1', '2', '3'})
+        EXPECT_NE(json.find(std::string("\"mnuViewAveResponse[") + k + "]\": {\"checked\": true"), std::string::npos)
+            << k;
 }
 
 // The resonance search never ends by itself: once the sweep meets the specimen's mode at

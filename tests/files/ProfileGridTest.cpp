@@ -128,21 +128,18 @@ TEST_F(ProfileGridTest, BreakpointsWriteCrossoversOfRowsTwoToThirtyOne) {
     EXPECT_EQ(grid.Cell(2, 1), " 22.29");
 }
 
-// A segment before at level 0 or below meets no level of the next: the relations would
-// give 0 Hz or a negative frequency, and the typed frequency stays.
+// After a level of 0 or below the relations give 0 Hz or less: the typed frequency stays.
 TEST_F(ProfileGridTest, BreakpointsKeepTheFrequencyAfterALevelOfZeroOrBelow) {
-    const struct {
-        const char *previousMode, *previousLevel, *mode;
-    } cases[] = {{"V", "0", "D"}, {"A", "0", "D"}, {"A", "0", "V"}, {"V", "-1", "D"}, {"A", "-0.5", "V"}};
+    const char* cases[][3] = {{"V", "0", "D"}, {"A", "0", "D"}, {"A", "0", "V"}, {"V", "-1", "D"}, {"A", "-.5", "V"}};
     ShowProfileEditor(c);
-    for (const auto& k : cases) {
-        Type(1, 2, k.previousMode);
-        Type(1, 3, k.previousLevel);
+    Type(2, 3, "2.59");
+    for (const auto& [before, level, mode] : cases) {
+        Type(1, 2, before);
+        Type(1, 3, level);
+        Type(2, 2, mode);
         Type(2, 1, "44,3");
-        Type(2, 2, k.mode);
-        Type(2, 3, "2.59");
         ComputeCrossovers(c);
-        EXPECT_EQ(grid.Cell(2, 1), " 44.3") << k.previousMode << ' ' << k.previousLevel << " -> " << k.mode;
+        EXPECT_EQ(grid.Cell(2, 1), " 44.3") << before << ' ' << level << " -> " << mode;
     }
 }
 

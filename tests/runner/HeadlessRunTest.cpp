@@ -85,28 +85,16 @@ TEST(HeadlessRun, SummaryJsonEscapesTexts) {
     EXPECT_NE(json.find("\"errors\": [\"cannot write \\\"a b\\\"\"]"), std::string::npos) << json;
 }
 
-// JSON is UTF-8 only: bytes that form no character (a script's title, a file's name) are
-// written as "?" each broken sequence, as the files write them; whole characters stay.
+// JSON is UTF-8 only: each broken sequence is a "?", as in the files; whole characters stay.
 TEST(HeadlessRun, SummaryJsonHoldsOnlyUtf8) {
-    const std::pair<std::string, std::string> texts[] = {
-        {"ab\xff"
-         "cd",
-         "ab?cd"},
-        {"\xe2\x82"
-         "c",
-         "?c"},
-        {"\xc0\x80", "?"},
-        {"\xed\xa0\x80", "?"},
-        {"\xf4\x90\x80\x80", "?"},
-        {"\x80"
-         "x",
-         "?x"},
-        {"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", "\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80"},
-    };
+    const char* texts[][2] = {{"ab\377cd", "ab?cd"},     {"\342\202c", "?c"},
+                              {"\300\200", "?"},         {"\355\240\200", "?"},
+                              {"\364\220\200\200", "?"}, {"\303\251\342\202\254", "\303\251\342\202\254"}};
     for (const auto& [text, written] : texts) {
         RunSummary s;
         s.abortMessage = text;
-        EXPECT_NE(SummaryJson(s).find("\"abort_message\": \"" + written + "\","), std::string::npos) << written;
+        EXPECT_NE(SummaryJson(s).find("\"abort_message\": \"" + std::string(written) + "\","), std::string::npos)
+            << written;
     }
 }
 
