@@ -77,6 +77,12 @@ std::optional<double> PositiveNumber(std::string_view text) {
     return value;
 }
 
+bool IsOutputFileOption(std::string_view option) {
+    for (const char* output : {"--export", "--report", "--print", "--trace", "--state"})
+        if (option == output) return true;
+    return false;
+}
+
 int Fail(const std::string& message) {
     std::cerr << "zek8-run: " << message << "\n(see zek8-run --help)\n";
     return 2;
@@ -103,6 +109,10 @@ int main(int argc, char* argv[]) {
         }
         if (i + 1 >= argc) return Fail("unknown option or missing value: " + std::string(option));
         const std::string value = argv[++i];
+        // An empty name would be taken for no file at all, and the run would end well
+        // without the file that was asked for.
+        if (value.empty() && IsOutputFileOption(option))
+            return Fail(std::string(option) + " takes the name of the file to write, not an empty one");
         if (option == "--workdir") {
             options.workdir = value;
         } else if (option == "--profile") {

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <sys/stat.h>
 #include <system_error>
@@ -224,11 +226,21 @@ int WriteNewFile(const std::string& temporary, std::string_view content, std::op
 
 } // namespace
 
+std::string TemporaryPathFor(const std::string& file) {
+    // A name of its own length, not the file's with more after it: a file whose name is
+    // already as long as the folder allows can be replaced all the same. The file's name
+    // picks it, so a save cut off leaves one that the next save of that file clears.
+    const std::filesystem::path target = file;
+    char name[24];
+    std::snprintf(name, sizeof name, ".zek8-%016zx", std::hash<std::string>{}(target.filename().string()));
+    return (target.parent_path() / name).string();
+}
+
 void ReplaceTextFile(const std::string& path, std::string_view content) {
     if (path.empty()) throw MakeFileError(FileErrorNumber::BadFileName);
     const std::string file = FileBehindLinks(path);
     const std::optional<mode_t> permissions = PermissionsToKeep(file);
-    const std::string temporary = file + ".zek8-new";
+    const std::string temporary = TemporaryPathFor(file);
     if (const int error = WriteNewFile(temporary, content, permissions)) throw ErrorFromErrno(temporary, error);
     if (::rename(temporary.c_str(), file.c_str()) != 0) {
         const int error = errno;

@@ -47,6 +47,9 @@ std::string ReadDataFile(const std::string& path);
 // is followed and the file it names replaced; the new file keeps the old one's
 // permissions; a file without any write permission is refused (error 70).
 void ReplaceTextFile(const std::string& path, std::string_view content);
+// The temporary file a replacement of `file` is written to first: beside it, with a
+// short name of its own whatever the length of the file's name.
+std::string TemporaryPathFor(const std::string& file);
 
 // Runs `step` until it succeeds or the operator gives up: each FileError shows its
 // description with the title `titleFor(number)`, an exclamation icon and Retry /

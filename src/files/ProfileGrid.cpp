@@ -233,10 +233,11 @@ void ComputeCrossovers(Controller& c) {
         float frequency = CellNumber(grid.Cell(row, 1));
         const float level = std::max(CellNumber(grid.Cell(row, 3)), LevelFloor);
         const float previous = CellNumber(grid.Cell(row - 1, 3));
-        if (constants) {
+        // A previous level of 0 or below meets no level of this row: the row keeps its
+        // frequency, where the relations would give infinity, 0 or a negative frequency.
+        if (constants && previous > 0.0f) {
             const auto crossover = CrossoverFrequency(*constants, CellMode(grid.Cell(row - 1, 2)),
                                                       CellMode(grid.Cell(row, 2)), previous, level);
-            // A previous level of 0 gives no crossover: the row keeps its frequency.
             if (crossover && std::isfinite(*crossover)) frequency = *crossover;
         }
         grid.Cell(row, 1) = " " + FormatMask(static_cast<double>(frequency), "####.##", c.PromptDecimalPoint);

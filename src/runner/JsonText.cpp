@@ -1,12 +1,14 @@
 #include "runner/JsonText.h"
 
+#include "core/Latin1.h"
 #include "core/NumberText.h"
 
 #include <cmath>
 
 void WriteJsonString(std::ostream& out, const std::string& text) {
     out << '"';
-    for (const char ch : text) {
+    // JSON is UTF-8 only; a title typed in a script may hold any bytes.
+    for (const char ch : WellFormedUtf8(text)) {
         const auto byte = static_cast<unsigned char>(ch);
         if (ch == '"' || ch == '\\') {
             out << '\\' << ch;

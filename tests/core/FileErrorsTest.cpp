@@ -84,4 +84,13 @@ TEST_F(ReplaceTextFileTest, LinksAreFollowedToTheFileTheyName) {
     EXPECT_EQ(Read(real), "new");
 }
 
+// A name as long as the folder allows (255 bytes) is replaced as any other.
+TEST_F(ReplaceTextFileTest, NameAsLongAsTheFolderAllowsIsReplaced) {
+    const fs::path path = folder / std::string(255, 'n');
+    Write(path, "old");
+    ReplaceTextFile(path.string(), "new");
+    EXPECT_EQ(Read(path), "new");
+    EXPECT_EQ(Entries(), 2u);
+}
+
 } // namespace

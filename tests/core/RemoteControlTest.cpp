@@ -2,6 +2,7 @@
 #include "core/Commands.h"
 #include "core/ControlCycle.h"
 #include "core/Defaults.h"
+#include "core/FileErrors.h"
 #include "core/NumberText.h"
 #include "core/RunCommands.h"
 #include "support/NamedPipe.h"
@@ -135,7 +136,7 @@ TEST_F(RemoteControlTest, NamedPipeInTheFilesPlaceIsPassedOverAtOnce) {
 TEST_F(RemoteControlTest, RecordActsOnceWhenItCannotBeReplaced) {
     // The replacement goes through a temporary file beside the target; a folder in its
     // place makes every write fail, even for a user the permissions do not stop.
-    const auto blocker = std::filesystem::path(c.RemoteControlPath + ".zek8-new");
+    const auto blocker = std::filesystem::path(TemporaryPathFor(c.RemoteControlPath));
     std::filesystem::create_directory(blocker);
 
     Write("2\r\n"); // a Stop

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,7 +17,8 @@ namespace fs = std::filesystem;
 // Each example runs from a copy of its folder, as a user opens it as the working folder:
 // its profile and calibration file load without a box, its bench file stands in for the
 // boards.
-RunSummary RunExample(const std::string& name, RunOptions::Until until, double seconds, std::ostream* trace = nullptr) {
+RunSummary RunExample(const std::string& name, RunOptions::Until until, double seconds, std::ostream* trace = nullptr,
+                      const std::string& statePath = "") {
     const fs::path copy = fs::temp_directory_path() / ("zek8-example-" + name);
     fs::remove_all(copy);
     fs::copy(fs::path(ZEK8_EXAMPLES_DIR) / name, copy, fs::copy_options::recursive);
@@ -24,6 +27,7 @@ RunSummary RunExample(const std::string& name, RunOptions::Until until, double s
     options.bench = (copy / "simulated.bench").string();
     options.until = until;
     options.untilSeconds = seconds;
+    options.statePath = statePath;
     const RunSummary summary = RunHeadless(options, trace);
     fs::remove_all(copy);
     return summary;
@@ -69,6 +73,18 @@ INSTANTIATE_TEST_SUITE_P(Examples, EverySweep,
                              std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });
+
+// sixteen-channels opens averaging channels 1 to 4, the bits of its average entry.
+TEST(Examples, SixteenChannelsOpensAveragingChannelsOneToFour) {
+    const fs::path state = fs::temp_directory_path() / "zek8-example-state.json";
+    RunExample("sixteen-channels", RunOptions::Until::Seconds, 0.1, nullptr, state.string());
+    std::ifstream in(state);
+    const std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    fs::remove(state);
+    for (const char k : {'0', '1', '2', '3'})
+        EXPECT_NE(json.find(std::string("\"mnuViewAveResponse[") + k + "]\": {\"checked\": true"), std::string::npos)
+            << k;
+}
 
 // The resonance search never ends by itself: once the sweep meets the specimen's mode at
 // 250 Hz (Q 20, half-power band 12.5 Hz) it hunts about it until the operator stops.

@@ -128,6 +128,21 @@ TEST_F(ProfileGridTest, BreakpointsWriteCrossoversOfRowsTwoToThirtyOne) {
     EXPECT_EQ(grid.Cell(2, 1), " 22.29");
 }
 
+// After a level of 0 or below the relations give 0 Hz or less: the typed frequency stays.
+TEST_F(ProfileGridTest, BreakpointsKeepTheFrequencyAfterALevelOfZeroOrBelow) {
+    const char* cases[][3] = {{"V", "0", "D"}, {"A", "0", "D"}, {"A", "0", "V"}, {"V", "-1", "D"}, {"A", "-.5", "V"}};
+    ShowProfileEditor(c);
+    Type(2, 3, "2.59");
+    for (const auto& [before, level, mode] : cases) {
+        Type(1, 2, before);
+        Type(1, 3, level);
+        Type(2, 2, mode);
+        Type(2, 1, "44,3");
+        ComputeCrossovers(c);
+        EXPECT_EQ(grid.Cell(2, 1), " 44.3") << before << ' ' << level << " -> " << mode;
+    }
+}
+
 TEST_F(ProfileGridTest, NewProfileWhileOpenKeepsTheGridUntilItIsOpenedAgain) {
     ShowProfileEditor(c);
     Type(3, 3, "99");

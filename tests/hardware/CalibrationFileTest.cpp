@@ -126,7 +126,7 @@ TEST_F(CalibrationFileTest, SaveWritesEveryRecordInFieldSyntax) {
     SaveCalibrationFile(c);
     std::string expected = ".98\r\n" + Records(14, "1") + "1.025\r\n" + Records(48, "1");
     EXPECT_EQ(ReadFile(), expected);
-    EXPECT_FALSE(std::filesystem::exists(File().string() + ".zek8-new"));
+    EXPECT_FALSE(std::filesystem::exists(TemporaryPathFor(File().string())));
 }
 
 TEST_F(CalibrationFileTest, FailedSaveLeavesTheOldFile) {
@@ -137,7 +137,7 @@ TEST_F(CalibrationFileTest, FailedSaveLeavesTheOldFile) {
     ASSERT_EQ(t.dialogs.History().size(), 1u);
     EXPECT_EQ(t.dialogs.History()[0].title.rfind("Error # ", 0), 0u);
     EXPECT_TRUE(std::filesystem::is_directory(File() / "keep"));
-    EXPECT_FALSE(std::filesystem::exists(File().string() + ".zek8-new"));
+    EXPECT_FALSE(std::filesystem::exists(TemporaryPathFor(File().string())));
 }
 
 TEST_F(CalibrationFileTest, ChannelFactorPromptAndItsBounds) {

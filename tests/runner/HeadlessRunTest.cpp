@@ -85,6 +85,19 @@ TEST(HeadlessRun, SummaryJsonEscapesTexts) {
     EXPECT_NE(json.find("\"errors\": [\"cannot write \\\"a b\\\"\"]"), std::string::npos) << json;
 }
 
+// JSON is UTF-8 only: each broken sequence is a "?", as in the files; whole characters stay.
+TEST(HeadlessRun, SummaryJsonHoldsOnlyUtf8) {
+    const char* texts[][2] = {{"ab\377cd", "ab?cd"},     {"\342\202c", "?c"},
+                              {"\300\200", "?"},         {"\355\240\200", "?"},
+                              {"\364\220\200\200", "?"}, {"\303\251\342\202\254", "\303\251\342\202\254"}};
+    for (const auto& [text, written] : texts) {
+        RunSummary s;
+        s.abortMessage = text;
+        EXPECT_NE(SummaryJson(s).find("\"abort_message\": \"" + std::string(written) + "\","), std::string::npos)
+            << written;
+    }
+}
+
 TEST(HeadlessRun, FilesThatCannotBeWrittenAreErrorsNamingThem) {
     const auto missing = std::filesystem::temp_directory_path() / "zek8-runner-no-such-folder";
     std::filesystem::remove_all(missing);

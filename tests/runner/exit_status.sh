@@ -39,6 +39,11 @@ if [ -c /dev/full ]; then
     expect_error --trace /dev/full
 fi
 
+# An empty file name is no file: refused as a bad argument, not a run without the file.
+for option in --export --report --print --trace --state; do
+    expect 2 "$option takes the name of the file to write, not an empty one" --until 1 "$option" ""
+done
+
 printf '0 answer Yes\n1 menu mnuExit\n' >"$dir/exit"
 "$run" --workdir "$dir" --script "$dir/exit" >"$dir/stdout" 2>"$dir/stderr" || fail "File / Exit: exit status $?"
 grep -qF '"end": "exit"' "$dir/stdout" || fail "File / Exit: $(cat "$dir/stdout")"
