@@ -217,8 +217,8 @@ int main(int argc, char* argv[]) {
         }
         std::cout << SummaryJson(summary);
         for (const std::string& error : summary.errors) std::cerr << "zek8-run: " << error << '\n';
-        if (endSignal != 0) return 128 + endSignal;
         if (!summary.errors.empty()) return 3;
+        if (endSignal != 0) return 128 + endSignal;
         return summary.end == "abort" ? 1 : 0;
     } catch (const ScriptError& error) {
         return Fail(error.what());
