@@ -23,7 +23,7 @@ std::vector<std::filesystem::path> ModuleCandidates() {
 
 } // namespace
 
-ModulePrinter::ModulePrinter() {
+ModulePrinter::ModulePrinter(bool (*stop)()) {
     for (const auto& candidate : ModuleCandidates()) {
         std::error_code error;
         if (!std::filesystem::is_regular_file(candidate, error)) continue;
@@ -32,13 +32,13 @@ ModulePrinter::ModulePrinter() {
             loadError_ = dlerror();
             return;
         }
-        auto* make = reinterpret_cast<Printer* (*)()>(dlsym(module_, DesktopPrinterNewSymbol));
+        auto* make = reinterpret_cast<Printer* (*)(bool (*)())>(dlsym(module_, DesktopPrinterNewSymbol));
         delete_ = reinterpret_cast<void (*)(Printer*)>(dlsym(module_, DesktopPrinterDeleteSymbol));
         if (make == nullptr || delete_ == nullptr) {
             loadError_ = candidate.string() + " is not the printing module";
             return;
         }
-        printer_ = make();
+        printer_ = make(stop);
         return;
     }
     loadError_ = std::string("the printing module ") + DesktopPrinterModuleName + " is not installed";

@@ -9,7 +9,8 @@
 // page fails as a printer error, and `LoadError` says why.
 class ModulePrinter final : public Printer {
 public:
-    ModulePrinter();
+    // `stop` cuts a wait for the print server short when it says so.
+    explicit ModulePrinter(bool (*stop)());
     ~ModulePrinter() override;
     ModulePrinter(const ModulePrinter&) = delete;
     ModulePrinter& operator=(const ModulePrinter&) = delete;

@@ -9,6 +9,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -66,7 +67,8 @@ Options:
 Exit status: 0 when the run ended as asked, 1 when the test aborted, 2 on bad arguments
 or a script line that cannot be played, 3 when a file asked for (--export, --report, --print,
 --trace, --state) could not be written; the summary lists those under "errors" (a trace
-that cannot be opened stops the run before it starts).
+that cannot be opened stops the run before it starts). SIGTERM, SIGINT and SIGHUP stop the
+test and end the run ("end": "signal"), with status 128 + the signal's number.
 )";
 
 std::optional<double> PositiveNumber(std::string_view text) {
@@ -82,6 +84,21 @@ bool IsOutputFileOption(std::string_view option) {
         if (option == output) return true;
     return false;
 }
+
+volatile std::sig_atomic_t endSignal = 0;
+
+void OnTerminationSignal(int signal) { endSignal = signal; }
+
+// SIGTERM, SIGINT and SIGHUP end the run between two cycles, or a wait for the print
+// server at once: the test is stopped first, and the summary still written.
+void EndOnTerminationSignals() {
+    struct sigaction action = {};
+    action.sa_handler = OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+bool EndRequested() { return endSignal != 0; }
 
 int Fail(const std::string& message) {
     std::cerr << "zek8-run: " << message << "\n(see zek8-run --help)\n";
@@ -187,11 +204,13 @@ int main(int argc, char* argv[]) {
     options.plot = &picture;
     OnDemandPrinter printer([&]() -> Printer& {
         startGui();
-        desktopPrinter = std::make_unique<ModulePrinter>();
+        desktopPrinter = std::make_unique<ModulePrinter>(EndRequested);
         if (!desktopPrinter->LoadError().empty()) std::cerr << "zek8-run: " << desktopPrinter->LoadError() << '\n';
         return *desktopPrinter;
     });
     options.printer = &printer;
+    options.stopRequested = EndRequested;
+    EndOnTerminationSignals();
     std::ofstream trace;
     if (!tracePath.empty()) {
         trace.open(tracePath);
@@ -210,6 +229,7 @@ int main(int argc, char* argv[]) {
         std::cout << SummaryJson(summary);
         for (const std::string& error : summary.errors) std::cerr << "zek8-run: " << error << '\n';
         if (!summary.errors.empty()) return 3;
+        if (endSignal != 0) return 128 + endSignal;
         return summary.end == "abort" ? 1 : 0;
     } catch (const ScriptError& error) {
         return Fail(error.what());

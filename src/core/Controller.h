@@ -17,8 +17,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class DaqLibrary;
 
@@ -41,6 +43,9 @@ class CycleObserver;
 struct Controller {
     Ports ports;
     CycleObserver* cycleObserver = nullptr;
+    // Where a cycle step leaves what it asks or tells the operator while a driver that
+    // defers it runs the cycle (core/AfterCycle.h); null otherwise.
+    std::vector<std::function<void(Controller&)>>* WorkAfterCycle = nullptr;
 
     ParameterTable P;
     BreakpointTable Breakpoints;

@@ -11,12 +11,13 @@ std::int64_t CycleDriver::WaitFrom(std::int64_t nowMs) const {
 }
 
 std::int64_t CycleDriver::Service() {
-    if (c_.Closing || inCycle_ || openDialogs_ > 0) return Suspended;
+    if (c_.Closing || inCycle_) return Suspended;
     const std::int64_t now = c_.ports.clock->TickMs();
     if (started_ && WaitFrom(now) > 0) return WaitFrom(now);
 
     started_ = true;
     inCycle_ = true;
+    if (deferWork_) c_.WorkAfterCycle = &workAfterCycle_;
     try {
         ControlCycle(c_);
     } catch (const std::exception& fault) {
@@ -24,8 +25,15 @@ std::int64_t CycleDriver::Service() {
     } catch (...) {
         lastFault_ = "unknown failure";
     }
+    c_.WorkAfterCycle = nullptr;
     inCycle_ = false;
     ++cyclesRun_;
-    if (c_.Closing || openDialogs_ > 0) return Suspended;
+    if (c_.Closing) return Suspended;
     return WaitFrom(c_.ports.clock->TickMs());
+}
+
+WorkAfterCycle CycleDriver::TakeWorkAfterCycle() {
+    WorkAfterCycle work;
+    work.swap(workAfterCycle_);
+    return work;
 }

@@ -17,8 +17,8 @@ struct FileFilter {
     std::string pattern;
 };
 
-// The operator's modal conversations. Every call but ShowText blocks the control
-// cycle until it is answered. An empty title means the application's own title.
+// The operator's modal conversations. Every call but ShowText blocks the command
+// that asked until it is answered; the control cycle goes on meanwhile. An empty title means the application's own title.
 class Dialogs {
 public:
     virtual ~Dialogs() = default;

@@ -1,5 +1,6 @@
 #include "core/RunCommands.h"
 
+#include "core/AfterCycle.h"
 #include "core/Controller.h"
 #include "core/FormatMask.h"
 #include "core/MeasurableBand.h"
@@ -46,13 +47,17 @@ void StartServo(Controller& c) {
     CheckProfile(c);
     if (const auto fault = FindProfileFault(c)) {
         if (IsOn(c.ServoOn)) StopServo(c);
-        c.ports.dialogs->MessageBox(ProfileFaultMessage(*fault), "", MessageButtons::Ok, MessageIcon::None);
+        DoAfterCycle(c, [text = ProfileFaultMessage(*fault)](Controller& c) {
+            c.ports.dialogs->MessageBox(text, "", MessageButtons::Ok, MessageIcon::None);
+        });
         return;
     }
     c.RemoteCommandCode = 1.0f;
     PublishRunCommand(c);
     c.ServoOn = 1.0f;
     c.AbortCode = 0.0f;
+    // The last abort's reason leaves the panel with the servo it stopped.
+    if (!c.Indicators.Item("lblAbort").text.empty()) c.Indicators.SetVisible("lblAbort", false);
     c.DriveOutput = 0.0005f;
     RestartMeasurement(c);
     // Resuming the servo during a test appends to the points already stored.
@@ -66,8 +71,11 @@ void StartServo(Controller& c) {
         if (c.CurrentFrequency == c.P[Param::LowerLimit] || c.CurrentFrequency == c.P[Param::UpperLimit])
             ClearHistory(c);
     }
-    if (c.Menu.Checked("mnuTestAutoSave")) AskReportFileName(c);
-    if (c.Menu.Checked("mnuTestAutoExport")) AskExportFileName(c);
+    if (c.Menu.Checked("mnuTestAutoSave")) DoAfterCycle(c, AskReportFileName);
+    if (c.Menu.Checked("mnuTestAutoExport")) DoAfterCycle(c, AskExportFileName);
+    // The cycle goes on while the names are asked: a test stopped meanwhile (an abort,
+    // Stop from the remote file) stays stopped, the names kept for the next start.
+    if (!IsOn(c.ServoOn)) return;
     c.TestStarted = 1.0f;
     c.PictureLoaded = 0.0f;
     c.Menu.SetChecked("mnuRunServoOn", true);
@@ -156,10 +164,16 @@ void JumpToLowerLimitAndStop(Controller& c) {
 void EndOfTest(Controller& c) {
     c.EndOfTestDue = false;
     StopTest(c);
-    if (c.Menu.Checked("mnuTestAutoPrint")) PrintReportAtEndOfTest(c);
+    // Printing and the files may wait for a print server or ask for names, so they come
+    // after the cycle; the page and the files do not depend on the return to the limit.
+    DoAfterCycle(c, [](Controller& c) {
+        if (c.Menu.Checked("mnuTestAutoPrint")) PrintReportAtEndOfTest(c);
+    });
     ReturnToLowerLimit(c);
-    if (c.Menu.Checked("mnuTestAutoSave")) AutoSaveReport(c);
-    if (c.Menu.Checked("mnuTestAutoExport")) AutoExportData(c);
+    DoAfterCycle(c, [](Controller& c) {
+        if (c.Menu.Checked("mnuTestAutoSave")) AutoSaveReport(c);
+        if (c.Menu.Checked("mnuTestAutoExport")) AutoExportData(c);
+    });
 }
 
 void JumpToUpperLimitAndStop(Controller& c) {

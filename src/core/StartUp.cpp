@@ -70,6 +70,16 @@ void RequestExit(Controller& c) {
     EndProgram(c);
 }
 
+bool CloseMainWindow(Controller& c) {
+    if (c.Closing) return true;
+    if (IsOn(c.ServoOn) || IsOn(c.SweepRunning) || IsOn(c.TestStarted)) {
+        RequestExit(c);
+        return c.Closing;
+    }
+    MainWindowClosing(c);
+    return true;
+}
+
 void MainWindowClosing(Controller& c) {
     if (c.Closing) return;
     c.Closing = true;

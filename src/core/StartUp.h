@@ -14,3 +14,8 @@ void RequestExit(Controller& c);
 // The main window is going away by any other way than Exit (closed, or the
 // program was told to end): the boards are made safe but stay open.
 void MainWindowClosing(Controller& c);
+
+// The operator closes the main window. During a test that is the Exit command, with its
+// question: a click on the window's corner must not end a test unasked. Returns whether
+// the window may close.
+bool CloseMainWindow(Controller& c);

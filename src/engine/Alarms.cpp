@@ -1,6 +1,8 @@
 #include "engine/Alarms.h"
 
+#include "core/AfterCycle.h"
 #include "core/Controller.h"
+#include "core/FormatMask.h"
 #include "core/ParameterNames.h"
 #include "core/RunCommands.h"
 #include "core/Units.h"
@@ -105,6 +107,18 @@ float FirstFailingCheck(Controller& c) {
     if (IsOn(c.P[Param::ControlStrategy])) return 0.0f;
     return ToleranceChecks(c);
 }
+
+// The reason and the time of day of the abort, left on the panel until the next Servo
+// On: the box is read once, the panel is what the operator comes back to.
+void ShowAbortOnPanel(Controller& c) {
+    std::string reason = c.AbortMessage;
+    reason.erase(0, reason.find_first_not_of(' '));
+    reason.erase(reason.find_last_not_of(' ') + 1);
+    const double second = std::floor(c.ports.clock->SecondsSinceMidnight());
+    c.Indicators.SetText("lblAbort", " " + reason + "  " + FormatTimeOfDay(second / 86400.0, "hh:mm:ss"));
+    c.Indicators.SetForeColor("lblAbort", 0xFF0000);
+    c.Indicators.SetVisible("lblAbort", true);
+}
 } // namespace
 
 std::string AbortMessageText(float code) {
@@ -140,6 +154,10 @@ void AbortTest(Controller& c) {
         boardFault = std::current_exception();
     }
     StopTest(c);
-    if (!c.Closing) c.ports.dialogs->MessageBox(c.AbortMessage, "", MessageButtons::Ok, MessageIcon::None);
+    ShowAbortOnPanel(c);
+    // The box comes once the panel shows the test stopped, and the cycle goes on under it.
+    DoAfterCycle(c, [message = c.AbortMessage](Controller& c) {
+        if (!c.Closing) c.ports.dialogs->MessageBox(message, "", MessageButtons::Ok, MessageIcon::None);
+    });
     if (boardFault) std::rethrow_exception(boardFault);
 }

@@ -1,5 +1,6 @@
 #include "engine/ReferenceProfile.h"
 
+#include "core/AfterCycle.h"
 #include "core/Controller.h"
 #include "core/MeasurableBand.h"
 #include "core/ParameterNames.h"
@@ -52,7 +53,8 @@ bool TakeRow(Controller& c, int i, float f) {
 }
 
 void ShowProfileMessage(Controller& c, const std::string& text) {
-    c.ports.dialogs->MessageBox(text, "", MessageButtons::Ok, MessageIcon::None);
+    DoAfterCycle(
+        c, [text](Controller& c) { c.ports.dialogs->MessageBox(text, "", MessageButtons::Ok, MessageIcon::None); });
 }
 
 // The acceleration in G that row i demands at its own breakpoint, after warning

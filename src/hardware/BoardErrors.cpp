@@ -1,5 +1,6 @@
 #include "hardware/BoardErrors.h"
 
+#include "core/AfterCycle.h"
 #include "core/Controller.h"
 #include "hardware/DaqLibrary.h"
 
@@ -36,5 +37,7 @@ void ReportBoardError(Controller& c, const BoardProgramError& error) {
     } else {
         text = "VB Error : " + std::to_string(error.number) + "\n" + error.description;
     }
-    c.ports.dialogs->MessageBox(text, "Error!", MessageButtons::Ok, MessageIcon::None);
+    DoAfterCycle(c, [text](Controller& c) {
+        c.ports.dialogs->MessageBox(text, "Error!", MessageButtons::Ok, MessageIcon::None);
+    });
 }

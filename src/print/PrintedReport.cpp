@@ -8,6 +8,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <functional>
 
 namespace {
 // The printed plot box spans 0.15..0.9 of the page width and ends at 0.7 of its height.
@@ -60,23 +61,42 @@ void TellWhereTheReportWent(Controller& c, const std::string& text) {
 
 void PrintReport(Controller& c) {
     if (c.ports.printer == nullptr) return;
+    std::string failure;
+    // A print server that does not answer, or a failed page, leaves the panel saying so
+    // once the operator gives up retrying.
+    const auto noting = [&failure](const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const FileError& error) {
+            failure = error.description;
+            throw;
+        }
+    };
+    std::string printerName;
+    if (!RunWithFileErrorTrap(c, FileErrorTitle,
+                              [&] { noting([&] { printerName = c.ports.printer->PrinterName(); }); })) {
+        TellWhereTheReportWent(c, " REPORT NOT PRINTED: " + failure);
+        return;
+    }
     std::string pdfPath;
-    if (c.ports.printer->PrinterName().empty()) {
+    if (printerName.empty()) {
         const auto chosen = c.ports.dialogs->SaveFileName(" ZEK-8 Print Report as PDF",
                                                           {{"PDF Files (*.pdf)", "*.pdf"}}, ProposedPdfName(c));
         if (!chosen || chosen->empty()) return;
         pdfPath = *chosen;
     }
-    RunWithFileErrorTrap(c, FileErrorTitle, [&] { PrintOnce(c, pdfPath); });
+    if (!RunWithFileErrorTrap(c, FileErrorTitle, [&] { noting([&] { PrintOnce(c, pdfPath); }); }))
+        TellWhereTheReportWent(c, " REPORT NOT PRINTED: " + failure);
 }
 
 void PrintReportAtEndOfTest(Controller& c) {
     if (c.ports.printer == nullptr) return;
-    const std::string printerName = c.ports.printer->PrinterName();
-    const std::string pdfPath =
-        printerName.empty() ? WorkingPath(c, "ZEK8-Report_" + Stamp(c, true) + ".pdf") : std::string();
+    std::string printerName;
+    std::string pdfPath;
     // No box at the end of a test: nobody may be there to answer it.
     try {
+        printerName = c.ports.printer->PrinterName();
+        if (printerName.empty()) pdfPath = WorkingPath(c, "ZEK8-Report_" + Stamp(c, true) + ".pdf");
         PrintOnce(c, pdfPath);
     } catch (const FileError& error) {
         TellWhereTheReportWent(c, " REPORT NOT PRINTED: " + error.description);

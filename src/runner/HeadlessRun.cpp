@@ -255,6 +255,11 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     bool testSeen = IsOn(c.TestStarted);
     summary.end = "max-seconds";
     while (clock.MonotonicSeconds() - start < options.maxSeconds) {
+        if (options.stopRequested && options.stopRequested()) {
+            MainWindowClosing(c);
+            summary.end = "signal";
+            break;
+        }
         const std::uint64_t before = driver.CyclesRun();
         playDue();
         const std::int64_t wait = driver.Service();

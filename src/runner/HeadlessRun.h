@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -15,12 +16,15 @@ class Printer;
 // A whole test without a window: the controller's own start-up, cycle, engine, board
 // layer and files, on a simulated clock, with scripted dialogs.
 struct RunOptions {
-    std::string workdir;       // empty: the current folder
-    std::string profile;       // empty: ZEKFileS.000 of the working folder
-    std::string calibration;   // empty: ZEK8Cal.Dat of the working folder
-    std::string statePath;     // the whole state at the end, as JSON
-    bool progress = false;     // a progress line on standard error
-    bool realtime = false;     // the wall clock instead of simulated time
+    std::string workdir;     // empty: the current folder
+    std::string profile;     // empty: ZEKFileS.000 of the working folder
+    std::string calibration; // empty: ZEK8Cal.Dat of the working folder
+    std::string statePath;   // the whole state at the end, as JSON
+    bool progress = false;   // a progress line on standard error
+    bool realtime = false;   // the wall clock instead of simulated time
+    // Whether the program was told to end (a signal): the test is stopped as when the
+    // window closes, and the run ends with "signal".
+    std::function<bool()> stopRequested;
     std::string bench = "sim"; // "sim", "none" (no acquisition library) or a bench file
     enum class Until { End, Abort, Seconds } until = Until::End;
     double untilSeconds = 0.0;
@@ -52,7 +56,7 @@ struct ControlAccuracy {
 };
 
 struct RunSummary {
-    std::string end; // "end-of-test", "abort", "until", "exit" or "max-seconds"
+    std::string end; // "end-of-test", "abort", "until", "exit", "signal" or "max-seconds"
     double simulatedSeconds = 0.0;
     std::uint64_t cycles = 0;
     float sweepCounter = 0.0f;

@@ -8,9 +8,10 @@ class Printer;
 // window program links the same printer in directly.
 //
 // Made with `operator new`; the caller deletes it through Zek8DesktopPrinterDelete, so that
-// the module's own heap and destructor free it.
+// the module's own destructor frees it. `stop` cuts a wait for the print server short
+// when it says so (the program is ending); it may be null.
 extern "C" {
-Printer* Zek8DesktopPrinterNew();
+Printer* Zek8DesktopPrinterNew(bool (*stop)());
 void Zek8DesktopPrinterDelete(Printer* printer);
 }
 

@@ -47,8 +47,7 @@ void ShowFullScreenSized(QWidget& window) {
 DesktopProgram::DesktopProgram(const DaqFactory& makeDaq) : daq_(makeDaq(clock_)) {
     window_ = std::make_unique<MainWindow>(controller_);
     driver_ = std::make_unique<QtCycleDriver>(controller_, [this] { window_->Render(); });
-    dialogs_ = std::make_unique<QtDialogs>(
-        window_.get(), [this] { driver_->DialogOpened(); }, [this] { driver_->DialogClosed(); });
+    dialogs_ = std::make_unique<QtDialogs>(window_.get());
     clipboard_ = std::make_unique<QtClipboard>();
     printer_ = std::make_unique<QtPrinter>([this]() -> QWidget* { return window_.get(); });
     controller_.ports =

@@ -195,6 +195,12 @@ QWidget* MainWindow::BuildPanel() {
     column->addWidget(frequency);
     column->addWidget(AddLabel("lblControlMode"));
     column->addWidget(AddLabel("lblControl"));
+    // The last abort's reason and time, until the next Servo On.
+    QLabel* abort = AddLabel("lblAbort");
+    abort->setWordWrap(true);
+    abort->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    abort->setVisible(false);
+    column->addWidget(abort);
 
     auto* modes = new QHBoxLayout;
     for (const char* name : {"lblDMode", "lblVMode", "lblAMode"}) {
@@ -329,6 +335,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    Guarded([&] { MainWindowClosing(c_); });
-    event->accept();
+    bool mayClose = true;
+    Guarded([&] { mayClose = CloseMainWindow(c_); });
+    event->setAccepted(mayClose);
 }

@@ -18,22 +18,6 @@ QString Title(const std::string& title) {
     return line;
 }
 
-// Keeps the cycle driver told while a dialog is open, whichever way the dialog ends.
-class OpenDialog {
-public:
-    OpenDialog(const std::function<void()>& opened, const std::function<void()>& closed) : closed_(closed) {
-        if (opened) opened();
-    }
-    ~OpenDialog() {
-        if (closed_) closed_();
-    }
-    OpenDialog(const OpenDialog&) = delete;
-    OpenDialog& operator=(const OpenDialog&) = delete;
-
-private:
-    const std::function<void()>& closed_;
-};
-
 QMessageBox::StandardButtons ButtonsOf(MessageButtons buttons) {
     switch (buttons) {
     case MessageButtons::Ok:
@@ -98,11 +82,7 @@ QString FilterList(const std::vector<FileFilter>& filters) {
 }
 } // namespace
 
-QtDialogs::QtDialogs(QWidget* parent, std::function<void()> opened, std::function<void()> closed)
-    : parent_(parent), opened_(std::move(opened)), closed_(std::move(closed)) {}
-
 std::string QtDialogs::InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) {
-    OpenDialog open(opened_, closed_);
     QInputDialog dialog(parent_);
     dialog.setWindowTitle(Title(title));
     dialog.setLabelText(Text(prompt));
@@ -118,7 +98,6 @@ std::string QtDialogs::InputBox(const std::string& prompt, const std::string& ti
 
 MessageAnswer QtDialogs::MessageBox(const std::string& text, const std::string& title, MessageButtons buttons,
                                     MessageIcon icon) {
-    OpenDialog open(opened_, closed_);
     QMessageBox box(IconOf(icon), Title(title), Text(text), ButtonsOf(buttons), parent_);
     box.setTextFormat(Qt::PlainText);
     return AnswerOf(box.exec(), buttons);
@@ -127,7 +106,6 @@ MessageAnswer QtDialogs::MessageBox(const std::string& text, const std::string& 
 std::optional<std::string> QtDialogs::FileName(bool save, const std::string& title,
                                                const std::vector<FileFilter>& filters,
                                                const std::string& proposedName) {
-    OpenDialog open(opened_, closed_);
     const QString path =
         save ? QFileDialog::getSaveFileName(parent_, Title(title), Text(proposedName), FilterList(filters))
              : QFileDialog::getOpenFileName(parent_, Title(title), Text(proposedName), FilterList(filters));

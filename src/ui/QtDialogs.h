@@ -5,18 +5,17 @@
 
 #include <QPointer>
 
-#include <functional>
 #include <map>
 
 class QWidget;
 
 // The operator's prompts, message boxes and file dialogs as Qt modal dialogs. Texts
-// are shown as plain text: a file name or comment may hold markup. The hooks tell
-// the cycle driver when a modal dialog opens and closes; a text window is not modal and
-// leaves the cycle running.
+// are shown as plain text: a file name or comment may hold markup. A modal dialog
+// blocks the command that asked until it is answered; the control cycle goes on in its
+// event loop.
 class QtDialogs final : public Dialogs {
 public:
-    QtDialogs(QWidget* parent, std::function<void()> opened, std::function<void()> closed);
+    explicit QtDialogs(QWidget* parent) : parent_(parent) {}
 
     std::string InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
     MessageAnswer MessageBox(const std::string& text, const std::string& title, MessageButtons buttons,
@@ -34,8 +33,6 @@ private:
                                         const std::string& proposedName);
 
     QWidget* parent_;
-    std::function<void()> opened_;
-    std::function<void()> closed_;
     // One window per title: asking for it again brings it forward instead of stacking copies.
     std::map<std::string, QPointer<TextWindow>> textWindows_;
 };

@@ -2,10 +2,12 @@
 
 #include "core/FileErrors.h"
 #include "ui/CanvasPainting.h"
+#include "ui/OffThread.h"
 
 #include <QPageLayout>
 #include <QPdfWriter>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QWidget>
 
@@ -46,54 +48,69 @@ private:
 
 FileError PrinterFailure() { return MakeFileError(PrinterError); }
 
+// A print server that answers at all does so within this; a job of one page is sent
+// within the second.
+constexpr std::chrono::seconds AskLimit{5};
+constexpr std::chrono::seconds JobLimit{10};
+// The local wait outlasts the calls' own limits a little, so that they end by themselves.
+constexpr std::chrono::seconds WaitMargin{2};
+
 } // namespace
 
-QtPrinter::QtPrinter(std::function<QWidget*()> window, bool pdfOnly)
-    : window_(std::move(window)), pdfOnly_(pdfOnly), printer_(QPrinter::HighResolution), pdfBuffer_(&pdfBytes_) {
-    printer_.setPageOrientation(QPageLayout::Landscape);
-}
+QtPrinter::QtPrinter(std::function<QWidget*()> window, bool pdfOnly, std::function<bool()> stop)
+    : window_(std::move(window)), pdfOnly_(pdfOnly), stop_(std::move(stop)), pdfBuffer_(&pdfBytes_) {}
 
 QtPrinter::~QtPrinter() {
     if (painter_.isActive()) painter_.end();
 }
 
-std::string QtPrinter::PrinterName() {
-    if (pdfOnly_) return "";
-    // A printer chosen in the dialog holds while it is still installed.
-    if (!printer_.printerName().isEmpty() && !QPrinterInfo::printerInfo(printer_.printerName()).isNull())
-        return printer_.printerName().toStdString();
-    QString name = QPrinterInfo::defaultPrinterName();
-    if (name.isEmpty() && !QPrinterInfo::availablePrinterNames().isEmpty())
-        name = QPrinterInfo::availablePrinterNames().first();
-    return name.toStdString();
+PrinterChoice QtPrinter::Ask() {
+    if (pdfOnly_) return {};
+    std::optional<PrinterChoice> choice;
+    try {
+        choice = RunOffThread<PrinterChoice>(
+            [preferred = chosenName_](const std::atomic<bool>& cutOff) {
+                return AskPrinter(preferred, AskLimit, cutOff);
+            },
+            AskLimit + WaitMargin, stop_);
+    } catch (const PrintServerSilent& silent) {
+        throw FileError{PrinterError, silent.what};
+    }
+    if (!choice) throw FileError{PrinterError, "The print server does not answer"};
+    if (chosenLayout_ && choice->name == chosenName_) choice->layout = *chosenLayout_;
+    return *choice;
 }
+
+std::string QtPrinter::PrinterName() { return Ask().name; }
 
 QPainter& QtPrinter::Begin(const std::string& pdfPath) {
     if (painter_.isActive()) painter_.end();
     pdf_.reset();
     pdfPath_ = pdfPath;
-    bool begun = false;
+    forPage_.reset();
+    std::optional<PrinterChoice> printer;
     if (pdfPath.empty()) {
-        const std::string name = PrinterName();
-        if (name.empty()) throw PrinterFailure();
-        printer_.setOutputFormat(QPrinter::NativeFormat);
-        printer_.setPrinterName(QString::fromStdString(name));
-        printer_.setPageOrientation(QPageLayout::Landscape);
-        begun = painter_.begin(&printer_);
+        printer = Ask();
+        if (printer->name.empty()) throw PrinterFailure();
+        forPage_ = printer;
     } else {
-        pdfBuffer_.close();
-        pdfBytes_.clear();
-        pdfBuffer_.open(QIODevice::WriteOnly);
-        pdf_ = std::make_unique<QPdfWriter>(&pdfBuffer_);
-        pdf_->setCreator(QStringLiteral("ZEK-8"));
-        pdf_->setResolution(PdfResolution);
-        // The paper of the chosen printer (the locale's where there is none), landscape.
-        QPageLayout layout = printer_.pageLayout();
-        layout.setOrientation(QPageLayout::Landscape);
-        pdf_->setPageLayout(layout);
-        begun = painter_.begin(pdf_.get());
+        // A PDF file has the paper of the printer (the locale's where there is none, or
+        // the server does not answer).
+        try {
+            if (const PrinterChoice asked = Ask(); !asked.name.empty()) printer = asked;
+        } catch (const FileError&) {
+        }
     }
-    if (!begun) throw PrinterFailure();
+    pdfBuffer_.close();
+    pdfBytes_.clear();
+    pdfBuffer_.open(QIODevice::WriteOnly);
+    pdf_ = std::make_unique<QPdfWriter>(&pdfBuffer_);
+    pdf_->setCreator(QStringLiteral("ZEK-8"));
+    pdf_->setResolution(printer && pdfPath.empty() ? printer->resolution : PdfResolution);
+    QPageLayout layout = printer ? printer->layout : pdf_->pageLayout();
+    layout.setOrientation(QPageLayout::Landscape);
+    pdf_->setPageLayout(layout);
+    if (!painter_.begin(pdf_.get())) throw PrinterFailure();
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPointSize(10);
     painter_.setFont(font);
@@ -103,14 +120,21 @@ QPainter& QtPrinter::Begin(const std::string& pdfPath) {
 void QtPrinter::End() {
     const bool ended = painter_.end();
     page_.reset();
-    if (pdf_ == nullptr) {
-        if (!ended || printer_.printerState() == QPrinter::Error) throw PrinterFailure();
-        return;
-    }
     pdf_.reset();
     pdfBuffer_.close();
     if (!ended) throw PrinterFailure();
-    ReplaceTextFile(pdfPath_, std::string_view(pdfBytes_.constData(), static_cast<std::size_t>(pdfBytes_.size())));
+    if (!forPage_) {
+        ReplaceTextFile(pdfPath_, std::string_view(pdfBytes_.constData(), static_cast<std::size_t>(pdfBytes_.size())));
+        return;
+    }
+    const std::optional<std::string> failure = RunOffThread<std::string>(
+        [name = forPage_->name, pdf = pdfBytes_](const std::atomic<bool>& cutOff) {
+            return SendPdfJob(name, "ZEK-8 Report", pdf, JobLimit, cutOff);
+        },
+        JobLimit + WaitMargin, stop_);
+    forPage_.reset();
+    if (!failure) throw FileError{PrinterError, "The print server does not answer"};
+    if (!failure->empty()) throw FileError{PrinterError, *failure};
 }
 
 Canvas& QtPrinter::BeginPage(const std::string& pdfPath) {
@@ -136,7 +160,15 @@ void QtPrinter::PrintWindow(const std::string& pdfPath) {
 }
 
 void QtPrinter::Setup(const std::string& title) {
-    QPrintDialog dialog(&printer_, window_ ? window_() : nullptr);
+    // The dialog asks the server through Qt without a bound: it opens only on a server
+    // that has just answered.
+    const PrinterChoice current = Ask();
+    QPrinter printer(QPrinterInfo::printerInfo(QString::fromStdString(current.name)), QPrinter::HighResolution);
+    if (chosenLayout_) printer.setPageLayout(*chosenLayout_);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, window_ ? window_() : nullptr);
     dialog.setWindowTitle(QString::fromStdString(title));
-    dialog.exec();
+    if (dialog.exec() != QDialog::Accepted) return;
+    chosenName_ = printer.printerName().toStdString();
+    chosenLayout_ = printer.pageLayout();
 }

@@ -1,4 +1,5 @@
 #include "core/ControlCycle.h"
+#include "core/AfterCycle.h"
 #include "core/CycleDriver.h"
 #include "core/Defaults.h"
 #include "core/SimulatedLoop.h"
@@ -239,17 +240,23 @@ TEST_F(ControlCycleTest, LateCycleStartsTheNextAtOnce) {
     EXPECT_EQ(c.CycleStartMs, 150);
 }
 
-TEST_F(ControlCycleTest, NoCycleWhileADialogIsOpen) {
-    CycleDriver driver(c);
-    driver.Service();
-    driver.DialogOpened();
-    t.clock.AdvanceMs(5000);
-    EXPECT_EQ(driver.Service(), CycleDriver::Suspended);
-    RunSimulated(driver, t.clock, 10'000);
-    EXPECT_EQ(driver.CyclesRun(), 1u);
-    driver.DialogClosed();
-    EXPECT_EQ(driver.Service(), 100); // overdue: runs at once
-    EXPECT_EQ(driver.CyclesRun(), 2u);
+// What a step tells the operator waits for the end of the cycle under a driver that
+// defers it, and is done in place under one that does not (the headless runner).
+TEST_F(ControlCycleTest, WorkAskedInACycleWaitsForItsEndWhereDeferred) {
+    for (const bool defer : {true, false}) {
+        CycleDriver driver(c, defer);
+        bool done = false;
+        log.onStep = [&](const std::string& step) {
+            if (step == "SendDrive") DoAfterCycle(c, [&](Controller&) { done = true; });
+        };
+        t.clock.AdvanceMs(1000);
+        driver.Service();
+        EXPECT_EQ(done, !defer);
+        EXPECT_EQ(c.WorkAfterCycle, nullptr);
+        for (auto& work : driver.TakeWorkAfterCycle()) work(c);
+        EXPECT_TRUE(done);
+        EXPECT_TRUE(driver.TakeWorkAfterCycle().empty());
+    }
 }
 
 TEST_F(ControlCycleTest, CycleNeverReentersItself) {
