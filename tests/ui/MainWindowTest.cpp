@@ -196,8 +196,7 @@ private slots:
             prompt->close();
         });
         // As long as the longest prompt of the setup menus.
-        QtDialogs(nullptr, {}, {})
-            .InputBox(QStringLiteral("Enter the sweep rate here. ").repeated(10).toStdString(), "", "1");
+        QtDialogs(nullptr).InputBox(QStringLiteral("Enter the sweep rate here. ").repeated(10).toStdString(), "", "1");
         QVERIFY(promptFits);
     }
 };
