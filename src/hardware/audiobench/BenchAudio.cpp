@@ -12,6 +12,7 @@ namespace {
 // straight line in between: the plant's cost stays small at any period size.
 constexpr std::size_t ResponseStride = 32;
 constexpr double SaturatedSensorVolts = 5.0; // a sensor driven into its supply: beyond every range
+constexpr double TinyVolts = 1e-30;
 
 } // namespace
 
@@ -88,7 +89,10 @@ std::span<const TruthRow> BenchAudio::Process(std::span<const float> drive, std:
             if (sensor.fitted && sensor.saturatedFromSeconds && seconds >= *sensor.saturatedFromSeconds)
                 volts = SaturatedSensorVolts;
             if (model.audioHighPassHz > 0.0) {
-                const double coupled = highPassGain_ * (volts - lastVolts_[k]) + highPassFeedback_ * lastCoupled_[k];
+                double coupled = highPassGain_ * (volts - lastVolts_[k]) + highPassFeedback_ * lastCoupled_[k];
+                // A silent, noiseless input decays towards denormals, which cost the
+                // callback many times an ordinary number.
+                if (std::abs(coupled) < TinyVolts) coupled = 0.0;
                 lastVolts_[k] = volts;
                 lastCoupled_[k] = coupled;
                 volts = coupled;
