@@ -38,13 +38,14 @@ if printf '%s\n' "$names" | grep -- '-dev$'; then fail "Depends names a developm
 
 # The programs and their data, nothing of the tests or benchmarks.
 dpkg-deb -c "$deb" | awk '$1 ~ /^-/ { print $NF }' >"$scratch/contents"
-if grep -vE '^\./usr/(bin/zek8|bin/zek8-run|lib/zek8/zek8-print\.so|share/(applications|icons/hicolor|man/man1|zek8)/.*)$' "$scratch/contents"; then
+if grep -vE '^\./usr/(bin/zek8|bin/zek8-run|bin/zek8-jack-bench|lib/zek8/zek8-print\.so|share/(applications|icons/hicolor|man/man1|zek8)/.*)$' "$scratch/contents"; then
     fail "files outside the installation's folders"
 fi
 
 # The installed programs start with the libraries they were packaged with.
 [ "$("$root/usr/bin/zek8-run" --version)" = "zek8-run $version" ] || fail "zek8-run --version"
 [ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/zek8" --version)" = "zek8 $version" ] || fail "zek8 --version"
+[ "$("$root/usr/bin/zek8-jack-bench" --version)" = "zek8-jack-bench $version" ] || fail "zek8-jack-bench --version"
 
 # An installed example, copied out of the read-only tree, runs from its own folder.
 example=$root/usr/share/zek8/examples/default-sweep
@@ -70,7 +71,7 @@ for picture in $(grep -o '([A-Za-z0-9_./-]*\.png)' "$guide" | tr -d '()' | sort 
 done
 
 # Man pages, compressed, with the version in, rendering without a warning.
-for page in zek8 zek8-run; do
+for page in zek8 zek8-run zek8-jack-bench; do
     man=$root/usr/share/man/man1/$page.1.gz
     gzip -t "$man" || fail "$page.1.gz is not gzip"
     zcat "$man" | grep -q "\"zek8 $version\"" || fail "$page.1 lacks the version"

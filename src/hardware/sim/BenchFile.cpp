@@ -218,6 +218,12 @@ BenchModel ReadBenchFile(std::istream& in, std::string_view source) {
             ReadFault(line, model);
         } else if (key == "press") {
             ReadPress(line, model);
+        } else if (key == "audio.full-scale-v") {
+            model.audioFullScaleVolts = line.Number(1, 0.001, 1000);
+            line.NoMoreThan(2);
+        } else if (key == "audio.high-pass") {
+            model.audioHighPassHz = line.Number(1, 0, 1000);
+            line.NoMoreThan(2);
         } else {
             line.Fail("unknown key '" + key + "'");
         }

@@ -32,6 +32,9 @@ namespace sim {
 //   fault sensor CH dead SECONDS    noise only from then on
 //   fault sensor CH saturate SECONDS    at the positive rail from then on
 //   press BUTTON SECONDS [HELD]     servo-on, stop, sweep-run or sweep-hold, held 0.2 s
+//   audio.full-scale-v V            volts at digital full scale of the audio bench's outputs
+//   audio.high-pass HZ              the audio bench's outputs AC-coupled, corner in Hz
+//                                   (0: DC-coupled)
 //
 // CH is a channel 1..16 or a range such as 5-16; "current" marks a sensor that works
 // only with its constant-current source on. Times are seconds after the bench starts.

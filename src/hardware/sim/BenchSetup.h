@@ -53,6 +53,12 @@ struct BenchModel {
     bool libraryLoadable = true;
     std::vector<CallFault> callFaults;
     std::vector<ButtonPress> presses;
+
+    // The audio bench only: what the inputs of an audio interface make of the sensors'
+    // volts. A sample of 1 is `audioFullScaleVolts`; the first-order high-pass of an
+    // AC-coupled input has its -3 dB corner at `audioHighPassHz` (0: none).
+    double audioFullScaleVolts = 1.0;
+    double audioHighPassHz = 0.0;
 };
 
 // A small shaker with every sensor at the controller's default 10 mV/G: bare-table

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "support/Programs.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// Asks `done` every 20 ms until it holds or `limit` has passed; whether it held.
+template <typename Condition>
+bool WaitUntil(Condition done, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// A program the test started, its output in a log file; killed by its process id and
+// reaped when the object goes, so that no test leaves a process behind.
+class ChildProcess {
+public:
+    ChildProcess(std::vector<std::string> args, const std::filesystem::path& log) : log_(log) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+        std::vector<char*> argv;
+        for (std::string& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = 0;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~ChildProcess() { Kill(SIGKILL); }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Not yet ended, or ended and not yet reaped here.
+    bool Running() {
+        if (pid_ != 0 && ::waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = 0;
+        return pid_ != 0;
+    }
+    // Sends `signal` and reaps the process, with SIGKILL if it has not ended within 5 s.
+    void Kill(int signal) {
+        if (pid_ == 0) return;
+        ::kill(pid_, signal);
+        if (WaitUntil([this] { return !Running(); }, std::chrono::seconds(5))) return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = 0;
+    }
+    std::string Log() const {
+        std::ostringstream text;
+        text << std::ifstream(log_).rdbuf();
+        return text.str();
+    }
+
+private:
+    std::filesystem::path log_;
+    pid_t pid_ = 0;
+};
+
+// A JACK server of the test's own: jackd on the dummy driver (no sound hardware, periods
+// timed by the wall clock) under a name no other run uses, so it shares nothing with a
+// desktop's server or another test. Up once the constructor returns with an empty
+// Error(); stopped by its process id when the object goes.
+class PrivateJackServer {
+public:
+    explicit PrivateJackServer(const std::filesystem::path& folder, int rate = 48000, int period = 256)
+        : name_("zek8-test-" + std::to_string(::getpid()) + "-" + std::to_string(++count_)),
+          server_({FindProgram("jackd"), "-n", name_, "-d", "dummy", "-r", std::to_string(rate), "-p",
+                   std::to_string(period)},
+                  folder / (name_ + ".log")) {
+        // Up once a client can list its ports; ten seconds is long even on a busy machine.
+        const auto answers = [this] { return !server_.Running() || RunProgram({"jack_lsp", "-s", name_}).ok; };
+        if (!WaitUntil(answers, std::chrono::seconds(10)) || !server_.Running())
+            error_ = "jackd (scripts/install-deps) did not come up:\n" + server_.Log();
+    }
+    ~PrivateJackServer() { Stop(); }
+
+    const std::string& Error() const { return error_; }
+    const std::string& Name() const { return name_; }
+    bool Running() { return server_.Running(); }
+    // Ends the server the way it expects to be ended, and reaps it.
+    void Stop() { server_.Kill(SIGTERM); }
+
+private:
+    static inline int count_ = 0;
+    std::string name_;
+    ChildProcess server_;
+    std::string error_;
+};
