@@ -16,6 +16,7 @@ void DeferredPicture::Keep(Call call) {
 
 void DeferredPicture::Cls(Rgb background) {
     calls_.clear();
+    texts_.clear();
     // The pen outlives a clear: a call after it must still find the width set before.
     if (penWidthSet_) calls_.emplace_back(PenCall{penWidth_});
     Keep(ClsCall{background});
@@ -36,11 +37,13 @@ void DeferredPicture::Box(double x1, double y1, double x2, double y2, Rgb color,
 }
 
 void DeferredPicture::Text(double x, double y, const std::string& text, Rgb color) {
-    Keep(TextCall{x, y, text, color});
+    texts_.push_back(text);
+    Keep(TextCall{x, y, texts_.size() - 1, color});
 }
 
 void DeferredPicture::TextInBox(double x, double y, double right, double bottom, const std::string& text, Rgb color) {
-    Keep(BoxedTextCall{x, y, right, bottom, text, color});
+    texts_.push_back(text);
+    Keep(BoxedTextCall{x, y, right, bottom, texts_.size() - 1, color});
 }
 
 void DeferredPicture::Point(double x, double y, Rgb color) { Keep(PointCall{x, y, color}); }
@@ -59,14 +62,18 @@ void DeferredPicture::Draw() {
     if (picture_ == nullptr) picture_ = &makePicture_();
     struct Player {
         Picture& p;
+        const std::deque<std::string>& texts;
         void operator()(const ClsCall& c) const { p.Cls(c.background); }
         void operator()(const PenCall& c) const { p.SetPenWidth(c.width); }
         void operator()(const LineCall& c) const { p.Line(c.x1, c.y1, c.x2, c.y2, c.color); }
         void operator()(const BoxCall& c) const { p.Box(c.x1, c.y1, c.x2, c.y2, c.color, c.filled); }
-        void operator()(const TextCall& c) const { p.Text(c.x, c.y, c.text, c.color); }
-        void operator()(const BoxedTextCall& c) const { p.TextInBox(c.x, c.y, c.right, c.bottom, c.text, c.color); }
+        void operator()(const TextCall& c) const { p.Text(c.x, c.y, texts[c.text], c.color); }
+        void operator()(const BoxedTextCall& c) const {
+            p.TextInBox(c.x, c.y, c.right, c.bottom, texts[c.text], c.color);
+        }
         void operator()(const PointCall& c) const { p.Point(c.x, c.y, c.color); }
     };
-    for (const Call& call : calls_) std::visit(Player{*picture_}, call);
+    for (const Call& call : calls_) std::visit(Player{*picture_, texts_}, call);
     calls_.clear();
+    texts_.clear();
 }

@@ -2,6 +2,7 @@
 
 #include "core/Picture.h"
 
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <string>
@@ -49,14 +50,16 @@ private:
         Rgb color;
         bool filled;
     };
+    // Texts are kept apart, by their place in `texts_`: a call then takes half the memory
+    // a string in every call would make each one take.
     struct TextCall {
         double x, y;
-        std::string text;
+        std::size_t text;
         Rgb color;
     };
     struct BoxedTextCall {
         double x, y, right, bottom;
-        std::string text;
+        std::size_t text;
         Rgb color;
     };
     struct PointCall {
@@ -72,6 +75,7 @@ private:
     std::function<Picture&()> makePicture_;
     Picture* picture_ = nullptr;
     std::deque<Call> calls_; // a deque: kept calls are never copied as they grow
+    std::deque<std::string> texts_;
     int penWidth_ = 1;
     bool penWidthSet_ = false;
 };
