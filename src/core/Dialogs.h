@@ -18,7 +18,8 @@ struct FileFilter {
 };
 
 // The operator's modal conversations. Every call but ShowText blocks the command
-// that asked until it is answered; the control cycle goes on meanwhile. An empty title means the application's own title.
+// that asked until it is answered; the control cycle goes on meanwhile. An empty title means the application's own
+// title.
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
