@@ -25,8 +25,10 @@ struct JackClientError : std::runtime_error {
 class JackClient {
 public:
     static constexpr int MaxInputs = 16;
-    // The drive moves to each new aim within this time.
-    static constexpr double RampSeconds = 0.02;
+    // The drive moves to each new aim within this time: short enough for a stop to be
+    // silent well within 50 ms, long enough for full scale to fall by 0.23 % a sample
+    // at 44.1 kHz.
+    static constexpr double RampSeconds = 0.01;
 
     // Opens the client and starts the process thread; an empty server name is the
     // server's default. `driveLimit`: the largest drive, a fraction of full scale.
