@@ -85,7 +85,7 @@ JackClient::~JackClient() {
 }
 
 void JackClient::WaitForSilence() {
-    Aim(ramp_.Hz(), 0.0);
+    Aim(aimedHz_, 0.0);
     // The ramp takes RampSeconds once the next period has taken the aim; a server that
     // stopped calling is not waited for beyond that.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
@@ -114,6 +114,7 @@ std::string JackClient::PortName(const std::string& shortName) const {
 
 bool JackClient::Aim(double hz, double amplitude) {
     const DriveAim aim{hz, amplitude};
+    aimedHz_ = hz;
     return aims_.Write(std::span(&aim, 1));
 }
 

@@ -75,7 +75,8 @@ private:
     std::array<_jack_port*, MaxInputs> inputPorts_{};
     std::atomic<int> inputs_{0};
     double sampleRate_ = 0.0;
-    DriveRamp ramp_;
+    DriveRamp ramp_;       // the process thread's alone
+    double aimedHz_ = 0.0; // the control thread's newest aim
     SpscRing<DriveAim> aims_{64};
     SpscRing<float> captured_;
     std::array<float, 8192 * MaxInputs> frameScratch_{}; // one period's frames, interleaved
