@@ -99,11 +99,28 @@ int main(int argc, char* argv[]) {
                        "mode."),
         QStringLiteral("sim|FILE"));
     options.addOption(benchOption);
+    const QCommandLineOption jackClient(QStringLiteral("jack-client"),
+                                        QStringLiteral("The audio server's client name of the USB interface "
+                                                       "(default: zek8)."),
+                                        QStringLiteral("NAME"));
+    options.addOption(jackClient);
+    const QCommandLineOption jackServer(QStringLiteral("jack-server"),
+                                        QStringLiteral("The audio server of the USB interface (default: the "
+                                                       "server's own default)."),
+                                        QStringLiteral("NAME"));
+    options.addOption(jackServer);
     options.process(*app);
 
     BackendChoice backend;
     try {
         backend = ChooseBackend(options.isSet(benchOption) ? options.value(benchOption).toStdString() : "none");
+        // The bench is a board: with it the USB interface item opens nothing.
+        if (!options.isSet(benchOption)) {
+            AudioInterfaceSettings audio;
+            if (options.isSet(jackClient)) audio.clientName = options.value(jackClient).toStdString();
+            if (options.isSet(jackServer)) audio.serverName = options.value(jackServer).toStdString();
+            backend.audio = audio;
+        }
     } catch (const BackendChoiceError& error) {
         std::fprintf(stderr, "zek8: %s\n", error.what());
         return 2;
@@ -117,8 +134,7 @@ int main(int argc, char* argv[]) {
         }
     }
 
-    DesktopProgram program(
-        [&backend](Clock& clock) -> std::unique_ptr<DaqLibrary> { return MakeBackend(backend, clock).library; });
+    DesktopProgram program([&backend](Clock& clock) { return MakeBackend(backend, clock); });
     EndOnTerminationSignals(program);
     program.State().RemoteControlPath = RemoteControlPathFrom(options, controlFile);
     program.Begin();

@@ -33,7 +33,10 @@ Options:
   --profile FILE       the profile loaded at start-up instead of ZEKFileS.000
   --calibration FILE   the calibration factors instead of ZEK8Cal.Dat
   --bench sim|none|FILE  the built-in simulated bench (default), no acquisition library
-                       (demo mode), or a bench file
+                       (demo mode), or a bench file; without it a profile on the USB
+                       interface runs on the audio server, on the wall clock
+  --jack-client NAME   the audio server's client name of the interface (default zek8)
+  --jack-server NAME   the audio server to use (default: the server's own default)
   --until end|abort|SECONDS
                        stop at the end of the test or an abort (end, the default), only at
                        an abort, or after that many simulated seconds
@@ -110,6 +113,8 @@ int Fail(const std::string& message) {
 int main(int argc, char* argv[]) {
     RunOptions options;
     std::string tracePath;
+    bool benchGiven = false;
+    AudioInterfaceSettings audio;
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--help") {
@@ -140,6 +145,11 @@ int main(int argc, char* argv[]) {
             options.statePath = value;
         } else if (option == "--bench") {
             options.bench = value;
+            benchGiven = true;
+        } else if (option == "--jack-client") {
+            audio.clientName = value;
+        } else if (option == "--jack-server") {
+            audio.serverName = value;
         } else if (option == "--until") {
             if (value == "end") {
                 options.until = RunOptions::Until::End;
@@ -211,6 +221,7 @@ int main(int argc, char* argv[]) {
     options.printer = &printer;
     options.stopRequested = EndRequested;
     EndOnTerminationSignals();
+    if (!benchGiven) options.audio = audio;
     std::ofstream trace;
     if (!tracePath.empty()) {
         trace.open(tracePath);

@@ -7,6 +7,7 @@
 #include "core/HistoryTable.h"
 #include "core/Menus.h"
 #include "core/Panel.h"
+#include "core/ParameterNames.h"
 #include "core/ParameterTable.h"
 #include "core/Picture.h"
 #include "core/PlotState.h"
@@ -34,6 +35,9 @@ struct Ports {
     Shell* shell = nullptr;
     DaqLibrary* daq = nullptr; // the acquisition library, or a backend in its place
     Printer* printer = nullptr;
+    // What stands behind the USB interface item, in the acquisition library's shape;
+    // null when the program has none (then that item opens nothing).
+    DaqLibrary* usbDaq = nullptr;
 };
 
 // Everything the controller knows, in one place and under its own names. Values are
@@ -229,3 +233,10 @@ struct Controller {
     // The program is ending; nothing may run a cycle or ask a question any more.
     bool Closing = false;
 };
+
+// The board path runs on the acquisition boards of the PCI item, or on what the program
+// put behind the USB item; any other choice opens nothing and makes no input or output.
+inline bool BoardPathActive(const Controller& c) {
+    const float interface = c.P[Param::AcquisitionInterface];
+    return IsOn(interface) || (interface == 2.0f && c.ports.usbDaq != nullptr);
+}

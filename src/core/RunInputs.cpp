@@ -20,7 +20,7 @@ constexpr int ServoOnButton = 1, StopButton = 2, RunButton = 4, HoldButton = 8;
 // the remote-control file is not rewritten on every cycle with a command that changed
 // nothing; a fresh press always acts.
 void PollRunInputs(Controller& c) {
-    if (IsOn(c.DemoMode) || !IsOn(c.P[Param::AcquisitionInterface])) return;
+    if (IsOn(c.DemoMode) || !BoardPathActive(c)) return;
     const std::optional<std::int16_t> inputs = ReadRunInputs(c);
     if (!inputs) return;
     const int down = ~*inputs & 0x0F;

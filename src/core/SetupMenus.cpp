@@ -189,7 +189,7 @@ void ChooseInterface(Controller& c, float interface, const char* item) {
     // Nothing reaches the boards once another interface is chosen: the drive latched on
     // the shaker now would stay there with no loop behind it. The servo stops and the
     // boards are made safe first; they stay open for a return to this interface.
-    if (IsOn(c.P[Param::AcquisitionInterface]) && interface != 1.0f) {
+    if (BoardPathActive(c) && interface != c.P[Param::AcquisitionInterface]) {
         StopServo(c);
         MakeBoardsSafe(c, false);
     }

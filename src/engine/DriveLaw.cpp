@@ -67,7 +67,7 @@ float FrequencyWordFor(float frequency) {
 }
 
 void SendFrequency(Controller& c) {
-    if (!(c.DemoMode == 0.0f && IsOn(c.P[Param::AcquisitionInterface]))) return;
+    if (!(c.DemoMode == 0.0f && BoardPathActive(c))) return;
     c.FrequencyWord = FrequencyWordFor(c.CurrentFrequency);
     // The boards digitise all the time and a block is their newest scans: the block read
     // after this word was made while the generator still ran at the word before it.
@@ -90,7 +90,7 @@ void UpdateServoGain(Controller& c) {
 }
 
 void SendDrive(Controller& c) {
-    if (!(c.DemoMode == 0.0f && IsOn(c.P[Param::AcquisitionInterface]))) return;
+    if (!(c.DemoMode == 0.0f && BoardPathActive(c))) return;
     c.PreviousDriveWord = c.DriveWord;
     c.DriveWord = DriveWordFor(c.DriveOutput);
     c.DriveWordLow = 0;

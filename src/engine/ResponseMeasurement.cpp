@@ -268,7 +268,7 @@ bool HasControlFeedback(const Controller& c) {
 }
 
 void MeasureResponses(Controller& c) {
-    if (IsOn(c.DemoMode) || !IsOn(c.P[Param::AcquisitionInterface])) return;
+    if (IsOn(c.DemoMode) || !BoardPathActive(c)) return;
     ReadAdcBlock(c);
     c.DetectorSamples = DetectorSampleCount(c.CurrentFrequency, c.SampleRate);
     // A block short of the detector's scans (or none, after a failed read) would
@@ -284,7 +284,7 @@ void MeasureResponses(Controller& c) {
 void ScaleAndSmoothResponses(Controller& c) {
     const std::array<float, Channels + 1> previous = c.ChannelResponse;
 
-    if (IsOn(c.P[Param::AcquisitionInterface])) {
+    if (BoardPathActive(c)) {
         c.DetectorWindowLength = BoardWindowLength;
         for (std::size_t k = 1; k <= Channels; ++k) {
             c.ChannelRawResponse[k] = static_cast<float>(c.ChannelCounts[k]) * ScaleOrOne(c.CalibrationFactor[k]) /

@@ -2,6 +2,7 @@
 
 #include "hardware/DaqLibrary.h"
 #include "hardware/TestBench.h"
+#include "hardware/jack/AudioInterfaceSettings.h"
 #include "hardware/sim/BenchSetup.h"
 
 #include <memory>
@@ -9,6 +10,7 @@
 #include <stdexcept>
 #include <string_view>
 
+class AudioInterface;
 class Clock;
 
 // The one place that knows every backend behind DaqLibrary: the absent library (no
@@ -20,6 +22,9 @@ class Clock;
 struct BackendChoice {
     // Without a bench, the absent library.
     std::optional<sim::BenchModel> bench;
+    // The audio interface behind the USB interface item; left out when a bench was asked
+    // for (the bench is a board, and that item then opens nothing).
+    std::optional<AudioInterfaceSettings> audio;
 };
 
 // A bench file that cannot be read; the text names the file and the fault.
@@ -33,8 +38,12 @@ BackendChoice ChooseBackend(std::string_view text);
 
 struct Backend {
     std::unique_ptr<DaqLibrary> library;
+    // What stands behind the USB interface item, or null.
+    std::unique_ptr<DaqLibrary> usbInterface;
     // What the backend offers as a test bench, owned by `library`; null when it has none.
     TestBench* bench = nullptr;
+    // The audio interface that is `usbInterface`, for its stream's counts; or null.
+    const AudioInterface* audio = nullptr;
 };
 
 Backend MakeBackend(const BackendChoice& choice, const Clock& clock);

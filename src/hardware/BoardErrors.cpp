@@ -8,6 +8,7 @@
 #include <cstring>
 
 DaqLibrary& Daq(Controller& c) {
+    if (c.P[Param::AcquisitionInterface] == 2.0f && c.ports.usbDaq != nullptr) return *c.ports.usbDaq;
     if (c.ports.daq == nullptr) throw DaqLibraryUnavailable{"No acquisition library"};
     return *c.ports.daq;
 }

@@ -89,7 +89,7 @@ void CloseIfOpen(Controller& c, DaqHandle& handle) {
     const int raiseCode = c.DaqErrorRaiseCode;
     SetDaqErrorRaiseCode(c, 0);
     try {
-        if (IsOn(c.P[Param::AcquisitionInterface])) {
+        if (BoardPathActive(c)) {
             SendCurrentSourceWord(c, 0);
             ShiftOutDriveWord(c, 0, 0);
             WritePort(c, PortNumber::B, PortBLevel::AtExit);
@@ -126,7 +126,7 @@ int SensitivityEntry(int channel) {
 
 void InitialiseHardware(Controller& c) {
     c.BoardFaultReported = {};
-    if (IsOn(c.P[Param::AcquisitionInterface])) {
+    if (BoardPathActive(c)) {
         SetBoardParameters(c);
         CheckProfile(c);
         SelectChannelGains(c);
@@ -189,7 +189,9 @@ void OpenBoards(Controller& c) {
         c.MasterBoardHandle = NoDaqHandle;
         c.MasterBoardHandle = OpenBoard(c, MasterDeviceName);
         if (c.MasterBoardHandle == NoDaqHandle) {
-            installError(" Daq1000 installed, but not connected to computer or not turned on!");
+            installError(c.P[Param::AcquisitionInterface] == 2.0f
+                             ? " No audio server answers: the USB interface cannot be opened."
+                             : " Daq1000 installed, but not connected to computer or not turned on!");
             return;
         }
         if (IsChecked(c.P[Param::ChannelCount])) {
@@ -215,7 +217,7 @@ void OpenBoards(Controller& c) {
     }
 }
 
-bool BoardsInUse(const Controller& c) { return IsOn(c.P[Param::AcquisitionInterface]) && !IsOn(c.DemoMode); }
+bool BoardsInUse(const Controller& c) { return BoardPathActive(c) && !IsOn(c.DemoMode); }
 
 void ConfigureBoard(Controller& c) {
     if (!BoardsInUse(c)) return;
@@ -334,7 +336,7 @@ void RearmAcquisitionForServo(Controller& c) {
 }
 
 void MakeBoardsSafe(Controller& c, bool closeBoards) {
-    if (!IsOn(c.P[Param::AcquisitionInterface])) return;
+    if (!BoardPathActive(c)) return;
     const auto makeSafe = [&](DaqHandle handle) {
         if (handle == NoDaqHandle) return;
         c.BoardHandle = handle;

@@ -124,7 +124,7 @@ void UpdateCurrentSources(Controller& c) {
         float& entry = c.P[CurrentSourceEntry(channel)];
         if (entry < 1.0f) entry = 1.0f;
     }
-    if (!IsOn(c.P[Param::AcquisitionInterface])) return;
+    if (!BoardPathActive(c)) return;
     RunTrapped(c, [&] {
         c.BoardHandle = c.MasterBoardHandle;
         SendCurrentSourceWord(c, CurrentSourceWordFor(c, 1));
@@ -137,7 +137,7 @@ void UpdateCurrentSources(Controller& c) {
 }
 
 void SetPortBRunLevel(Controller& c) {
-    if (IsOn(c.DemoMode) || !IsOn(c.P[Param::AcquisitionInterface])) return;
+    if (IsOn(c.DemoMode) || !BoardPathActive(c)) return;
     RunTrapped(c, [&] {
         c.PortBValue = PortBLevel::Running;
         c.BoardHandle = c.MasterBoardHandle;

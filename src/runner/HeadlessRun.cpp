@@ -14,6 +14,7 @@
 #include "files/ProfileGrid.h"
 #include "hardware/Backend.h"
 #include "hardware/TestBench.h"
+#include "hardware/jack/AudioInterface.h"
 #include "hardware/sim/BenchSetup.h"
 #include "print/ReportPage.h"
 #include "runner/JsonText.h"
@@ -206,11 +207,14 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     SizeOnlyCanvas plot(options.plotSize.width, options.plotSize.height);
     TextClipboard clipboard;
     RunShell shell;
-    const Backend backend = MakeBackend(ChooseBackend(options.bench), clock);
+    BackendChoice choice = ChooseBackend(options.bench);
+    choice.audio = options.audio;
+    const Backend backend = MakeBackend(choice, clock);
     auto controller = std::make_unique<Controller>();
     Controller& c = *controller;
     Picture* picture = options.plot != nullptr ? options.plot : &plot;
     c.ports = Ports{&clock, &dialogs, picture, &clipboard, &shell, backend.library.get(), options.printer};
+    c.ports.usbDaq = backend.usbInterface.get();
     c.WorkingFolder = options.workdir;
     c.StartUpProfilePath = options.profile;
     c.CalibrationPath = options.calibration;
@@ -229,7 +233,12 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     StartUp(c);
     collectMessages();
     const double start = clock.MonotonicSeconds();
-    TestBench* const bench = backend.bench;
+    // An audio interface plays and captures in real time: the test then keeps to the
+    // wall clock, whichever clock start-up ran on, and the simulated bench beside it
+    // has nothing to say.
+    const bool onAudio = c.ports.usbDaq != nullptr && c.P[Param::AcquisitionInterface] == 2.0f && !IsOn(c.DemoMode);
+    const bool wallPaced = options.realtime || onAudio;
+    TestBench* const bench = onAudio ? nullptr : backend.bench;
     const std::vector<ScriptAction> script = options.script.value_or(
         std::vector<ScriptAction>{{0.0, "button", {"cmdServoOn"}, 0}, {0.0, "button", {"cmdRun"}, 0}});
     std::size_t next = 0;
@@ -248,6 +257,8 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
         *trace << '\n';
     }
 
+    const auto wallStart = std::chrono::steady_clock::now();
+    const std::int64_t tickAtWallStart = clock.TickMs();
     CycleDriver driver(c);
     std::vector<double> errors;
     std::vector<double> trueErrors;
@@ -267,8 +278,13 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
             summary.end = "exit";
             break;
         }
-        if (wait > 0 && options.realtime) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
-        if (wait > 0 && !options.realtime) simulatedClock.AdvanceMs(wait);
+        if (wait > 0 && wallPaced) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+        if (wait > 0 && !wallPaced) simulatedClock.AdvanceMs(wait);
+        if (wallPaced && !options.realtime) {
+            const auto elapsed = std::chrono::steady_clock::now() - wallStart;
+            simulatedClock.AdvanceToMs(tickAtWallStart +
+                                       std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+        }
         if (driver.CyclesRun() == before) continue;
         collectMessages();
         const double now = clock.MonotonicSeconds() - start;
@@ -349,6 +365,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     summary.historyRows = std::max(0, c.HistoryCount - 1);
     summary.controlErrorDb = Accuracy(errors);
     if (bench != nullptr) summary.trueErrorDb = Accuracy(trueErrors);
+    if (onAudio && backend.audio != nullptr) summary.xruns = backend.audio->Xruns();
     return summary;
 }
 
@@ -389,6 +406,7 @@ std::string SummaryJson(const RunSummary& s) {
     } else {
         out << "null";
     }
+    if (s.xruns) out << ",\n  \"xruns\": " << *s.xruns;
     out << ",\n  \"errors\": [";
     for (std::size_t i = 0; i < s.errors.size(); ++i) {
         out << (i == 0 ? "" : ", ");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "hardware/jack/AudioInterfaceSettings.h"
 #include "runner/PlotSize.h"
 #include "runner/RunScript.h"
 
@@ -26,6 +27,8 @@ struct RunOptions {
     // window closes, and the run ends with "signal".
     std::function<bool()> stopRequested;
     std::string bench = "sim"; // "sim", "none" (no acquisition library) or a bench file
+    // The audio interface behind the USB interface item; none with a bench asked for.
+    std::optional<AudioInterfaceSettings> audio;
     enum class Until { End, Abort, Seconds } until = Until::End;
     double untilSeconds = 0.0;
     double maxSeconds = 7200.0;
@@ -70,6 +73,8 @@ struct RunSummary {
     // left out. None without a simulated bench.
     std::optional<ControlAccuracy> trueErrorDb;
     std::vector<std::string> errors; // the files asked for that could not be written
+    // The audio server's xruns during a run on the audio interface; none on any other.
+    std::optional<std::int64_t> xruns;
 };
 
 // Plays the script (or Servo On and Sweep Run at 0 s) and goes on until the run ends as

@@ -44,14 +44,15 @@ void ShowFullScreenSized(QWidget& window) {
 }
 } // namespace
 
-DesktopProgram::DesktopProgram(const DaqFactory& makeDaq) : daq_(makeDaq(clock_)) {
+DesktopProgram::DesktopProgram(const DaqFactory& makeDaq) : backend_(makeDaq(clock_)) {
     window_ = std::make_unique<MainWindow>(controller_);
     driver_ = std::make_unique<QtCycleDriver>(controller_, [this] { window_->Render(); });
     dialogs_ = std::make_unique<QtDialogs>(window_.get());
     clipboard_ = std::make_unique<QtClipboard>();
     printer_ = std::make_unique<QtPrinter>([this]() -> QWidget* { return window_.get(); });
     controller_.ports =
-        Ports{&clock_, dialogs_.get(), window_->Plot(), clipboard_.get(), this, daq_.get(), printer_.get()};
+        Ports{&clock_, dialogs_.get(), window_->Plot(), clipboard_.get(), this, backend_.library.get(), printer_.get()};
+    controller_.ports.usbDaq = backend_.usbInterface.get();
 }
 
 DesktopProgram::~DesktopProgram() = default;

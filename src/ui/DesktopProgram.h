@@ -2,13 +2,13 @@
 
 #include "core/Clock.h"
 #include "core/Controller.h"
+#include "hardware/Backend.h"
 
 #include <QObject>
 
 #include <functional>
 #include <memory>
 
-class DaqLibrary;
 class MainWindow;
 class QtCycleDriver;
 class QtDialogs;
@@ -24,9 +24,8 @@ class DesktopProgram final : public QObject, private Shell {
 public:
     static constexpr int StartUpWindowMs = 4000;
 
-    // Makes the acquisition library the boards are reached through; it runs on the
-    // program's clock.
-    using DaqFactory = std::function<std::unique_ptr<DaqLibrary>(Clock&)>;
+    // Makes the backend the boards are reached through; it runs on the program's clock.
+    using DaqFactory = std::function<Backend(Clock&)>;
 
     explicit DesktopProgram(const DaqFactory& makeDaq);
     ~DesktopProgram() override;
@@ -46,7 +45,7 @@ private:
     void StartController();
 
     SystemClock clock_;
-    std::unique_ptr<DaqLibrary> daq_;
+    Backend backend_;
     Controller controller_;
     std::unique_ptr<QWidget> startUpWindow_;
     std::unique_ptr<MainWindow> window_;

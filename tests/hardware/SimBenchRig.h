@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 // Port-A values of the three serial words, bit by bit as the unit's protocol table
@@ -57,15 +58,18 @@ inline sim::BenchModel QuietBench() {
     return model;
 }
 
-// A bench brought up by library calls alone, the way the board layer does it.
-struct BenchRig {
-    SimulatedClock clock;
-    sim::SimBench bench;
+// Emulated boards brought up by library calls alone, the way the board layer does it,
+// on a clock of their own.
+template <class BoardsClock, class Boards>
+struct BoardsRig {
+    BoardsClock clock;
+    Boards bench;
     std::vector<std::int16_t> dac = std::vector<std::int16_t>(8193, 32767);
     std::array<std::vector<std::int16_t>, 2> transfer{std::vector<std::int16_t>(8193), std::vector<std::int16_t>(8193)};
     std::vector<std::int16_t> block = std::vector<std::int16_t>(8193);
 
-    explicit BenchRig(sim::BenchModel model) : bench(clock, std::move(model)) {}
+    template <class... Setting>
+    explicit BoardsRig(Setting&&... setting) : bench(clock, std::forward<Setting>(setting)...) {}
 
     DaqHandle Bring(const char* device, std::array<std::int32_t, 8> gains) {
         const DaqHandle h = bench.daqOpen(device);
@@ -96,8 +100,8 @@ struct BenchRig {
         for (const int value : writes) bench.daqIOWrite(h, 1, 0, 0, 1, value);
     }
     void Drive(double hz, std::uint32_t high) {
-        PortA(sim::SimBench::MasterHandle, FrequencyWordWrites(static_cast<std::uint32_t>(hz * 8.192)));
-        PortA(sim::SimBench::MasterHandle, DriveFrameWrites(high, 0));
+        PortA(Boards::MasterHandle, FrequencyWordWrites(static_cast<std::uint32_t>(hz * 8.192)));
+        PortA(Boards::MasterHandle, DriveFrameWrites(high, 0));
     }
     // The newest scans of a board; the count the library gave.
     int Read(DaqHandle h) {
@@ -112,6 +116,8 @@ struct BenchRig {
         return samples;
     }
 };
+
+using BenchRig = BoardsRig<SimulatedClock, sim::SimBench>;
 
 // The least-squares sine and cosine parts of a known frequency in samples taken at
 // 10240 scans/s: samples ~ a sin(w n) + b cos(w n), exact even over part of a period.

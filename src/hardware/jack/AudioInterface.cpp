@@ -1,0 +1,149 @@
+#include "hardware/jack/AudioInterface.h"
+
+#include "core/Units.h"
+#include "hardware/EmulatedBoardsDetail.h"
+
+#include <soxr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr auto Width = static_cast<std::size_t>(JackClient::MaxInputs);
+constexpr std::int64_t HistoryScans = 16384; // 1.6 s at the boards' rate
+
+} // namespace
+
+void AudioInterface::SoxrDeleter::operator()(soxr* resampler) const { soxr_delete(resampler); }
+
+AudioInterface::AudioInterface(const Clock& clock, AudioInterfaceSettings settings)
+    : EmulatedBoards(clock, *this, Setup{}), settings_(std::move(settings)),
+      history_(static_cast<std::size_t>(HistoryScans) * Width) {}
+
+AudioInterface::~AudioInterface() = default;
+
+void AudioInterface::OpenClient() {
+    client_.reset();
+    resampler_.reset();
+    openError_.clear();
+    const double outputScale = settings_.outputFullScaleVolts;
+    const double limit = outputScale > 0.0 ? settings_.safetyLimitVolts / outputScale : 0.0;
+    try {
+        client_ = std::make_unique<JackClient>(settings_.clientName, settings_.serverName, limit);
+    } catch (const JackClientError& error) {
+        openError_ = error.what();
+        return;
+    }
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    soxr_error_t error = nullptr;
+    resampler_.reset(soxr_create(client_->SampleRate(), Unit::ScanRate, Width, &error, &io, &quality, nullptr));
+    if (error != nullptr) {
+        openError_ = error;
+        resampler_.reset();
+        client_.reset();
+        return;
+    }
+    captured_.resize(static_cast<std::size_t>(client_->SampleRate()) * Width);
+    resampled_.resize((static_cast<std::size_t>(Unit::ScanRate) + 64) * Width);
+    produced_ = 0;
+    nextScan_ = {-1, -1};
+    // The scans a block reads lie two of the server's periods behind the newest
+    // resampled scan, so that periods arriving in bursts do not leave a block short.
+    marginScans_ = std::max<std::int64_t>(
+        64, std::llround(2.0 * client_->Period() * static_cast<double>(Unit::ScanRate) / client_->SampleRate()));
+}
+
+DaqHandle AudioInterface::daqOpen(const std::string& deviceName) {
+    const bool master = deviceName == "DaqBoard1K0";
+    if (master && (!client_ || client_->Gone())) OpenClient();
+    SetBoardPresent(MasterHandle, client_ != nullptr);
+    SetBoardPresent(SlaveHandle, client_ != nullptr);
+    if (client_) {
+        try {
+            client_->AddInputs(master ? emulated_boards_detail::BoardInputs : JackClient::MaxInputs);
+        } catch (const JackClientError& error) {
+            openError_ = error.what();
+            SetBoardPresent(master ? MasterHandle : SlaveHandle, false);
+        }
+    }
+    return EmulatedBoards::daqOpen(deviceName);
+}
+
+int AudioInterface::daqFormatError(int errorCode, std::span<char> text) {
+    if (errorCode != ServerGone || text.empty()) return EmulatedBoards::daqFormatError(errorCode, text);
+    const std::string explanation = "The audio server has gone away: the drive is off";
+    const std::size_t length = std::min(explanation.size(), text.size() - 1);
+    std::memcpy(text.data(), explanation.data(), length);
+    text[length] = '\0';
+    return 0;
+}
+
+int AudioInterface::daqIOWrite(DaqHandle handle, int deviceType, int devicePort, int whichDevice, int whichExpPort,
+                               int value) {
+    if (Gone()) return ServerGone;
+    return EmulatedBoards::daqIOWrite(handle, deviceType, devicePort, whichDevice, whichExpPort, value);
+}
+
+int AudioInterface::daqAdcTransferBufData(DaqHandle handle, std::span<std::int16_t> buffer, int scanCount,
+                                          int bufferMask, int& returnedCount) {
+    if (Gone()) {
+        returnedCount = 0;
+        return ServerGone;
+    }
+    return EmulatedBoards::daqAdcTransferBufData(handle, buffer, scanCount, bufferMask, returnedCount);
+}
+
+void AudioInterface::DriveChanged(double, double hz, double level) {
+    // Full drive is the output's full scale; the client holds it under the safety limit.
+    if (client_) client_->Aim(hz, level);
+}
+
+void AudioInterface::TakeCaptured() {
+    if (!client_ || !resampler_) return;
+    for (;;) {
+        const std::size_t frames = client_->ReadFrames(captured_);
+        if (frames == 0) return;
+        std::size_t used = 0;
+        while (used < frames) {
+            std::size_t taken = 0, made = 0;
+            soxr_process(resampler_.get(), captured_.data() + used * Width, frames - used, &taken, resampled_.data(),
+                         resampled_.size() / Width, &made);
+            for (std::size_t i = 0; i < made; ++i, ++produced_) {
+                const auto at = static_cast<std::size_t>(produced_ % HistoryScans) * Width;
+                std::copy_n(resampled_.data() + i * Width, Width, history_.data() + at);
+            }
+            used += taken;
+            if (taken == 0 && made == 0) break;
+        }
+    }
+}
+
+void AudioInterface::Sample(const Scans& scans, std::span<double> millivolts) {
+    TakeCaptured();
+    const auto board = static_cast<std::size_t>(scans.board);
+    const std::int64_t count = scans.end - scans.first;
+    std::int64_t& cursor = cursor_[board];
+    // A new acquisition, or a stream that has fallen behind the clock or run ahead of
+    // it by more than the margin: the block takes the newest scans again, less the
+    // margin. The stream and the clock drift apart slowly; this costs a jump of a few
+    // scans now and then.
+    const std::int64_t lag = produced_ - (cursor + count);
+    if (scans.first != nextScan_[board] || lag < 0 || lag > 2 * marginScans_) cursor = produced_ - count - marginScans_;
+    const int firstInput = scans.board * emulated_boards_detail::BoardInputs;
+    const double millivoltsPerUnit = settings_.inputFullScaleVolts * 1000.0;
+    auto sample = millivolts.begin();
+    for (std::int64_t scan = cursor; scan < cursor + count; ++scan) {
+        const bool held = !Gone() && scan >= 0 && scan < produced_ && scan >= produced_ - HistoryScans;
+        for (const std::int32_t place : scans.places) {
+            const auto input = static_cast<std::size_t>(firstInput + place);
+            *sample++ =
+                held ? history_[static_cast<std::size_t>(scan % HistoryScans) * Width + input] * millivoltsPerUnit
+                     : 0.0;
+        }
+    }
+    cursor += count;
+    nextScan_[board] = scans.end;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "hardware/BoardSignals.h"
+#include "hardware/EmulatedBoards.h"
+#include "hardware/jack/AudioInterfaceSettings.h"
+#include "hardware/jack/JackClient.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Clock;
+struct soxr;
+
+// An audio interface behind the acquisition library: the emulated boards and
+// signal-conditioning unit, with the audio server's client as what lies outside them.
+// The master's words set the drive the client plays (full drive is the output's full
+// scale, never above the safety limit); the inputs the client captures are resampled
+// to the boards' scan rate and given to them as millivolts. The interface has no
+// push-buttons, port B or current sources: the buttons read as not pressed.
+//
+// The client is opened with the master board and given inputs as the boards are
+// opened (in1..in8 with the master, in9..in16 with the slave); no server, and both
+// boards are missing. Once the server has gone, every word and block read fails with
+// ServerGone, which the board layer reports and which turns the servo off.
+class AudioInterface final : private BoardSignals, public EmulatedBoards {
+public:
+    static constexpr int ServerGone = 1101;
+
+    AudioInterface(const Clock& clock, AudioInterfaceSettings settings);
+    ~AudioInterface() override;
+
+    // The client while open, else null.
+    const JackClient* Client() const { return client_.get(); }
+    // The server's xruns since the client was opened.
+    std::int64_t Xruns() const { return client_ ? client_->Xruns() : 0; }
+    // Why the client could not be opened, or empty.
+    const std::string& OpenError() const { return openError_; }
+
+    DaqHandle daqOpen(const std::string& deviceName) override;
+    int daqFormatError(int errorCode, std::span<char> text) override;
+    int daqIOWrite(DaqHandle handle, int deviceType, int devicePort, int whichDevice, int whichExpPort,
+                   int value) override;
+    int daqAdcTransferBufData(DaqHandle handle, std::span<std::int16_t> buffer, int scanCount, int bufferMask,
+                              int& returnedCount) override;
+
+private:
+    struct SoxrDeleter {
+        void operator()(soxr* resampler) const;
+    };
+
+    void Sample(const Scans& scans, std::span<double> millivolts) override;
+    void BlockRead(int, std::span<const std::int32_t>) override {}
+    int ButtonsDown(double) const override { return 0; }
+    void DriveChanged(double nowMs, double hz, double level) override;
+
+    bool Gone() const { return client_ && client_->Gone(); }
+    void OpenClient();
+    // Moves every captured frame through the resampler into the history.
+    void TakeCaptured();
+
+    AudioInterfaceSettings settings_;
+    std::unique_ptr<JackClient> client_;
+    std::unique_ptr<soxr, SoxrDeleter> resampler_;
+    std::string openError_;
+    std::vector<float> captured_, resampled_;
+    // The newest scans at the boards' rate, MaxInputs wide: scan s at (s mod capacity).
+    std::vector<float> history_;
+    std::int64_t produced_ = 0;
+    std::int64_t marginScans_ = 64;
+    // Per board: the history scan its next acquisition scan reads, and that scan.
+    std::array<std::int64_t, 2> cursor_{}, nextScan_{-1, -1};
+};
