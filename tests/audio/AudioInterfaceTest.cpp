@@ -5,6 +5,7 @@
 #include "engine/DriveLaw.h"
 #include "hardware/BoardLayer.h"
 #include "hardware/SimBenchRig.h"
+#include "support/JackServer.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
@@ -12,12 +13,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
-#include <cstdio>
+#include <filesystem>
 #include <memory>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -67,32 +65,16 @@ private:
 class AudioInterfaceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        server_ = "zek8-test-" + std::to_string(getpid());
-        pid_ = fork();
-        if (pid_ == 0) {
-            std::freopen("/dev/null", "w", stdout);
-            std::freopen("/dev/null", "w", stderr);
-            execlp("jackd", "jackd", "-n", server_.c_str(), "-d", "dummy", "-r", "48000", "-p", "256", nullptr);
-            _exit(127);
-        }
-        ASSERT_GT(pid_, 0);
-        probe_ = std::make_unique<Probe>(server_);
+        jackd_ = std::make_unique<PrivateJackServer>(std::filesystem::path(::testing::TempDir()));
+        ASSERT_EQ(jackd_->Error(), "");
+        probe_ = std::make_unique<Probe>(jackd_->Name());
         ASSERT_TRUE(probe_->Ready()) << "no private audio server";
     }
     void TearDown() override {
         probe_.reset();
-        if (pid_ > 0) StopServer(SIGTERM);
+        jackd_.reset();
     }
-    void StopServer(int signal) {
-        kill(pid_, signal);
-        for (int i = 0; i < 200 && waitpid(pid_, nullptr, WNOHANG) == 0; ++i) std::this_thread::sleep_for(10ms);
-        if (waitpid(pid_, nullptr, WNOHANG) == 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        pid_ = -1;
-    }
-    AudioInterfaceSettings Settings() const { return {.serverName = server_}; }
+    AudioInterfaceSettings Settings() const { return {.serverName = jackd_->Name()}; }
     // The interface with its master board scanning at gain code 1, the drive cabled back
     // to in1 and to the probe.
     std::unique_ptr<AudioRig> Bring(const AudioInterfaceSettings& settings) {
@@ -105,8 +87,7 @@ protected:
         return rig;
     }
 
-    std::string server_;
-    pid_t pid_ = -1;
+    std::unique_ptr<PrivateJackServer> jackd_;
     std::unique_ptr<Probe> probe_;
 };
 
@@ -220,7 +201,7 @@ TEST_F(AudioInterfaceTest, ServerStoppedMidRunStopsTheServoAndSaysWhy) {
     SendDrive(c);
     ASSERT_TRUE(t.dialogs.History().empty());
     probe_.reset();
-    StopServer(SIGTERM);
+    jackd_->Stop();
     for (int i = 0; i < 300 && !audio.Client()->Gone(); ++i) std::this_thread::sleep_for(10ms);
     const auto before = std::chrono::steady_clock::now();
     SendDrive(c);

@@ -92,8 +92,17 @@ public:
     const std::string& Error() const { return error_; }
     const std::string& Name() const { return name_; }
     bool Running() { return server_.Running(); }
-    // Ends the server the way it expects to be ended, and reaps it.
-    void Stop() { server_.Kill(SIGTERM); }
+    // Ends the server the way it expects to be ended, and reaps it. The semaphores its
+    // clients leave in /dev/shm go with it, so that runs do not pile them up.
+    void Stop() {
+        server_.Kill(SIGTERM);
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", error)) {
+            const std::string file = entry.path().filename().string();
+            if (file.starts_with("jack_sem.") && file.find("_" + name_ + "_") != std::string::npos)
+                std::filesystem::remove(entry.path(), error);
+        }
+    }
 
 private:
     static inline int count_ = 0;
