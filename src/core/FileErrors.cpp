@@ -137,7 +137,10 @@ public:
             bytes.resize(got + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
             if (n == 0) break;
             if (n < 0 && errno != EINTR) throw MakeFileError(FileErrorNumber::PathFileAccess);
-            wanted = std::min(Chunk, count - bytes.size());
+            // A read that came short has most likely met the end, which a small read then
+            // confirms without first clearing a whole chunk of buffer for it.
+            constexpr std::size_t Probe = 256;
+            wanted = std::min(n == static_cast<ssize_t>(wanted) ? Chunk : Probe, count - bytes.size());
         }
         return bytes;
     }

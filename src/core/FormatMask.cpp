@@ -3,7 +3,10 @@
 #include "core/NumberText.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -50,9 +53,7 @@ void AppendTwoDigits(std::string& out, long long value) {
     out += static_cast<char>('0' + value % 10);
 }
 
-} // namespace
-
-std::string FormatMask(double value, std::string_view mask, char decimalPoint) {
+std::string FormatAfresh(double value, std::string_view mask, char decimalPoint) {
     if (!std::isfinite(value)) value = 0.0;
     const std::size_t point = mask.find('.');
     const std::string_view integerMask = mask.substr(0, point);
@@ -123,6 +124,19 @@ std::string FormatMask(double value, std::string_view mask, char decimalPoint) {
     return out;
 }
 
+// The status panel formats the same few dozen values with the same masks on every cycle,
+// and most of them rarely change: the texts are kept in a small table, by the value's
+// bits (so -0 and 0 stay apart), the mask and the separator, and made afresh only for
+// what the table does not hold.
+struct KeptText {
+    std::uint64_t valueBits = 0;
+    char decimalPoint = 0;
+    std::string mask;
+    std::string text;
+};
+
+} // namespace
+
 std::string FormatTimeOfDay(double dayFraction, std::string_view mask) {
     long long seconds = 0;
     if (std::isfinite(dayFraction)) {
@@ -166,4 +180,20 @@ std::string FormatDate(int year, int month, int day, std::string_view mask) {
         }
     }
     return out;
+}
+
+std::string FormatMask(double value, std::string_view mask, char decimalPoint) {
+    constexpr std::size_t Kept = 64;
+    thread_local std::array<KeptText, Kept> kept;
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const std::size_t slot =
+        ((bits * 0x9E3779B97F4A7C15ULL) >> 58 ^ mask.size() * 7 ^ static_cast<unsigned char>(decimalPoint)) % Kept;
+    KeptText& entry = kept[slot];
+    if (entry.valueBits != bits || entry.decimalPoint != decimalPoint || entry.mask != mask || entry.text.empty()) {
+        entry.text = FormatAfresh(value, mask, decimalPoint);
+        entry.valueBits = bits;
+        entry.decimalPoint = decimalPoint;
+        entry.mask = mask;
+    }
+    return entry.text;
 }

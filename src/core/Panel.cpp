@@ -34,22 +34,36 @@ Panel::Panel() {
     Writable("Gauge1") = {"", black, grey, true, 0.0};
 }
 
+std::size_t Panel::SlotOf(std::string_view name) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t slot = NameHash(name) & mask;; slot = (slot + 1) & mask)
+        if (slots_[slot] == 0 || items_[slots_[slot] - 1].first == name) return slot;
+}
+
+void Panel::RebuildSlots() {
+    std::size_t size = 16;
+    while (size < 4 * (items_.size() + 1)) size *= 2;
+    slots_.assign(size, 0);
+    for (std::size_t place = 0; place < items_.size(); ++place)
+        slots_[SlotOf(items_[place].first)] = static_cast<std::uint32_t>(place + 1);
+}
+
 const PanelItem& Panel::Item(std::string_view name) const {
     static const PanelItem none;
-    const auto found = places_.find(name);
-    return found == places_.end() ? none : items_[found->second].second;
+    if (slots_.empty()) return none;
+    const std::uint32_t place = slots_[SlotOf(name)];
+    return place == 0 ? none : items_[place - 1].second;
 }
 
 PanelItem& Panel::Writable(std::string_view name) {
-    if (const auto found = places_.find(name); found != places_.end()) return items_[found->second].second;
+    if (!slots_.empty())
+        if (const std::uint32_t place = slots_[SlotOf(name)]; place != 0) return items_[place - 1].second;
     // A new name takes its place in order; the places after it move up by one.
     const auto at = std::lower_bound(items_.begin(), items_.end(), name,
                                      [](const auto& item, std::string_view key) { return item.first < key; });
     const auto place = static_cast<std::size_t>(at - items_.begin());
     items_.insert(at, {std::string(name), PanelItem{}});
-    for (auto& [known, index] : places_)
-        if (index >= place) ++index;
-    places_.emplace(std::string(name), place);
+    RebuildSlots();
     return items_[place].second;
 }
 

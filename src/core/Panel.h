@@ -6,7 +6,6 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -47,17 +46,20 @@ private:
     // of the name as given, not by comparing names along a tree. The few dozen names
     // differ in length and in their first, middle and last letters; a hash of those
     // alone is worked out inline, where a hash of every byte is a library call.
-    struct NameHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view name) const {
-            if (name.empty()) return 0;
-            const auto byte = [&name](std::size_t at) { return static_cast<unsigned char>(name[at]); };
-            return name.size() * 0x9E3779B1u ^ byte(0) * 0x10001u ^ byte(name.size() / 2) * 0x101u ^
-                   byte(name.size() - 1) * 0x1000193u;
-        }
-    };
+    static std::size_t NameHash(std::string_view name) {
+        if (name.empty()) return 0;
+        const auto byte = [&name](std::size_t at) { return static_cast<unsigned char>(name[at]); };
+        return name.size() * 0x9E3779B1u ^ byte(0) * 0x10001u ^ byte(name.size() / 2) * 0x101u ^
+               byte(name.size() - 1) * 0x1000193u;
+    }
+    // The slot of `name` in `slots_`: the one holding it, or the empty one it would take.
+    std::size_t SlotOf(std::string_view name) const;
+    void RebuildSlots();
 
     ItemList items_;
-    std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> places_; // name -> place in items_
+    // An open-addressed table of places in items_ (each plus one; 0 an empty slot), a
+    // power of two long and at most a quarter full, so a name is found at the first or
+    // second slot it looks at, with no division and no node to follow.
+    std::vector<std::uint32_t> slots_;
     std::uint64_t revision_ = 0;
 };

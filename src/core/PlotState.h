@@ -1,9 +1,20 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
+
+// The View menu's choices, read once for a whole drawing.
+struct TraceSelection {
+    std::array<bool, 17> response{}; // channels 1..16 shown
+    std::array<bool, 9> average{};   // channels 1..8 averaged
+    bool drive = false;
+    std::optional<int> output; // the last ticked Output and Input items
+    std::optional<int> input;
+};
 
 // What the plot keeps between drawings: the scale factors the last frame drawing set,
 // where each trace's last segment ended, and the transfer function's last values.
@@ -27,4 +38,10 @@ struct PlotState {
     // writes them, so a status refresh leaves them alone until one of these changes.
     std::optional<float> FrequencyLabelsFor;
     std::optional<std::tuple<float, float, std::string>> AmplitudeLabelsFor;
+
+    // The View menu's choices as the cycle last read them, with the menus' revision and
+    // the channel group they were read at: some fifty ticks are looked up again only
+    // when either has changed.
+    TraceSelection Selection;
+    std::optional<std::pair<std::uint64_t, float>> SelectionFor;
 };

@@ -81,9 +81,10 @@ ElapsedTime ElapsedTimeOf(double runSeconds) {
     ElapsedTime elapsed;
     if (days > 0) elapsed.dayPrefix = std::to_string(days) + ":";
     elapsed.dayFraction = static_cast<double>(total % 86400) / SecondsPerDay;
-    elapsed.text = " E.T. = " + elapsed.dayPrefix + FormatTimeOfDay(elapsed.dayFraction, "hh:mm:ss");
     return elapsed;
 }
+
+std::string ElapsedTime::Text() const { return " E.T. = " + dayPrefix + FormatTimeOfDay(dayFraction, "hh:mm:ss"); }
 
 // The run time grows only while the sweep runs: held, the test clock stands on the
 // time that HoldSweep has already added to ElapsedSeconds.
@@ -112,7 +113,7 @@ void RefreshStatusPanel(Controller& c) {
                                         GeneralNumber(c.P[Param::SweepCount], point));
 
     // Held, the text keeps the time the sweep last ran to.
-    if (IsOn(c.SweepRunning)) panel.SetText("lblElapsedTime", ElapsedTimeOf(c.RunSeconds).text);
+    if (IsOn(c.SweepRunning)) panel.SetText("lblElapsedTime", ElapsedTimeOf(c.RunSeconds).Text());
 
     WriteWallClock(c);
     const std::string& profile = c.ProfileFileName;

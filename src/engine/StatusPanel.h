@@ -9,7 +9,9 @@ struct Controller;
 struct ElapsedTime {
     std::string dayPrefix;    // empty during the first day
     double dayFraction = 0.0; // hours, minutes and seconds as a fraction of a day
-    std::string text;         // " E.T. = " + prefix + hh:mm:ss
+    // " E.T. = " + prefix + hh:mm:ss; made only for the panel, as the run-time clock
+    // needs no text.
+    std::string Text() const;
 };
 ElapsedTime ElapsedTimeOf(double runSeconds);
 

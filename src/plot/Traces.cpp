@@ -53,15 +53,6 @@ float AverageMaskOf(const std::array<bool, 9>& ticked) {
     return mask;
 }
 
-// The View menu's choices, read once for a whole drawing.
-struct TraceSelection {
-    std::array<bool, 17> response{}; // channels 1..16 shown
-    std::array<bool, 9> average{};   // channels 1..8 averaged
-    bool drive = false;
-    std::optional<int> output; // the last ticked Output and Input items
-    std::optional<int> input;
-};
-
 // The last ticked item of a transfer menu, if any.
 std::optional<int> TickedTransferItem(const Controller& c, const char* menu) {
     std::optional<int> ticked;
@@ -86,6 +77,17 @@ TraceSelection SelectionOf(const Controller& c) {
     s.output = TickedTransferItem(c, "mnuViewTransferOut");
     s.input = TickedTransferItem(c, "mnuViewTransferIn");
     return s;
+}
+
+// The selection as the menus stand now, read again only when they or the channel group
+// have changed since the cycle last read it.
+const TraceSelection& CurrentSelection(Controller& c) {
+    const std::pair<std::uint64_t, float> now{c.Menu.Revision(), c.P[Param::ChannelGroup]};
+    if (c.Plot.SelectionFor != now) {
+        c.Plot.Selection = SelectionOf(c);
+        c.Plot.SelectionFor = now;
+    }
+    return c.Plot.Selection;
 }
 
 // The source value of Output or Input item 0..9: channel 1..8, five times the drive, the test level.
@@ -172,7 +174,8 @@ float ComputeTransferRatio(float output, float input) {
 void UpdateTraces(Controller& c) {
     const PlotTarget target = ScreenTarget(c);
     const TraceValues live = LiveValues(c);
-    DrawPoint(c, SelectionOf(c), target, c.Plot, live, XOf(target, live.frequency), c.P[Param::AverageMask] > 0.0f);
+    DrawPoint(c, CurrentSelection(c), target, c.Plot, live, XOf(target, live.frequency),
+              c.P[Param::AverageMask] > 0.0f);
 }
 
 void RedrawTracesOn(const Controller& c, const PlotTarget& target, PlotState& pens) {
@@ -190,7 +193,7 @@ void RedrawTracesOn(const Controller& c, const PlotTarget& target, PlotState& pe
 }
 
 void RebuildAverageMask(Controller& c) {
-    if (c.P[Param::AverageMask] > 0.0f) c.P[Param::AverageMask] = AverageMaskOf(AverageTicks(c));
+    if (c.P[Param::AverageMask] > 0.0f) c.P[Param::AverageMask] = AverageMaskOf(CurrentSelection(c).average);
 }
 
 void RedrawTraces(Controller& c) { RedrawTracesOn(c, ScreenTarget(c), c.Plot); }

@@ -238,7 +238,7 @@ TEST(ElapsedTime, MinutesThenRoundedSecondsThenDays) {
         {2.0 * 86400.0 + 5.0, " E.T. = 2:00:00:05"},
         {-3.0, " E.T. = 00:00:00"},
     };
-    for (const auto& [seconds, text] : cases) EXPECT_EQ(ElapsedTimeOf(seconds).text, text) << seconds;
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(ElapsedTimeOf(seconds).Text(), text) << seconds;
 
     const ElapsedTime elapsed = ElapsedTimeOf(86400.0 + 43200.0);
     EXPECT_EQ(elapsed.dayPrefix, "1:");

@@ -2,8 +2,7 @@
 
 #include "core/Units.h"
 #include "hardware/EmulatedBoardsDetail.h"
-
-#include <soxr.h>
+#include "hardware/jack/AudioLibraries.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +15,10 @@ constexpr std::int64_t HistoryScans = 16384; // 1.6 s at the boards' rate
 
 } // namespace
 
-void AudioInterface::SoxrDeleter::operator()(soxr* resampler) const { soxr_delete(resampler); }
+void AudioInterface::SoxrDeleter::operator()(soxr* resampler) const {
+    // Only a loaded library made one.
+    LoadAudioLibraries().soxr_delete(resampler);
+}
 
 AudioInterface::AudioInterface(const Clock& clock, AudioInterfaceSettings settings)
     : EmulatedBoards(clock, *this, Setup{}), settings_(std::move(settings)),
@@ -36,10 +38,12 @@ void AudioInterface::OpenClient() {
         openError_ = error.what();
         return;
     }
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    // The client loaded the libraries.
+    calls_ = &LoadAudioLibraries();
+    const soxr_io_spec_t io = calls_->soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = calls_->soxr_quality_spec(SOXR_HQ, 0);
     soxr_error_t error = nullptr;
-    resampler_.reset(soxr_create(client_->SampleRate(), Unit::ScanRate, Width, &error, &io, &quality, nullptr));
+    resampler_.reset(calls_->soxr_create(client_->SampleRate(), Unit::ScanRate, Width, &error, &io, &quality, nullptr));
     if (error != nullptr) {
         openError_ = error;
         resampler_.reset();
@@ -109,8 +113,8 @@ void AudioInterface::TakeCaptured() {
         std::size_t used = 0;
         while (used < frames) {
             std::size_t taken = 0, made = 0;
-            soxr_process(resampler_.get(), captured_.data() + used * Width, frames - used, &taken, resampled_.data(),
-                         resampled_.size() / Width, &made);
+            calls_->soxr_process(resampler_.get(), captured_.data() + used * Width, frames - used, &taken,
+                                 resampled_.data(), resampled_.size() / Width, &made);
             for (std::size_t i = 0; i < made; ++i, ++produced_) {
                 const auto at = static_cast<std::size_t>(produced_ % HistoryScans) * Width;
                 std::copy_n(resampled_.data() + i * Width, Width, history_.data() + at);

@@ -13,6 +13,7 @@
 
 class Clock;
 struct soxr;
+struct AudioLibraries;
 
 // An audio interface behind the acquisition library: the emulated boards and
 // signal-conditioning unit, with the audio server's client as what lies outside them.
@@ -62,6 +63,7 @@ private:
     void TakeCaptured();
 
     AudioInterfaceSettings settings_;
+    const AudioLibraries* calls_ = nullptr; // loaded with the first client
     std::unique_ptr<JackClient> client_;
     std::unique_ptr<soxr, SoxrDeleter> resampler_;
     std::string openError_;

@@ -1,6 +1,6 @@
 #include "hardware/jack/JackClient.h"
 
-#include <jack/jack.h>
+#include "hardware/jack/AudioLibraries.h"
 
 #include <algorithm>
 #include <chrono>
@@ -11,15 +11,15 @@ namespace {
 constexpr std::size_t ScratchFrames = 8192;
 constexpr std::size_t CapturedFrames = 65536; // 1.3 s at 48 kHz, 0.34 s at 192 kHz
 
-jack_client_t* OpenClient(const std::string& clientName, const std::string& serverName) {
+jack_client_t* OpenClient(const AudioLibraries& calls, const std::string& clientName, const std::string& serverName) {
     jack_status_t status{};
     // The controller never starts a server of its own: which server, at which rate, on
     // which device is the lab's choice.
     jack_client_t* client =
-        serverName.empty()
-            ? jack_client_open(clientName.c_str(), JackNoStartServer, &status)
-            : jack_client_open(clientName.c_str(), static_cast<jack_options_t>(JackNoStartServer | JackServerName),
-                               &status, serverName.c_str());
+        serverName.empty() ? calls.jack_client_open(clientName.c_str(), JackNoStartServer, &status)
+                           : calls.jack_client_open(clientName.c_str(),
+                                                    static_cast<jack_options_t>(JackNoStartServer | JackServerName),
+                                                    &status, serverName.c_str());
     if (client == nullptr)
         throw JackClientError(serverName.empty() ? "no audio server answers"
                                                  : "the audio server '" + serverName + "' does not answer");
@@ -35,7 +35,7 @@ struct JackCallbacks {
         bool aimed = false;
         while (self.aims_.Read(std::span(&aim, 1)) == 1) aimed = true;
         if (aimed) self.ramp_.Aim(aim.hz, aim.amplitude);
-        auto* drive = static_cast<float*>(jack_port_get_buffer(self.drivePort_, frames));
+        auto* drive = static_cast<float*>(self.calls_->jack_port_get_buffer(self.drivePort_, frames));
         self.ramp_.Render(std::span(drive, frames));
         self.driveAmplitude_.store(self.ramp_.Amplitude(), std::memory_order_relaxed);
 
@@ -44,9 +44,10 @@ struct JackCallbacks {
         constexpr auto width = static_cast<std::size_t>(JackClient::MaxInputs);
         for (int k = 0; k < JackClient::MaxInputs; ++k) {
             const auto column = static_cast<std::size_t>(k);
-            const float* in = k < inputs
-                                  ? static_cast<const float*>(jack_port_get_buffer(self.inputPorts_[column], frames))
-                                  : nullptr;
+            const float* in =
+                k < inputs
+                    ? static_cast<const float*>(self.calls_->jack_port_get_buffer(self.inputPorts_[column], frames))
+                    : nullptr;
             for (std::size_t i = 0; i < count; ++i) self.frameScratch_[i * width + column] = in ? in[i] : 0.0f;
         }
         if (!self.captured_.Write(std::span<const float>(self.frameScratch_.data(), count * width)))
@@ -63,25 +64,26 @@ struct JackCallbacks {
 };
 
 JackClient::JackClient(const std::string& clientName, const std::string& serverName, double driveLimit)
-    : client_(OpenClient(clientName, serverName)), sampleRate_(jack_get_sample_rate(client_)),
-      ramp_(sampleRate_, RampSeconds, driveLimit), captured_(CapturedFrames * MaxInputs) {
-    drivePort_ = jack_port_register(client_, "drive", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
-    if (drivePort_ == nullptr || jack_set_process_callback(client_, &JackCallbacks::Process, this) != 0 ||
-        jack_set_xrun_callback(client_, &JackCallbacks::Xrun, this) != 0) {
-        jack_client_close(client_);
+    : calls_(&LoadAudioLibraries()), client_(OpenClient(*calls_, clientName, serverName)),
+      sampleRate_(calls_->jack_get_sample_rate(client_)), ramp_(sampleRate_, RampSeconds, driveLimit),
+      captured_(CapturedFrames * MaxInputs) {
+    drivePort_ = calls_->jack_port_register(client_, "drive", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+    if (drivePort_ == nullptr || calls_->jack_set_process_callback(client_, &JackCallbacks::Process, this) != 0 ||
+        calls_->jack_set_xrun_callback(client_, &JackCallbacks::Xrun, this) != 0) {
+        calls_->jack_client_close(client_);
         throw JackClientError("the audio server refused the drive port");
     }
-    jack_on_info_shutdown(client_, &JackCallbacks::Shutdown, this);
-    if (jack_activate(client_) != 0) {
-        jack_client_close(client_);
+    calls_->jack_on_info_shutdown(client_, &JackCallbacks::Shutdown, this);
+    if (calls_->jack_activate(client_) != 0) {
+        calls_->jack_client_close(client_);
         throw JackClientError("the audio server would not start the client");
     }
 }
 
 JackClient::~JackClient() {
     WaitForSilence();
-    jack_deactivate(client_);
-    jack_client_close(client_);
+    calls_->jack_deactivate(client_);
+    calls_->jack_client_close(client_);
 }
 
 void JackClient::WaitForSilence() {
@@ -93,15 +95,17 @@ void JackClient::WaitForSilence() {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     // One more period plays the 0 the ramp ended on.
     if (!Gone())
-        std::this_thread::sleep_for(std::chrono::duration<double>(2.0 * jack_get_buffer_size(client_) / sampleRate_));
+        std::this_thread::sleep_for(
+            std::chrono::duration<double>(2.0 * calls_->jack_get_buffer_size(client_) / sampleRate_));
 }
 
-std::uint32_t JackClient::Period() const { return jack_get_buffer_size(client_); }
+std::uint32_t JackClient::Period() const { return calls_->jack_get_buffer_size(client_); }
 
 void JackClient::AddInputs(int count) {
     for (int k = Inputs(); k < std::min(count, MaxInputs); ++k) {
         const std::string name = "in" + std::to_string(k + 1);
-        jack_port_t* port = jack_port_register(client_, name.c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+        jack_port_t* port =
+            calls_->jack_port_register(client_, name.c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
         if (port == nullptr) throw JackClientError("the audio server refused the port " + name);
         inputPorts_[static_cast<std::size_t>(k)] = port;
         inputs_.store(k + 1, std::memory_order_release);
@@ -109,7 +113,7 @@ void JackClient::AddInputs(int count) {
 }
 
 std::string JackClient::PortName(const std::string& shortName) const {
-    return std::string(jack_get_client_name(client_)) + ":" + shortName;
+    return std::string(calls_->jack_get_client_name(client_)) + ":" + shortName;
 }
 
 bool JackClient::Aim(double hz, double amplitude) {

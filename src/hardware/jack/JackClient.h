@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 
+struct AudioLibraries;
 struct _jack_client;
 struct _jack_port;
 
@@ -30,7 +31,7 @@ public:
     // at 44.1 kHz.
     static constexpr double RampSeconds = 0.01;
 
-    // Opens the client and starts the process thread; an empty server name is the
+    // Loads the client library, opens the client and starts the process thread; an empty server name is the
     // server's default. `driveLimit`: the largest drive, a fraction of full scale.
     // Throws JackClientError.
     JackClient(const std::string& clientName, const std::string& serverName, double driveLimit);
@@ -70,6 +71,7 @@ private:
     friend struct JackCallbacks; // the server's callbacks, in the source
     void WaitForSilence();
 
+    const AudioLibraries* calls_;
     _jack_client* client_ = nullptr;
     _jack_port* drivePort_ = nullptr;
     std::array<_jack_port*, MaxInputs> inputPorts_{};
