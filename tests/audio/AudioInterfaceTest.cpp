@@ -74,7 +74,11 @@ protected:
         probe_.reset();
         jackd_.reset();
     }
-    AudioInterfaceSettings Settings() const { return {.serverName = jackd_->Name()}; }
+    AudioInterfaceSettings Settings() const {
+        AudioInterfaceSettings settings;
+        settings.serverName = jackd_->Name();
+        return settings;
+    }
     // The interface with its master board scanning at gain code 1, the drive cabled back
     // to in1 and to the probe.
     std::unique_ptr<AudioRig> Bring(const AudioInterfaceSettings& settings) {
