@@ -2,6 +2,7 @@
 
 #include "core/RemoteControl.h"
 #include "hardware/Backend.h"
+#include "hardware/jack/AudioSettingsFile.h"
 #include "ui/DesktopProgram.h"
 
 #include <QApplication>
@@ -132,6 +133,12 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "zek8: cannot use the working folder %s\n", qPrintable(folder));
             return 2;
         }
+    }
+    // The interface's settings are the working folder's.
+    if (backend.audio) {
+        LoadedAudioSettings loaded = LoadAudioSettingsFile(AudioSettingsFileName, *backend.audio);
+        backend.audio = std::move(loaded.settings);
+        backend.audioSettingsFault = std::move(loaded.fault);
     }
 
     DesktopProgram program([&backend](Clock& clock) { return MakeBackend(backend, clock); });

@@ -34,7 +34,8 @@ Options:
   --calibration FILE   the calibration factors instead of ZEK8Cal.Dat
   --bench sim|none|FILE  the built-in simulated bench (default), no acquisition library
                        (demo mode), or a bench file; without it a profile on the USB
-                       interface runs on the audio server, on the wall clock
+                       interface runs on the audio server, on the wall clock, with the
+                       settings of ZEK8Audio.txt in the working folder
   --jack-client NAME   the audio server's client name of the interface (default zek8)
   --jack-server NAME   the audio server to use (default: the server's own default)
   --until end|abort|SECONDS
@@ -63,14 +64,20 @@ Options:
                          bench dead|saturate CHANNEL   a sensor fault from now on
                          bench call FUNCTION CODE      a library call failing from now on
                          click X Y        a mouse press on the plot at (X, Y)
+                         audio KEY VALUES...   a USB interface setting, as a line of
+                                          ZEK8Audio.txt (drive-port PORT, input-port CH PORT,
+                                          output-full-scale-v V, input-full-scale-v CH V,
+                                          safety-limit-v V, loopback-input CH)
+                         audio save       write the interface's settings to ZEK8Audio.txt
                        Without a script: Servo On and Sweep Run at 0 s; an empty
                        script plays nothing.
   --help, --version
 
 Exit status: 0 when the run ended as asked, 1 when the test aborted, 2 on bad arguments
 or a script line that cannot be played, 3 when a file asked for (--export, --report, --print,
---trace, --state) could not be written; the summary lists those under "errors" (a trace
-that cannot be opened stops the run before it starts). SIGTERM, SIGINT and SIGHUP stop the
+--trace, --state) could not be written, or the USB interface refused ZEK8Audio.txt (it then
+drives nothing) or could not connect a port it names; the summary lists those under "errors"
+(a trace that cannot be opened stops the run before it starts). SIGTERM, SIGINT and SIGHUP stop the
 test and end the run ("end": "signal"), with status 128 + the signal's number.
 )";
 

@@ -212,3 +212,9 @@ std::optional<float> FieldReader::NextNumber() {
     if (!value) status_ = Status::NotANumber;
     return value;
 }
+
+std::string ExactNumber(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return {text, end};
+}

@@ -39,6 +39,10 @@ std::string FieldNumber(float value);
 // NaN give "0", as in the files.
 std::string GeneralNumber(double value, char decimalSeparator = '.');
 
+// The shortest text that reads back as the same double, as std::to_chars writes it
+// ("0.1", "1e+06"): the form of the plain-text settings files, which keep doubles exactly.
+std::string ExactNumber(double value);
+
 // A number typed or stored as text: optional blanks (spaces, tabs) around it, an
 // optional sign, digits with or without a leading zero and an optional exponent
 // (0.5, .5, -.25, +5, 5., 1E-05, 1e+07). nullopt for empty text, "inf", "nan",

@@ -9,9 +9,9 @@
 
 BackendChoice ChooseBackend(std::string_view text) {
     if (text == "none") return {};
-    if (text == "sim") return {sim::DefaultBenchModel(), std::nullopt};
+    if (text == "sim") return {sim::DefaultBenchModel(), std::nullopt, ""};
     try {
-        return {sim::LoadBenchFile(std::string(text)), std::nullopt};
+        return {sim::LoadBenchFile(std::string(text)), std::nullopt, ""};
     } catch (const sim::BenchFileError& error) {
         throw BackendChoiceError(error.what());
     }
@@ -20,7 +20,8 @@ BackendChoice ChooseBackend(std::string_view text) {
 Backend MakeBackend(const BackendChoice& choice, const Clock& clock) {
     std::unique_ptr<AudioInterface> audio;
     if (choice.audio) audio = std::make_unique<AudioInterface>(clock, *choice.audio);
-    const AudioInterface* const audioInterface = audio.get();
+    if (audio && !choice.audioSettingsFault.empty()) audio->RefuseSettings(choice.audioSettingsFault);
+    AudioInterface* const audioInterface = audio.get();
     if (!choice.bench) return {std::make_unique<AbsentDaqLibrary>(), std::move(audio), nullptr, audioInterface};
     auto bench = std::make_unique<sim::SimBench>(clock, *choice.bench);
     TestBench* const testBench = bench.get();

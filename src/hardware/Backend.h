@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 class AudioInterface;
@@ -25,6 +26,8 @@ struct BackendChoice {
     // The audio interface behind the USB interface item; left out when a bench was asked
     // for (the bench is a board, and that item then opens nothing).
     std::optional<AudioInterfaceSettings> audio;
+    // Why the interface's settings file was refused; the interface then opens nothing.
+    std::string audioSettingsFault;
 };
 
 // A bench file that cannot be read; the text names the file and the fault.
@@ -42,8 +45,9 @@ struct Backend {
     std::unique_ptr<DaqLibrary> usbInterface;
     // What the backend offers as a test bench, owned by `library`; null when it has none.
     TestBench* bench = nullptr;
-    // The audio interface that is `usbInterface`, for its stream's counts; or null.
-    const AudioInterface* audio = nullptr;
+    // The audio interface that is `usbInterface`, for its stream's counts and settings;
+    // or null.
+    AudioInterface* audio = nullptr;
 };
 
 Backend MakeBackend(const BackendChoice& choice, const Clock& clock);

@@ -9,7 +9,9 @@
 #include "engine/ReferenceProfile.h"
 #include "hardware/BoardErrors.h"
 #include "hardware/ConditioningUnit.h"
+#include "hardware/jack/AudioInterface.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -176,8 +178,20 @@ DaqHandle OpenBoard(Controller& c, const std::string& deviceName) {
     return handle;
 }
 
+namespace {
+
+// Why the USB interface refused its settings, in its own words.
+std::string UsbInterfaceRefusal(Controller& c) {
+    std::array<char, 512> text{};
+    Daq(c).daqFormatError(c.LastDaqError, text);
+    text.back() = '\0';
+    return text.data();
+}
+
+} // namespace
+
 void OpenBoards(Controller& c) {
-    const auto installError = [&](const char* text) {
+    const auto installError = [&](const std::string& text) {
         c.ports.dialogs->MessageBox(text, "Install Error", MessageButtons::Ok, MessageIcon::None);
         c.DemoMode = 1.0f;
     };
@@ -189,9 +203,13 @@ void OpenBoards(Controller& c) {
         c.MasterBoardHandle = NoDaqHandle;
         c.MasterBoardHandle = OpenBoard(c, MasterDeviceName);
         if (c.MasterBoardHandle == NoDaqHandle) {
-            installError(c.P[Param::AcquisitionInterface] == 2.0f
-                             ? " No audio server answers: the USB interface cannot be opened."
-                             : " Daq1000 installed, but not connected to computer or not turned on!");
+            installError(c.P[Param::AcquisitionInterface] != 2.0f
+                             ? " Daq1000 installed, but not connected to computer or not turned on!"
+                         : c.LastDaqError == AudioInterface::SettingsRefused
+                             ? " " + UsbInterfaceRefusal(c) +
+                                   "\nThe USB interface drives nothing until its settings "
+                                   "are mended (System / USB Interface Setup...)."
+                             : " No audio server answers: the USB interface cannot be opened.");
             return;
         }
         if (IsChecked(c.P[Param::ChannelCount])) {

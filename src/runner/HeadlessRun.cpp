@@ -15,6 +15,7 @@
 #include "hardware/Backend.h"
 #include "hardware/TestBench.h"
 #include "hardware/jack/AudioInterface.h"
+#include "hardware/jack/AudioSettingsFile.h"
 #include "hardware/sim/BenchSetup.h"
 #include "print/ReportPage.h"
 #include "runner/JsonText.h"
@@ -99,9 +100,32 @@ void PlayEditor(const ScriptAction& a, Controller& c) {
     }
 }
 
-void Play(const ScriptAction& a, Controller& c, ScriptedDialogs& dialogs, TestBench* bench, double benchSeconds) {
+// A setting of the USB interface taken at once, as the setup dialog's OK takes it, or
+// its settings written to the working folder.
+void PlayAudio(const ScriptAction& a, Controller& c, AudioInterface* audio) {
+    if (audio == nullptr) Unplayable(a, "'audio' needs the USB interface (a run without --bench)");
+    if (a.args[0] == "save") {
+        try {
+            SaveAudioSettingsFile(WorkingPath(c, AudioSettingsFileName), audio->Settings());
+        } catch (const FileError& error) {
+            Unplayable(a, std::string(AudioSettingsFileName) + " cannot be written: " + error.description);
+        }
+        return;
+    }
+    AudioInterfaceSettings next = audio->Settings();
+    if (const auto fault = ApplyAudioSetting(a.args, next)) Unplayable(a, *fault);
+    if (const auto conflict = AudioSettingsConflict(next)) Unplayable(a, *conflict);
+    if (const auto refusal = audio->RefusalOf(next, IsOn(c.ServoOn))) Unplayable(a, *refusal);
+    audio->Apply(next);
+    for (const std::string& fault : audio->ConnectionFaults()) Unplayable(a, fault);
+}
+
+void Play(const ScriptAction& a, Controller& c, ScriptedDialogs& dialogs, TestBench* bench, double benchSeconds,
+          AudioInterface* audio) {
     const std::string& first = a.args[0];
-    if (a.action == "menu") {
+    if (a.action == "audio") {
+        PlayAudio(a, c, audio);
+    } else if (a.action == "menu") {
         const auto [name, index] = MenuItem(a);
         for (std::size_t i = 1; i < a.args.size(); ++i) dialogs.QueueReply(a.args[i]);
         const bool ran = RunMenuCommand(c, name, index);
@@ -207,15 +231,19 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     SizeOnlyCanvas plot(options.plotSize.width, options.plotSize.height);
     TextClipboard clipboard;
     RunShell shell;
-    BackendChoice choice = ChooseBackend(options.bench);
-    choice.audio = options.audio;
-    const Backend backend = MakeBackend(choice, clock);
     auto controller = std::make_unique<Controller>();
     Controller& c = *controller;
+    c.WorkingFolder = options.workdir;
+    BackendChoice choice = ChooseBackend(options.bench);
+    if (options.audio) {
+        LoadedAudioSettings loaded = LoadAudioSettingsFile(WorkingPath(c, AudioSettingsFileName), *options.audio);
+        choice.audio = std::move(loaded.settings);
+        choice.audioSettingsFault = std::move(loaded.fault);
+    }
+    const Backend backend = MakeBackend(choice, clock);
     Picture* picture = options.plot != nullptr ? options.plot : &plot;
     c.ports = Ports{&clock, &dialogs, picture, &clipboard, &shell, backend.library.get(), options.printer};
     c.ports.usbDaq = backend.usbInterface.get();
-    c.WorkingFolder = options.workdir;
     c.StartUpProfilePath = options.profile;
     c.CalibrationPath = options.calibration;
     c.RemoteControlPath = options.controlFile;
@@ -232,6 +260,12 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
 
     StartUp(c);
     collectMessages();
+    // What keeps the interface from driving, or from driving what it should, is the
+    // run's own fault: the operator who would read a box is not there.
+    if (c.P[Param::AcquisitionInterface] == 2.0f && backend.audio != nullptr) {
+        if (!backend.audio->SettingsFault().empty()) summary.errors.push_back(backend.audio->SettingsFault());
+        for (const std::string& fault : backend.audio->ConnectionFaults()) summary.errors.push_back(fault);
+    }
     const double start = clock.MonotonicSeconds();
     // An audio interface plays and captures in real time: the test then keeps to the
     // wall clock, whichever clock start-up ran on, and the simulated bench beside it
@@ -244,7 +278,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     std::size_t next = 0;
     const auto playDue = [&] {
         for (; next < script.size() && script[next].seconds <= clock.MonotonicSeconds() - start + 1e-9; ++next)
-            Play(script[next], c, dialogs, bench, clock.MonotonicSeconds() - start);
+            Play(script[next], c, dialogs, bench, clock.MonotonicSeconds() - start, backend.audio);
         collectMessages();
     };
     playDue();

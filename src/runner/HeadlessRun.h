@@ -72,7 +72,9 @@ struct RunSummary {
     // fundamentals the simulated bench really gave; a cycle whose true value is 0 is
     // left out. None without a simulated bench.
     std::optional<ControlAccuracy> trueErrorDb;
-    std::vector<std::string> errors; // the files asked for that could not be written
+    // The files asked for that could not be written; on the USB interface, also a settings
+    // file it refused and the ports it could not connect.
+    std::vector<std::string> errors;
     // The audio server's xruns during a run on the audio interface; none on any other.
     std::optional<std::int64_t> xruns;
 };

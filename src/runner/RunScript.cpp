@@ -1,6 +1,7 @@
 #include "runner/RunScript.h"
 
 #include "hardware/TestBench.h"
+#include "hardware/jack/AudioSettingsFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -42,8 +43,9 @@ std::vector<std::string> Words(const std::string& line, int number) {
 // How many arguments each action takes, at least and at most.
 const std::map<std::string, std::pair<std::size_t, std::size_t>>& Arity() {
     static const std::map<std::string, std::pair<std::size_t, std::size_t>> arity = {
-        {"menu", {1, 64}},  {"key", {1, 1}},    {"button", {1, 1}}, {"spin", {2, 2}},  {"press", {1, 2}},
-        {"answer", {1, 1}}, {"remote", {1, 1}}, {"bench", {2, 3}},  {"click", {2, 2}}, {"editor", {1, 4}},
+        {"menu", {1, 64}}, {"key", {1, 1}},    {"button", {1, 1}}, {"spin", {2, 2}},
+        {"press", {1, 2}}, {"answer", {1, 1}}, {"remote", {1, 1}}, {"bench", {2, 3}},
+        {"click", {2, 2}}, {"editor", {1, 4}}, {"audio", {1, 5}},
     };
     return arity;
 }
@@ -92,6 +94,13 @@ std::optional<std::string> EditorActionFault(const std::vector<std::string>& arg
     return std::nullopt;
 }
 
+std::optional<std::string> AudioActionFault(const std::vector<std::string>& args) {
+    if (args.at(0) == "save")
+        return args.size() == 1 ? std::nullopt : std::optional<std::string>("'audio save' takes nothing more");
+    AudioInterfaceSettings scratch;
+    return ApplyAudioSetting(args, scratch);
+}
+
 std::optional<double> ScriptNumber(std::string_view word) {
     double value = 0.0;
     const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
@@ -128,6 +137,9 @@ std::vector<ScriptAction> ReadRunScript(std::istream& in) {
         }
         if (action.action == "editor") {
             if (const auto fault = EditorActionFault(action.args)) fail(*fault);
+        }
+        if (action.action == "audio") {
+            if (const auto fault = AudioActionFault(action.args)) fail(*fault);
         }
         actions.push_back(std::move(action));
     }

@@ -21,6 +21,8 @@
 //   click X Y                      a mouse press on the plot at (X, Y) in its own units
 //   editor open|update|breakpoints|close   the profile editor and its buttons
 //   editor cell ROW COL TEXT       a cell clicked, TEXT typed into the edit box, accepted
+//   audio KEY VALUES...            a setting of the USB interface, as a line of its file
+//   audio save                     the interface's settings written to its file
 struct ScriptAction {
     double seconds = 0.0;
     std::string action;
@@ -46,6 +48,8 @@ std::vector<ScriptAction> ReadRunScriptFile(const std::string& path);
 std::optional<std::string> BenchActionFault(const std::vector<std::string>& args);
 // The same for an editor action ("open", "cell 3 1 44.3").
 std::optional<std::string> EditorActionFault(const std::vector<std::string>& args);
+// The same for an audio action ("safety-limit-v 0.5", "save").
+std::optional<std::string> AudioActionFault(const std::vector<std::string>& args);
 
 // A finite number as a script writes it: decimals and an exponent allowed, no blanks,
 // no leading '+'.

@@ -2,6 +2,7 @@
 
 #include "core/StartUp.h"
 #include "hardware/DaqLibrary.h"
+#include "hardware/jack/AudioInterface.h"
 #include "ui/MainWindow.h"
 #include "ui/PlotArea.h"
 #include "ui/QtClipboard.h"
@@ -53,6 +54,7 @@ DesktopProgram::DesktopProgram(const DaqFactory& makeDaq) : backend_(makeDaq(clo
     controller_.ports =
         Ports{&clock_, dialogs_.get(), window_->Plot(), clipboard_.get(), this, backend_.library.get(), printer_.get()};
     controller_.ports.usbDaq = backend_.usbInterface.get();
+    window_->SetAudioInterface(backend_.audio);
 }
 
 DesktopProgram::~DesktopProgram() = default;
@@ -69,6 +71,15 @@ void DesktopProgram::StartController() {
         StartUp(controller_);
     } catch (const std::exception&) {
         // Every step reports its own failures; whatever is left, the loop still runs.
+    }
+    // A port the interface could not connect: it drives on, and the operator is told
+    // which (a bad settings file has had its box from the board layer).
+    if (backend_.audio != nullptr && controller_.P[Param::AcquisitionInterface] == 2.0f &&
+        !backend_.audio->ConnectionFaults().empty()) {
+        std::string text;
+        for (const std::string& fault : backend_.audio->ConnectionFaults()) text += fault + "\n";
+        dialogs_->MessageBox(text + "See System / USB Interface Setup...", "USB Interface", MessageButtons::Ok,
+                             MessageIcon::Exclamation);
     }
     window_->ControllerStarted();
     window_->Render();

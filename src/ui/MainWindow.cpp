@@ -2,8 +2,13 @@
 
 #include "core/Commands.h"
 #include "core/Controller.h"
+#include "core/FileErrors.h"
 #include "core/StartUp.h"
+#include "hardware/BoardLayer.h"
+#include "hardware/jack/AudioInterface.h"
+#include "hardware/jack/AudioSettingsFile.h"
 #include "plot/PlotFrame.h"
+#include "ui/AudioSetupDialog.h"
 #include "ui/PanelColors.h"
 #include "ui/PlotArea.h"
 #include "ui/PlotView.h"
@@ -14,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
@@ -155,6 +161,60 @@ void MainWindow::BuildMenus() {
         action->setObjectName(key.first + (key.second >= 0 ? QStringLiteral("_%1").arg(key.second) : QString()));
         actions_.insert(key, action);
     }
+    AddUsbSetupItem(menus);
+}
+
+void MainWindow::AddUsbSetupItem(const QMap<QPair<QString, int>, QMenu*>& menus) {
+    QMenu* system = menus.value({QStringLiteral("mnuSystem"), -1}, nullptr);
+    const QAction* interface = Action(QStringLiteral("mnuSystemInterface"));
+    if (system == nullptr || interface == nullptr) return;
+    const QList<QAction*> items = system->actions();
+    const qsizetype after = items.indexOf(interface) + 1;
+    auto* setup = new QAction(QStringLiteral("USB Interface &Setup..."), system);
+    setup->setObjectName(QStringLiteral("mnuSystemUsbSetup"));
+    system->insertAction(after < items.size() ? items[after] : nullptr, setup);
+    connect(setup, &QAction::triggered, this, [this] {
+        AudioSetupDialog* dialog = OpenUsbSetup();
+        if (dialog == nullptr) return;
+        dialog->exec();
+        dialog->deleteLater();
+    });
+    actions_.insert({setup->objectName(), -1}, setup);
+}
+
+AudioSetupDialog* MainWindow::OpenUsbSetup() {
+    const std::string path = WorkingPath(c_, AudioSettingsFileName);
+    const AudioInterfaceSettings current =
+        audio_ != nullptr ? audio_->Settings() : LoadAudioSettingsFile(path, AudioInterfaceSettings{}).settings;
+    QStringList drivePorts, inputSources;
+    if (audio_ != nullptr) {
+        for (const std::string& port : audio_->ServerPorts(true)) drivePorts << QString::fromStdString(port);
+        for (const std::string& port : audio_->ServerPorts(false)) inputSources << QString::fromStdString(port);
+    }
+    const bool onInterface = audio_ != nullptr && BoardsInUse(c_) && c_.P[Param::AcquisitionInterface] == 2.0f;
+    const auto acceptor = [this, path](const AudioInterfaceSettings& next) -> std::optional<std::string> {
+        // The file is written first: settings that cannot be kept are not taken either.
+        if (audio_ != nullptr) {
+            if (auto refusal = audio_->RefusalOf(next, IsOn(c_.ServoOn))) return refusal;
+        }
+        try {
+            SaveAudioSettingsFile(path, next);
+        } catch (const FileError& error) {
+            return std::string(AudioSettingsFileName) + " cannot be written: " + error.description;
+        }
+        if (audio_ == nullptr) return std::nullopt;
+        const bool wasRefused = !audio_->SettingsFault().empty();
+        audio_->Apply(next);
+        std::string notes;
+        for (const std::string& fault : audio_->ConnectionFaults()) notes += fault + "\n";
+        if (wasRefused)
+            notes += "The boards are opened at start-up: restart the controller to drive through the USB "
+                     "interface.";
+        if (!notes.empty())
+            QMessageBox::warning(this, QStringLiteral("USB Interface Setup"), QString::fromStdString(notes));
+        return std::nullopt;
+    };
+    return new AudioSetupDialog(current, drivePorts, inputSources, onInterface, acceptor, this);
 }
 
 QAction* MainWindow::Action(const QString& name, int index) const { return actions_.value({name, index}, nullptr); }

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <map>
 
+class AudioInterface;
+class AudioSetupDialog;
 struct Controller;
 class PlotArea;
 class PlotView;
@@ -42,6 +44,11 @@ public:
     PlotArea* Plot() const { return plot_; }
     QAction* Action(const QString& name, int index = -1) const;
     ProfileEditorWindow* ProfileEditor() const { return editor_; }
+    // The audio interface behind the USB interface item, whose settings System / USB
+    // Interface Setup... applies at once; null: the dialog only edits the file.
+    void SetAudioInterface(AudioInterface* audio) { audio_ = audio; }
+    // Opens System / USB Interface Setup...; null when it could not be made.
+    AudioSetupDialog* OpenUsbSetup();
 
     // Brings menus and indicators in line with the models, when they changed, and
     // draws the plot anew when its size changed.
@@ -55,6 +62,9 @@ protected:
 
 private:
     void BuildMenus();
+    // System / USB Interface Setup..., under the Interface items. It is the window's own:
+    // the runner sets the interface with its audio actions instead.
+    void AddUsbSetupItem(const QMap<QPair<QString, int>, QMenu*>& menus);
     QWidget* BuildPanel();
     QWidget* BuildControls();
     QLabel* AddLabel(const char* name, bool clickable = false);
@@ -71,6 +81,7 @@ private:
     PlotView* plotView_ = nullptr;
     PlotArea* plot_ = nullptr;
     ProfileEditorWindow* editor_ = nullptr;
+    AudioInterface* audio_ = nullptr;
     QProgressBar* gauge_ = nullptr;
     QMap<QPair<QString, int>, QAction*> actions_;
     std::map<std::string, QWidget*> indicators_;

@@ -2,18 +2,24 @@
 // cabled straight back to in1 by the server, and a probe client recording the drive.
 #include "hardware/jack/AudioInterface.h"
 #include "core/Defaults.h"
+#include "core/FileErrors.h"
 #include "engine/DriveLaw.h"
+#include "files/ProfileFile.h"
 #include "hardware/BoardLayer.h"
 #include "hardware/SimBenchRig.h"
+#include "hardware/jack/AudioSettingsFile.h"
+#include "runner/HeadlessRun.h"
 #include "support/JackServer.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
 #include <jack/jack.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <thread>
 
@@ -42,6 +48,15 @@ public:
     bool Ready() const { return client_ != nullptr; }
     bool Connect(const std::string& from, const std::string& to) {
         return jack_connect(client_, from.c_str(), to.c_str()) == 0;
+    }
+    // The ports `probe:in` is connected from.
+    std::vector<std::string> Sources() const {
+        std::vector<std::string> names;
+        if (const char** ports = jack_port_get_connections(in_)) {
+            for (const char** port = ports; *port != nullptr; ++port) names.emplace_back(*port);
+            jack_free(static_cast<void*>(ports));
+        }
+        return names;
     }
     std::size_t Recorded() const { return ring_.ReadAvailable(); }
     std::vector<float> Take() {
@@ -213,4 +228,80 @@ TEST_F(AudioInterfaceTest, ServerStoppedMidRunStopsTheServoAndSaysWhy) {
     ASSERT_FALSE(t.dialogs.History().empty());
     EXPECT_EQ(t.dialogs.History().back().text, "DaqX Error : 1101\nThe audio server has gone away: the drive is off");
     EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
+}
+
+// The ports the settings name are connected when the client opens, and anew when new
+// settings are applied; one that is not there is named and the others still connected.
+// A lowered safety limit holds the drive at once: 0.2 V of a 1 V full scale.
+TEST_F(AudioInterfaceTest, SettingsConnectPortsAtOpenAndApplyAtOnce) {
+    AudioInterfaceSettings settings = Settings();
+    settings.drivePort = "probe:in";
+    settings.inputPorts[1] = "nobody:out";
+    AudioRig rig(settings);
+    ASSERT_EQ(rig.Bring("DaqBoard1K0", {1, 1, 1, 1, 1, 1, 1, 1}), AudioInterface::MasterHandle);
+    const std::string drive = rig.bench.Client()->PortName("drive");
+    EXPECT_EQ(probe_->Sources(), std::vector<std::string>{drive});
+    EXPECT_EQ(rig.bench.ConnectionFaults(),
+              std::vector<std::string>{"cannot connect " + rig.bench.Client()->PortName("in2") +
+                                       ": the audio server has no port nobody:out"});
+    rig.Drive(40.0, 4000);
+    std::this_thread::sleep_for(100ms);
+    settings.safetyLimitVolts = 0.2;
+    rig.bench.Apply(settings);
+    std::this_thread::sleep_for(100ms);
+    probe_->Take();
+    std::this_thread::sleep_for(100ms);
+    const std::vector<float> held = probe_->Take();
+    ASSERT_GT(held.size(), 2400U);
+    EXPECT_NEAR(*std::max_element(held.begin(), held.end()), 0.2, 0.002);
+
+    settings.drivePort.clear();
+    rig.bench.Apply(settings);
+    EXPECT_TRUE(probe_->Sources().empty());
+}
+
+// zek8-run on the interface reads ZEK8Audio.txt of its working folder: the drive is
+// connected to the port the file names while the run goes on; a bad file connects
+// nothing, opens no board and is the run's error.
+TEST_F(AudioInterfaceTest, RunnerTakesTheSettingsFileOfItsWorkingFolder) {
+    struct Case {
+        const char* file;
+        std::vector<ScriptAction> script;
+        bool connected;
+        std::vector<std::string> errors;
+        const char* fileHolds; // a line of ZEK8Audio.txt at the end
+    } const cases[] = {
+        {"drive-port probe:in\n", {}, true, {}, "drive-port probe:in\n"},
+        {"drive-port probe:in\nsafety-limit-v -1\n",
+         {},
+         false,
+         {"ZEK8Audio.txt line 2: the safety limit in volts is a number from 0 to 100, not '-1'"},
+         "safety-limit-v -1\n"},
+        // Set by the script's audio actions, and saved.
+        {"", {{0.0, "audio", {"drive-port", "probe:in"}}, {0.0, "audio", {"save"}}}, true, {}, "drive-port probe:in\n"},
+    };
+    const auto folder = std::filesystem::path(::testing::TempDir()) / ("zek8-audio-run-" + jackd_->Name());
+    std::filesystem::create_directories(folder);
+    ProfileSetUp profile;
+    ReadProfile(ReadDataFile(ZEK8_SOURCE_DIR "/examples/default-sweep/ZEKFileS.000"), false, profile);
+    profile.P[Param::AcquisitionInterface] = 2.0f;
+    ReplaceTextFile((folder / "ZEKFileS.000").string(), WriteProfile(profile));
+    for (const Case& k : cases) {
+        std::ofstream(folder / AudioSettingsFileName) << k.file;
+        RunOptions options;
+        options.workdir = folder.string();
+        options.audio = Settings();
+        options.script = k.script;
+        options.until = RunOptions::Until::Seconds;
+        options.untilSeconds = 0.3;
+        bool connected = false;
+        options.stopRequested = [&] {
+            connected = connected || !probe_->Sources().empty();
+            return false;
+        };
+        const RunSummary summary = RunHeadless(options);
+        EXPECT_EQ(connected, k.connected) << k.file;
+        EXPECT_EQ(summary.errors, k.errors) << k.file;
+        EXPECT_NE(ReadDataFile((folder / AudioSettingsFileName).string()).find(k.fileHolds), std::string::npos);
+    }
 }

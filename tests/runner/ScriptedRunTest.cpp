@@ -52,6 +52,9 @@ TEST(RunScript, ReadsActionsInTimeOrderAndNamesBadLines) {
              {"0 editor cell 101 1 5\n", "line 1: a cell of the editor is in rows 1 to 100, columns 1 to 6"},
              {"0 editor cell 1 1\n", "line 1: 'editor cell' takes a row, a column and a text"},
              {"0 editor open now\n", "line 1: 'editor open' takes nothing more"},
+             {"0 audio safety-limit-v 0\n", "line 1: the safety limit is above 0 V"},
+             {"0 audio input-full-scale-v 17 1\n", "line 1: a channel is a number from 1 to 16, not '17'"},
+             {"0 audio save now\n", "line 1: 'audio save' takes nothing more"},
          }) {
         std::istringstream bad(text);
         try {

@@ -30,8 +30,9 @@ void AudioInterface::OpenClient() {
     client_.reset();
     resampler_.reset();
     openError_.clear();
+    connectionFaults_.clear();
     const double outputScale = settings_.outputFullScaleVolts;
-    const double limit = outputScale > 0.0 ? settings_.safetyLimitVolts / outputScale : 0.0;
+    const double limit = outputScale > 0.0 ? settings_.DriveLimit() : 0.0;
     try {
         client_ = std::make_unique<JackClient>(settings_.clientName, settings_.serverName, limit);
     } catch (const JackClientError& error) {
@@ -62,7 +63,11 @@ void AudioInterface::OpenClient() {
 
 DaqHandle AudioInterface::daqOpen(const std::string& deviceName) {
     const bool master = deviceName == "DaqBoard1K0";
-    if (master && (!client_ || client_->Gone())) OpenClient();
+    if (!settingsFault_.empty()) {
+        client_.reset();
+    } else if (master && (!client_ || client_->Gone())) {
+        OpenClient();
+    }
     SetBoardPresent(MasterHandle, client_ != nullptr);
     SetBoardPresent(SlaveHandle, client_ != nullptr);
     if (client_) {
@@ -72,13 +77,62 @@ DaqHandle AudioInterface::daqOpen(const std::string& deviceName) {
             openError_ = error.what();
             SetBoardPresent(master ? MasterHandle : SlaveHandle, false);
         }
+        ConnectPorts(nullptr);
     }
     return EmulatedBoards::daqOpen(deviceName);
 }
 
+void AudioInterface::ConnectPorts(const AudioInterfaceSettings* previous) {
+    connectionFaults_.clear();
+    const auto join = [&](const std::string& ours, const std::string& theirs, const std::string* before) {
+        if (before != nullptr) {
+            if (*before == theirs) return;
+            client_->Disconnect(ours);
+        }
+        if (theirs.empty()) return;
+        if (std::string fault = client_->Connect(ours, theirs); !fault.empty())
+            connectionFaults_.push_back(std::move(fault));
+    };
+    join("drive", settings_.drivePort, previous ? &previous->drivePort : nullptr);
+    for (std::size_t k = 0; k < static_cast<std::size_t>(client_->Inputs()); ++k)
+        join("in" + std::to_string(k + 1), settings_.inputPorts[k], previous ? &previous->inputPorts[k] : nullptr);
+}
+
+std::optional<std::string> AudioInterface::RefusalOf(const AudioInterfaceSettings& next, bool servoOn) const {
+    if (servoOn && next.DriveLimit() > settings_.DriveLimit())
+        return "The servo is on: turn it off before raising the drive's safety limit (or lowering the output's full "
+               "scale).";
+    return std::nullopt;
+}
+
+void AudioInterface::Apply(const AudioInterfaceSettings& next) {
+    const AudioInterfaceSettings previous = settings_;
+    settings_ = next;
+    settings_.clientName = previous.clientName;
+    settings_.serverName = previous.serverName;
+    settingsFault_.clear();
+    if (!client_ || client_->Gone()) return;
+    client_->SetDriveLimit(settings_.DriveLimit());
+    ConnectPorts(&previous);
+}
+
+std::vector<std::string> AudioInterface::ServerPorts(bool inputs) const {
+    if (client_ && !client_->Gone()) return client_->ServerPorts(inputs);
+    return JackClient::ServerPorts(settings_.serverName, inputs);
+}
+
+int AudioInterface::daqGetLastError(DaqHandle handle, int& errorCode) {
+    const int result = EmulatedBoards::daqGetLastError(handle, errorCode);
+    // The boards were there to be found; the settings kept them shut.
+    if (handle == NoDaqHandle && !settingsFault_.empty()) errorCode = SettingsRefused;
+    return result;
+}
+
 int AudioInterface::daqFormatError(int errorCode, std::span<char> text) {
-    if (errorCode != ServerGone || text.empty()) return EmulatedBoards::daqFormatError(errorCode, text);
-    const std::string explanation = "The audio server has gone away: the drive is off";
+    if ((errorCode != ServerGone && errorCode != SettingsRefused) || text.empty())
+        return EmulatedBoards::daqFormatError(errorCode, text);
+    const std::string explanation =
+        errorCode == SettingsRefused ? settingsFault_ : "The audio server has gone away: the drive is off";
     const std::size_t length = std::min(explanation.size(), text.size() - 1);
     std::memcpy(text.data(), explanation.data(), length);
     text[length] = '\0';
@@ -137,12 +191,12 @@ void AudioInterface::Sample(const Scans& scans, std::span<double> millivolts) {
     const std::int64_t lag = produced_ - (cursor + count);
     if (scans.first != nextScan_[board] || lag < 0 || lag > 2 * marginScans_) cursor = produced_ - count - marginScans_;
     const int firstInput = scans.board * emulated_boards_detail::BoardInputs;
-    const double millivoltsPerUnit = settings_.inputFullScaleVolts * 1000.0;
     auto sample = millivolts.begin();
     for (std::int64_t scan = cursor; scan < cursor + count; ++scan) {
         const bool held = !Gone() && scan >= 0 && scan < produced_ && scan >= produced_ - HistoryScans;
         for (const std::int32_t place : scans.places) {
             const auto input = static_cast<std::size_t>(firstInput + place);
+            const double millivoltsPerUnit = settings_.inputFullScaleVolts[input] * 1000.0;
             *sample++ =
                 held ? history_[static_cast<std::size_t>(scan % HistoryScans) * Width + input] * millivoltsPerUnit
                      : 0.0;

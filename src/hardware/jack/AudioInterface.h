@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,9 +27,17 @@ struct AudioLibraries;
 // opened (in1..in8 with the master, in9..in16 with the slave); no server, and both
 // boards are missing. Once the server has gone, every word and block read fails with
 // ServerGone, which the board layer reports and which turns the servo off.
+//
+// At every open the client's ports are connected to the server's ports the settings
+// name. A port that cannot be connected is reported and the interface plays on: a drive
+// connected to nothing is silent, and an input connected to nothing reads 0, which the
+// loop's own open-loop abort catches at Servo On. Settings refused (a bad settings file)
+// leave both boards missing until good settings are applied, so nothing is driven.
 class AudioInterface final : private BoardSignals, public EmulatedBoards {
 public:
     static constexpr int ServerGone = 1101;
+    // What daqGetLastError gives for an open refused for the settings.
+    static constexpr int SettingsRefused = 1102;
 
     AudioInterface(const Clock& clock, AudioInterfaceSettings settings);
     ~AudioInterface() override;
@@ -40,7 +49,24 @@ public:
     // Why the client could not be opened, or empty.
     const std::string& OpenError() const { return openError_; }
 
+    const AudioInterfaceSettings& Settings() const { return settings_; }
+    // The interface will not open, and says `why` (a bad settings file); empty: it may.
+    void RefuseSettings(std::string why) { settingsFault_ = std::move(why); }
+    const std::string& SettingsFault() const { return settingsFault_; }
+    // Why `next` may not be applied now, or nothing: with the servo on the drive's
+    // ceiling (the safety limit as a fraction of the output's full scale) may not rise.
+    std::optional<std::string> RefusalOf(const AudioInterfaceSettings& next, bool servoOn) const;
+    // Takes `next` (client and server names aside) at once: the new full scales and
+    // limit, and the ports whose setting changed connected anew. Clears a refusal.
+    void Apply(const AudioInterfaceSettings& next);
+    // The ports the last connection could not join, one message each.
+    const std::vector<std::string>& ConnectionFaults() const { return connectionFaults_; }
+    // The audio ports of the server's other clients, taking a signal (`inputs`) or
+    // giving one; none when no server answers.
+    std::vector<std::string> ServerPorts(bool inputs) const;
+
     DaqHandle daqOpen(const std::string& deviceName) override;
+    int daqGetLastError(DaqHandle handle, int& errorCode) override;
     int daqFormatError(int errorCode, std::span<char> text) override;
     int daqIOWrite(DaqHandle handle, int deviceType, int devicePort, int whichDevice, int whichExpPort,
                    int value) override;
@@ -59,6 +85,9 @@ private:
 
     bool Gone() const { return client_ && client_->Gone(); }
     void OpenClient();
+    // Connects the registered ports the settings name; with `previous`, only those whose
+    // setting differs from it, after their old connections are dropped.
+    void ConnectPorts(const AudioInterfaceSettings* previous);
     // Moves every captured frame through the resampler into the history.
     void TakeCaptured();
 
@@ -67,6 +96,8 @@ private:
     std::unique_ptr<JackClient> client_;
     std::unique_ptr<soxr, SoxrDeleter> resampler_;
     std::string openError_;
+    std::string settingsFault_;
+    std::vector<std::string> connectionFaults_;
     std::vector<float> captured_, resampled_;
     // The newest scans at the boards' rate, MaxInputs wide: scan s at (s mod capacity).
     std::vector<float> history_;

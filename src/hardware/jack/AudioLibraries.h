@@ -10,13 +10,19 @@
 #define ZEK8_AUDIO_CALLS(X)                                                                                            \
     X(jack_client_open)                                                                                                \
     X(jack_client_close)                                                                                               \
+    X(jack_connect)                                                                                                    \
+    X(jack_free)                                                                                                       \
+    X(jack_get_ports)                                                                                                  \
     X(jack_activate)                                                                                                   \
     X(jack_deactivate)                                                                                                 \
     X(jack_get_buffer_size)                                                                                            \
     X(jack_get_client_name)                                                                                            \
     X(jack_get_sample_rate)                                                                                            \
     X(jack_on_info_shutdown)                                                                                           \
+    X(jack_port_by_name)                                                                                               \
+    X(jack_port_disconnect)                                                                                            \
     X(jack_port_get_buffer)                                                                                            \
+    X(jack_port_name)                                                                                                  \
     X(jack_port_register)                                                                                              \
     X(jack_set_process_callback)                                                                                       \
     X(jack_set_xrun_callback)                                                                                          \

@@ -13,6 +13,9 @@ public:
     DriveRamp(double sampleRate, double rampSeconds, double limit);
 
     void Aim(double hz, double amplitude);
+    // A new largest amplitude; a drive above it falls to it along the ramp.
+    void SetLimit(double limit);
+    double Limit() const { return limit_; }
     void Render(std::span<float> samples);
 
     double Hz() const { return hz_; }
@@ -24,7 +27,8 @@ private:
     double sampleRate_;
     int rampSamples_;
     double limit_;
-    double phaseCycles_ = 0.0; // in [0, 1)
+    double requestedAmplitude_ = 0.0; // the aim before the limit held it
+    double phaseCycles_ = 0.0;        // in [0, 1)
     double hz_ = 0.0, amplitude_ = 0.0;
     double hzStep_ = 0.0, amplitudeStep_ = 0.0;
     double aimHz_ = 0.0, aimAmplitude_ = 0.0;

@@ -3,7 +3,10 @@
 #include "hardware/jack/AudioLibraries.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cmath>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -26,11 +29,25 @@ jack_client_t* OpenClient(const AudioLibraries& calls, const std::string& client
     return client;
 }
 
+std::vector<std::string> ListPorts(const AudioLibraries& calls, jack_client_t* client, bool inputs) {
+    std::vector<std::string> names;
+    const char** ports =
+        calls.jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE, inputs ? JackPortIsInput : JackPortIsOutput);
+    if (ports == nullptr) return names;
+    const std::string own = std::string(calls.jack_get_client_name(client)) + ":";
+    for (const char** port = ports; *port != nullptr; ++port)
+        if (!std::string_view(*port).starts_with(own)) names.emplace_back(*port);
+    calls.jack_free(static_cast<void*>(ports));
+    return names;
+}
+
 } // namespace
 
 struct JackCallbacks {
     static int Process(jack_nframes_t frames, void* arg) {
         JackClient& self = *static_cast<JackClient*>(arg);
+        if (const double limit = self.driveLimit_.load(std::memory_order_relaxed); limit != self.ramp_.Limit())
+            self.ramp_.SetLimit(limit);
         JackClient::DriveAim aim;
         bool aimed = false;
         while (self.aims_.Read(std::span(&aim, 1)) == 1) aimed = true;
@@ -66,7 +83,7 @@ struct JackCallbacks {
 JackClient::JackClient(const std::string& clientName, const std::string& serverName, double driveLimit)
     : calls_(&LoadAudioLibraries()), client_(OpenClient(*calls_, clientName, serverName)),
       sampleRate_(calls_->jack_get_sample_rate(client_)), ramp_(sampleRate_, RampSeconds, driveLimit),
-      captured_(CapturedFrames * MaxInputs) {
+      captured_(CapturedFrames * MaxInputs), driveLimit_(ramp_.Limit()) {
     drivePort_ = calls_->jack_port_register(client_, "drive", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
     if (drivePort_ == nullptr || calls_->jack_set_process_callback(client_, &JackCallbacks::Process, this) != 0 ||
         calls_->jack_set_xrun_callback(client_, &JackCallbacks::Xrun, this) != 0) {
@@ -114,6 +131,41 @@ void JackClient::AddInputs(int count) {
 
 std::string JackClient::PortName(const std::string& shortName) const {
     return std::string(calls_->jack_get_client_name(client_)) + ":" + shortName;
+}
+
+std::string JackClient::Connect(const std::string& shortName, const std::string& other) {
+    const std::string ours = PortName(shortName);
+    if (calls_->jack_port_by_name(client_, other.c_str()) == nullptr)
+        return "cannot connect " + ours + ": the audio server has no port " + other;
+    const bool drive = shortName == "drive";
+    const std::string& source = drive ? ours : other;
+    const std::string& destination = drive ? other : ours;
+    const int result = calls_->jack_connect(client_, source.c_str(), destination.c_str());
+    if (result == 0 || result == EEXIST) return "";
+    return "the audio server refused to connect " + source + " to " + destination;
+}
+
+void JackClient::Disconnect(const std::string& shortName) {
+    jack_port_t* port = calls_->jack_port_by_name(client_, PortName(shortName).c_str());
+    if (port != nullptr) calls_->jack_port_disconnect(client_, port);
+}
+
+std::vector<std::string> JackClient::ServerPorts(bool inputs) const { return ListPorts(*calls_, client_, inputs); }
+
+std::vector<std::string> JackClient::ServerPorts(const std::string& serverName, bool inputs) {
+    try {
+        const AudioLibraries& calls = LoadAudioLibraries();
+        jack_client_t* client = OpenClient(calls, "zek8-setup", serverName);
+        std::vector<std::string> names = ListPorts(calls, client, inputs);
+        calls.jack_client_close(client);
+        return names;
+    } catch (const JackClientError&) {
+        return {};
+    }
+}
+
+void JackClient::SetDriveLimit(double limit) {
+    driveLimit_.store(std::isfinite(limit) ? std::clamp(limit, 0.0, 1.0) : 0.0, std::memory_order_relaxed);
 }
 
 bool JackClient::Aim(double hz, double amplitude) {

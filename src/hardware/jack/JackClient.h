@@ -9,6 +9,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 struct AudioLibraries;
 struct _jack_client;
@@ -48,6 +49,21 @@ public:
     void AddInputs(int count);
     int Inputs() const { return inputs_.load(std::memory_order_acquire); }
     std::string PortName(const std::string& shortName) const;
+    // Connects the client's port `shortName` (`drive`, `inK`) with the server's port
+    // `other`; an existing connection is kept. Empty when done, else why not.
+    std::string Connect(const std::string& shortName, const std::string& other);
+    // Drops every connection of the client's port `shortName`.
+    void Disconnect(const std::string& shortName);
+    // The audio ports of the server's other clients that take a signal (`inputs`) or
+    // give one, by full name.
+    std::vector<std::string> ServerPorts(bool inputs) const;
+    // The same from the server `serverName` (empty: the default), through a client of
+    // its own for the moment; none when no server answers.
+    static std::vector<std::string> ServerPorts(const std::string& serverName, bool inputs);
+
+    // The largest drive from the next period on, a fraction of full scale: a lower one
+    // takes the drive down along the ramp.
+    void SetDriveLimit(double limit);
 
     // The drive from now on: `amplitude` a fraction of full scale. Returns false when the
     // process thread has not taken the aims before it.
@@ -86,6 +102,7 @@ private:
     std::atomic<std::int64_t> xruns_{0};
     std::atomic<std::int64_t> overruns_{0};
     std::atomic<double> driveAmplitude_{0.0};
+    std::atomic<double> driveLimit_{0.0}; // the control thread's newest, as the ramp holds it
     // The process thread may not wait on a lock hidden in an atomic.
     static_assert(std::atomic<double>::is_always_lock_free && std::atomic<std::int64_t>::is_always_lock_free &&
                   std::atomic<std::size_t>::is_always_lock_free);

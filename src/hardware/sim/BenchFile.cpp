@@ -1,5 +1,7 @@
 #include "hardware/sim/BenchFile.h"
 
+#include "core/NumberText.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -19,12 +21,6 @@ std::vector<std::string> Words(const std::string& line) {
     std::vector<std::string> words;
     for (std::string word; in >> word;) words.push_back(word);
     return words;
-}
-
-std::string Shortest(double value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-    return {text, end};
 }
 
 class BenchLine {
@@ -47,7 +43,7 @@ public:
         if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value))
             Fail("'" + text + "' is not a number");
         if (value < lowest || value > highest)
-            Fail("'" + text + "' is outside " + Shortest(lowest) + " .. " + Shortest(highest));
+            Fail("'" + text + "' is outside " + ExactNumber(lowest) + " .. " + ExactNumber(highest));
         return value;
     }
     std::int64_t Whole(std::size_t i, double lowest, double highest) const {
