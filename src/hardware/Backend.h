@@ -11,6 +11,7 @@
 #include <string_view>
 
 class AudioInterface;
+class StreamHealth;
 class Clock;
 
 // The one place that knows every backend behind DaqLibrary: the absent library (no
@@ -44,6 +45,8 @@ struct Backend {
     TestBench* bench = nullptr;
     // The audio interface that is `usbInterface`, for its stream's counts; or null.
     const AudioInterface* audio = nullptr;
+    // The same as the status panel sees it.
+    const StreamHealth* usbStream = nullptr;
 };
 
 Backend MakeBackend(const BackendChoice& choice, const Clock& clock);
