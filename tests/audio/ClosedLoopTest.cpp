@@ -107,6 +107,13 @@ TEST_P(ClosedLoop, RunsOnTheAudioServerAndEndsInSilence) {
     const fs::path folder = fs::path(testing::TempDir()) / ("zek8-loop-" + std::to_string(::getpid()) + k.name);
     fs::remove_all(folder);
     fs::create_directories(folder);
+    // The folder goes once every process in it has; a failure keeps it to be read.
+    struct RemovedOnSuccess {
+        fs::path folder;
+        ~RemovedOnSuccess() {
+            if (!::testing::Test::HasFailure()) fs::remove_all(folder);
+        }
+    } const cleanup{folder};
     PrivateJackServer server(folder, k.rate);
     ASSERT_EQ(server.Error(), "");
 
