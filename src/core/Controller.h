@@ -24,6 +24,7 @@
 #include <vector>
 
 class DaqLibrary;
+class StreamHealth;
 
 // What the controller talks to outside itself. The program that hosts the core
 // fills these in before start-up; none may be left empty.
@@ -38,6 +39,8 @@ struct Ports {
     // What stands behind the USB interface item, in the acquisition library's shape;
     // null when the program has none (then that item opens nothing).
     DaqLibrary* usbDaq = nullptr;
+    // The stream behind `usbDaq`, when it is one; null otherwise.
+    const StreamHealth* usbStream = nullptr;
 };
 
 // Everything the controller knows, in one place and under its own names. Values are

@@ -7,6 +7,7 @@
 #include "core/FormatMask.h"
 #include "core/NumberText.h"
 #include "core/ParameterNames.h"
+#include "core/StreamHealth.h"
 #include "engine/UnitReadouts.h"
 #include "plot/AxisLabels.h"
 #include "plot/SweepHistory.h"
@@ -50,6 +51,24 @@ void WriteWallClock(Controller& c) {
     c.Indicators.SetText("lblTime", FormatTimeOfDay(second / SecondsPerDay, "hh:mm:ss"));
     const CalendarDate today = DateFromSerial(clock.Today());
     c.Indicators.SetText("lblDate", FormatDate(today.year, today.month, today.day, "yyyy-mm-dd"));
+}
+
+// On the audio interface a line of its own tells the periods the server missed, or that
+// the server has gone, and how often the stream came back. Other backends have no such
+// line; it hides when the interface is left.
+void WriteStreamLine(Controller& c) {
+    Panel& panel = c.Indicators;
+    const StreamHealth* stream = c.ports.usbStream;
+    if (stream == nullptr || c.P[Param::AcquisitionInterface] != 2.0f || IsOn(c.DemoMode)) {
+        if (!panel.Item("lblAudio").text.empty()) panel.SetVisible("lblAudio", false);
+        return;
+    }
+    const bool lost = stream->StreamLost();
+    std::string text = lost ? " AUDIO SERVER GONE" : " XRUNS: " + std::to_string(stream->Xruns());
+    if (!lost && stream->Reconnects() > 0) text += "  RECONNECTED: " + std::to_string(stream->Reconnects());
+    panel.SetText("lblAudio", text);
+    panel.SetForeColor("lblAudio", lost ? 0xFF0000 : 0x000000);
+    panel.SetVisible("lblAudio", true);
 }
 
 std::string ControlModeWord(const Controller& c) {
@@ -144,6 +163,7 @@ void RefreshStatusPanel(Controller& c) {
         panel.SetVisible("lblCursor", false);
     }
     if (const auto banner = BannerLine(c.BannerSelector)) panel.SetText("frmQMS", *banner);
+    WriteStreamLine(c);
 }
 
 void DisplayAccelerationOnly(Controller& c) {

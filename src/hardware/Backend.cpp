@@ -22,8 +22,9 @@ Backend MakeBackend(const BackendChoice& choice, const Clock& clock) {
     if (choice.audio) audio = std::make_unique<AudioInterface>(clock, *choice.audio);
     if (audio && !choice.audioSettingsFault.empty()) audio->RefuseSettings(choice.audioSettingsFault);
     AudioInterface* const audioInterface = audio.get();
-    if (!choice.bench) return {std::make_unique<AbsentDaqLibrary>(), std::move(audio), nullptr, audioInterface};
+    if (!choice.bench)
+        return {std::make_unique<AbsentDaqLibrary>(), std::move(audio), nullptr, audioInterface, audioInterface};
     auto bench = std::make_unique<sim::SimBench>(clock, *choice.bench);
     TestBench* const testBench = bench.get();
-    return {std::move(bench), std::move(audio), testBench, audioInterface};
+    return {std::move(bench), std::move(audio), testBench, audioInterface, audioInterface};
 }

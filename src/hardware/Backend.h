@@ -12,6 +12,7 @@
 #include <string_view>
 
 class AudioInterface;
+class StreamHealth;
 class Clock;
 
 // The one place that knows every backend behind DaqLibrary: the absent library (no
@@ -48,6 +49,8 @@ struct Backend {
     // The audio interface that is `usbInterface`, for its stream's counts and settings;
     // or null.
     AudioInterface* audio = nullptr;
+    // The same as the status panel sees it.
+    const StreamHealth* usbStream = nullptr;
 };
 
 Backend MakeBackend(const BackendChoice& choice, const Clock& clock);

@@ -9,6 +9,7 @@
 #include "core/ScriptedDialogs.h"
 #include "core/SizeOnlyCanvas.h"
 #include "core/StartUp.h"
+#include "core/StreamHealth.h"
 #include "engine/ResponseMeasurement.h"
 #include "files/DataExport.h"
 #include "files/ProfileGrid.h"
@@ -244,6 +245,8 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     Picture* picture = options.plot != nullptr ? options.plot : &plot;
     c.ports = Ports{&clock, &dialogs, picture, &clipboard, &shell, backend.library.get(), options.printer};
     c.ports.usbDaq = backend.usbInterface.get();
+    c.ports.usbStream = backend.usbStream;
+    c.WorkingFolder = options.workdir;
     c.StartUpProfilePath = options.profile;
     c.CalibrationPath = options.calibration;
     c.RemoteControlPath = options.controlFile;
@@ -312,7 +315,14 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
             summary.end = "exit";
             break;
         }
-        if (wait > 0 && wallPaced) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+        // A signal must stop the drive within 50 ms of its coming: the wait is slept in
+        // slices that look for it, not in one piece as long as a cycle.
+        if (wait > 0 && wallPaced) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait);
+            while (std::chrono::steady_clock::now() < until && !(options.stopRequested && options.stopRequested()))
+                std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+                    until - std::chrono::steady_clock::now(), std::chrono::milliseconds(5)));
+        }
         if (wait > 0 && !wallPaced) simulatedClock.AdvanceMs(wait);
         if (wallPaced && !options.realtime) {
             const auto elapsed = std::chrono::steady_clock::now() - wallStart;
@@ -342,7 +352,10 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
             *trace << '\n';
         }
         testSeen = testSeen || IsOn(c.TestStarted);
-        const bool aborted = servoWasOn && !servoOn && c.AbortCode != 0.0f;
+        // The audio server going under a running servo turns it off with no abort code of
+        // the controller's; the run has still failed, and says so by its box.
+        const bool streamGone = onAudio && c.ports.usbStream != nullptr && c.ports.usbStream->StreamLost();
+        const bool aborted = servoWasOn && !servoOn && (c.AbortCode != 0.0f || streamGone);
         const bool ended = !aborted && testSeen && !IsOn(c.TestStarted) && !IsOn(c.SweepRunning);
         servoWasOn = servoOn;
         if (options.progress && driver.CyclesRun() % 100 == 0) {

@@ -54,6 +54,7 @@ DesktopProgram::DesktopProgram(const DaqFactory& makeDaq) : backend_(makeDaq(clo
     controller_.ports =
         Ports{&clock_, dialogs_.get(), window_->Plot(), clipboard_.get(), this, backend_.library.get(), printer_.get()};
     controller_.ports.usbDaq = backend_.usbInterface.get();
+    controller_.ports.usbStream = backend_.usbStream;
     window_->SetAudioInterface(backend_.audio);
 }
 

@@ -275,6 +275,10 @@ QWidget* MainWindow::BuildPanel() {
     column->addWidget(channel);
     column->addWidget(AddLabel("lblSweep"));
     column->addWidget(AddLabel("lblRemote"));
+    // The audio interface's xruns and server state; other backends leave it hidden.
+    QLabel* audio = AddLabel("lblAudio");
+    audio->setVisible(false);
+    column->addWidget(audio);
     // A long path breaks over lines (or is cut) rather than widening the panel.
     QLabel* report = AddLabel("lblReport");
     report->setWordWrap(true);

@@ -4,11 +4,14 @@
 #include "core/Defaults.h"
 #include "core/FileErrors.h"
 #include "engine/DriveLaw.h"
+#include "engine/StatusPanel.h"
 #include "files/ProfileFile.h"
 #include "hardware/BoardLayer.h"
+#include "hardware/ConditioningUnit.h"
 #include "hardware/SimBenchRig.h"
 #include "hardware/jack/AudioSettingsFile.h"
 #include "runner/HeadlessRun.h"
+#include "support/JackProbe.h"
 #include "support/JackServer.h"
 #include "support/TestController.h"
 
@@ -28,53 +31,6 @@ namespace {
 using namespace std::chrono_literals;
 using AudioRig = BoardsRig<SystemClock, AudioInterface>;
 constexpr double Rate = 48000.0;
-
-// A client of the test's own with one input, `probe:in`, keeping every sample.
-class Probe {
-public:
-    explicit Probe(const std::string& server) {
-        const auto deadline = std::chrono::steady_clock::now() + 5s;
-        while (client_ == nullptr && std::chrono::steady_clock::now() < deadline) {
-            client_ = jack_client_open("probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
-                                       nullptr, server.c_str());
-            if (client_ == nullptr) std::this_thread::sleep_for(50ms);
-        }
-        if (client_ == nullptr) return;
-        in_ = jack_port_register(client_, "in", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
-        jack_set_process_callback(client_, &Probe::Process, this);
-        jack_activate(client_);
-    }
-    ~Probe() { client_ != nullptr&& jack_client_close(client_); }
-    bool Ready() const { return client_ != nullptr; }
-    bool Connect(const std::string& from, const std::string& to) {
-        return jack_connect(client_, from.c_str(), to.c_str()) == 0;
-    }
-    // The ports `probe:in` is connected from.
-    std::vector<std::string> Sources() const {
-        std::vector<std::string> names;
-        if (const char** ports = jack_port_get_connections(in_)) {
-            for (const char** port = ports; *port != nullptr; ++port) names.emplace_back(*port);
-            jack_free(static_cast<void*>(ports));
-        }
-        return names;
-    }
-    std::size_t Recorded() const { return ring_.ReadAvailable(); }
-    std::vector<float> Take() {
-        std::vector<float> samples(ring_.ReadAvailable());
-        ring_.Read(samples);
-        return samples;
-    }
-
-private:
-    static int Process(jack_nframes_t frames, void* arg) {
-        auto& self = *static_cast<Probe*>(arg);
-        self.ring_.Write(std::span(static_cast<const float*>(jack_port_get_buffer(self.in_, frames)), frames));
-        return 0;
-    }
-    jack_client_t* client_ = nullptr;
-    jack_port_t* in_ = nullptr;
-    SpscRing<float> ring_{1 << 20};
-};
 
 // A private server: started by the test, stopped by process id at its end.
 class AudioInterfaceTest : public ::testing::Test {
@@ -205,13 +161,16 @@ TEST_F(AudioInterfaceTest, StopTakesTheDriveToZeroWithin50Ms) {
 // Through the board layer: the server stopping under a running servo ends it, with the
 // server's going named, the drive played no more, and the program not held. (The server
 // is stopped, not killed: a killed server stays in the audio server's registry of this
-// user, which holds eight.)
-TEST_F(AudioInterfaceTest, ServerStoppedMidRunStopsTheServoAndSaysWhy) {
+// user, which holds eight.) Back, first stopped so that it does not answer, then
+// running: the cycle is never held while the interface opens its client again, the
+// panel tells the return, the servo stays off, and Servo On drives again.
+TEST_F(AudioInterfaceTest, ServerStoppedMidRunStopsTheServoAndReconnectsWhenBack) {
     TestController t;
     Controller& c = t.c;
     SetDefaults(c);
     AudioInterface audio(t.clock, Settings());
     c.ports.usbDaq = &audio;
+    c.ports.usbStream = &audio;
     c.P[Param::AcquisitionInterface] = 2.0f;
     InitialiseHardware(c);
     ASSERT_EQ(c.DemoMode, 0.0f);
@@ -219,15 +178,55 @@ TEST_F(AudioInterfaceTest, ServerStoppedMidRunStopsTheServoAndSaysWhy) {
     c.DriveOutput = 0.5f;
     SendDrive(c);
     ASSERT_TRUE(t.dialogs.History().empty());
+    RefreshStatusPanel(c);
+    EXPECT_EQ(c.Indicators.Item("lblAudio").text, " XRUNS: " + std::to_string(audio.Xruns()));
     probe_.reset();
     jackd_->Stop();
-    for (int i = 0; i < 300 && !audio.Client()->Gone(); ++i) std::this_thread::sleep_for(10ms);
+    for (int i = 0; i < 300 && !audio.StreamLost(); ++i) std::this_thread::sleep_for(10ms);
     const auto before = std::chrono::steady_clock::now();
     SendDrive(c);
     EXPECT_EQ(c.ServoOn, 0.0f);
     ASSERT_FALSE(t.dialogs.History().empty());
     EXPECT_EQ(t.dialogs.History().back().text, "DaqX Error : 1101\nThe audio server has gone away: the drive is off");
     EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
+    RefreshStatusPanel(c);
+    EXPECT_EQ(c.Indicators.Item("lblAudio").text, " AUDIO SERVER GONE");
+
+    // A cycle's block read, timed.
+    auto longestRead = std::chrono::steady_clock::duration::zero();
+    const auto cycle = [&] {
+        const auto start = std::chrono::steady_clock::now();
+        ReadAdcBlock(c);
+        longestRead = std::max(longestRead, std::chrono::steady_clock::now() - start);
+        std::this_thread::sleep_for(20ms);
+        return !audio.StreamLost();
+    };
+    jackd_->Start();
+    ASSERT_EQ(jackd_->Error(), "");
+    jackd_->Signal(SIGSTOP);
+    EXPECT_FALSE(WaitUntil(cycle, 2500ms)) << "a stopped server cannot take a client";
+    jackd_->Signal(SIGCONT);
+    ASSERT_TRUE(WaitUntil(cycle, 10s));
+    EXPECT_LT(longestRead, 100ms);
+    EXPECT_EQ(audio.Reconnects(), 1);
+    RefreshStatusPanel(c);
+    EXPECT_EQ(c.Indicators.Item("lblAudio").text, " XRUNS: " + std::to_string(audio.Xruns()) + "  RECONNECTED: 1");
+    ASSERT_NE(audio.Client(), nullptr);
+    EXPECT_EQ(audio.Client()->Inputs(), 8);
+    // A new frequency with the servo still off plays nothing, though the unit last
+    // latched half drive; Servo On's first word of 0 lets the drive go again.
+    c.CurrentFrequency = 60.0f;
+    SendFrequencyWord(c);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(c.ServoOn, 0.0f);
+    EXPECT_EQ(audio.Client()->DriveAmplitude(), 0.0);
+    c.ServoOn = 1.0f;
+    c.DriveOutput = 0.0001f;
+    SendDrive(c);
+    c.DriveOutput = 0.5f;
+    SendDrive(c);
+    EXPECT_TRUE(WaitUntil([&] { return audio.Client()->DriveAmplitude() > 0.4; }, 1s));
+    EXPECT_EQ(c.ServoOn, 1.0f);
 }
 
 // The ports the settings name are connected when the client opens, and anew when new

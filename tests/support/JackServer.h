@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -48,8 +49,14 @@ public:
 
     // Not yet ended, or ended and not yet reaped here.
     bool Running() {
-        if (pid_ != 0 && ::waitpid(pid_, nullptr, WNOHANG) == pid_) pid_ = 0;
+        if (pid_ != 0 && ::waitpid(pid_, &status_, WNOHANG) == pid_) pid_ = 0;
         return pid_ != 0;
+    }
+    pid_t Pid() const { return pid_; }
+    // How the process ended, as waitpid() tells it, once reaped.
+    int Status() const { return status_; }
+    void Signal(int signal) {
+        if (pid_ != 0) ::kill(pid_, signal);
     }
     // Sends `signal` and reaps the process, with SIGKILL if it has not ended within 5 s.
     void Kill(int signal) {
@@ -57,7 +64,7 @@ public:
         ::kill(pid_, signal);
         if (WaitUntil([this] { return !Running(); }, std::chrono::seconds(5))) return;
         ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
+        ::waitpid(pid_, &status_, 0);
         pid_ = 0;
     }
     std::string Log() const {
@@ -69,6 +76,7 @@ public:
 private:
     std::filesystem::path log_;
     pid_t pid_ = 0;
+    int status_ = 0;
 };
 
 // A JACK server of the test's own: jackd on the dummy driver (no sound hardware, periods
@@ -78,24 +86,34 @@ private:
 class PrivateJackServer {
 public:
     explicit PrivateJackServer(const std::filesystem::path& folder, int rate = 48000, int period = 256)
-        : name_("zek8-test-" + std::to_string(::getpid()) + "-" + std::to_string(++count_)),
-          server_({FindProgram("jackd"), "-n", name_, "-d", "dummy", "-r", std::to_string(rate), "-p",
-                   std::to_string(period)},
-                  folder / (name_ + ".log")) {
+        : name_("zek8-test-" + std::to_string(::getpid()) + "-" + std::to_string(++count_)), folder_(folder),
+          rate_(rate), period_(period) {
+        Start();
+    }
+    // Starts the server (again, after Stop) under the same name.
+    void Start() {
+        server_ = std::make_unique<ChildProcess>(std::vector<std::string>{FindProgram("jackd"), "-n", name_, "-d",
+                                                                          "dummy", "-r", std::to_string(rate_), "-p",
+                                                                          std::to_string(period_)},
+                                                 folder_ / (name_ + ".log"));
+        error_.clear();
         // Up once a client can list its ports; ten seconds is long even on a busy machine.
-        const auto answers = [this] { return !server_.Running() || RunProgram({"jack_lsp", "-s", name_}).ok; };
-        if (!WaitUntil(answers, std::chrono::seconds(10)) || !server_.Running())
-            error_ = "jackd (scripts/install-deps) did not come up:\n" + server_.Log();
+        const auto answers = [this] { return !server_->Running() || RunProgram({"jack_lsp", "-s", name_}).ok; };
+        if (!WaitUntil(answers, std::chrono::seconds(10)) || !server_->Running())
+            error_ = "jackd (scripts/install-deps) did not come up:\n" + server_->Log();
     }
     ~PrivateJackServer() { Stop(); }
 
     const std::string& Error() const { return error_; }
     const std::string& Name() const { return name_; }
-    bool Running() { return server_.Running(); }
+    bool Running() { return server_->Running(); }
+    int Period() const { return period_; }
+    // SIGSTOP and SIGCONT: a server that is up and does not answer.
+    void Signal(int signal) { server_->Signal(signal); }
     // Ends the server the way it expects to be ended, and reaps it. The semaphores its
     // clients leave in /dev/shm go with it, so that runs do not pile them up.
     void Stop() {
-        server_.Kill(SIGTERM);
+        server_->Kill(SIGTERM);
         std::error_code error;
         for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", error)) {
             const std::string file = entry.path().filename().string();
@@ -107,6 +125,8 @@ public:
 private:
     static inline int count_ = 0;
     std::string name_;
-    ChildProcess server_;
+    std::filesystem::path folder_;
+    int rate_, period_;
+    std::unique_ptr<ChildProcess> server_;
     std::string error_;
 };

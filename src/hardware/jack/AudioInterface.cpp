@@ -5,6 +5,7 @@
 #include "hardware/jack/AudioLibraries.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 
@@ -22,23 +23,29 @@ void AudioInterface::SoxrDeleter::operator()(soxr* resampler) const {
 
 AudioInterface::AudioInterface(const Clock& clock, AudioInterfaceSettings settings)
     : EmulatedBoards(clock, *this, Setup{}), settings_(std::move(settings)),
+      reopener_(settings_.clientName, settings_.serverName, DriveLimit()),
       history_(static_cast<std::size_t>(HistoryScans) * Width) {}
 
 AudioInterface::~AudioInterface() = default;
 
-void AudioInterface::OpenClient() {
+double AudioInterface::DriveLimit() const {
+    return settings_.outputFullScaleVolts > 0.0 ? settings_.DriveLimit() : 0.0;
+}
+
+void AudioInterface::OpenClient(std::unique_ptr<JackClient> opened) {
     client_.reset();
     resampler_.reset();
     openError_.clear();
     connectionFaults_.clear();
-    const double outputScale = settings_.outputFullScaleVolts;
-    const double limit = outputScale > 0.0 ? settings_.DriveLimit() : 0.0;
     try {
-        client_ = std::make_unique<JackClient>(settings_.clientName, settings_.serverName, limit);
+        client_ = opened ? std::move(opened)
+                         : std::make_unique<JackClient>(settings_.clientName, settings_.serverName, DriveLimit());
     } catch (const JackClientError& error) {
         openError_ = error.what();
         return;
     }
+    // A client opened off the cycle has the limit of when it was asked for.
+    client_->SetDriveLimit(DriveLimit());
     // The client loaded the libraries.
     calls_ = &LoadAudioLibraries();
     const soxr_io_spec_t io = calls_->soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
@@ -65,8 +72,10 @@ DaqHandle AudioInterface::daqOpen(const std::string& deviceName) {
     const bool master = deviceName == "DaqBoard1K0";
     if (!settingsFault_.empty()) {
         client_.reset();
-    } else if (master && (!client_ || client_->Gone())) {
+    } else if (master && (!client_ || client_->Gone() || lost_)) {
+        if (client_) earlierXruns_ += client_->Xruns();
         OpenClient();
+        lost_ = false;
     }
     SetBoardPresent(MasterHandle, client_ != nullptr);
     SetBoardPresent(SlaveHandle, client_ != nullptr);
@@ -154,9 +163,48 @@ int AudioInterface::daqAdcTransferBufData(DaqHandle handle, std::span<std::int16
     return EmulatedBoards::daqAdcTransferBufData(handle, buffer, scanCount, bufferMask, returnedCount);
 }
 
+bool AudioInterface::Gone() {
+    const auto now = std::chrono::steady_clock::now();
+    if (client_ && client_->Gone()) {
+        lost_ = true;
+        inputsBeforeLoss_ = client_->Inputs();
+        earlierXruns_ += client_->Xruns();
+        resampler_.reset();
+        reopener_.Try(now, std::move(client_));
+        return true;
+    }
+    if (!lost_) return false;
+    std::unique_ptr<JackClient> opened = reopener_.Take();
+    if (!opened || opened->Gone()) {
+        reopener_.Try(now, std::move(opened));
+        return true;
+    }
+    OpenClient(std::move(opened));
+    try {
+        if (client_) {
+            client_->AddInputs(inputsBeforeLoss_);
+            // The server came back without the connections it had.
+            ConnectPorts(nullptr);
+        }
+    } catch (const JackClientError& error) {
+        openError_ = error.what();
+        resampler_.reset();
+        client_.reset();
+    }
+    if (!client_) return true;
+    lost_ = false;
+    heldSilent_ = true;
+    ++reconnects_;
+    return false;
+}
+
 void AudioInterface::DriveChanged(double, double hz, double level) {
+    // After a reconnect the unit's latched drive is the one from before the loss (the
+    // words that took it to 0 never reached it): the new client plays none until the
+    // master has written a drive of 0, as Servo Off and Servo On do.
+    if (level == 0.0) heldSilent_ = false;
     // Full drive is the output's full scale; the client holds it under the safety limit.
-    if (client_) client_->Aim(hz, level);
+    if (client_) client_->Aim(hz, heldSilent_ ? 0.0 : level);
 }
 
 void AudioInterface::TakeCaptured() {
@@ -193,7 +241,7 @@ void AudioInterface::Sample(const Scans& scans, std::span<double> millivolts) {
     const int firstInput = scans.board * emulated_boards_detail::BoardInputs;
     auto sample = millivolts.begin();
     for (std::int64_t scan = cursor; scan < cursor + count; ++scan) {
-        const bool held = !Gone() && scan >= 0 && scan < produced_ && scan >= produced_ - HistoryScans;
+        const bool held = !StreamLost() && scan >= 0 && scan < produced_ && scan >= produced_ - HistoryScans;
         for (const std::int32_t place : scans.places) {
             const auto input = static_cast<std::size_t>(firstInput + place);
             const double millivoltsPerUnit = settings_.inputFullScaleVolts[input] * 1000.0;

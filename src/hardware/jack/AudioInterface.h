@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/StreamHealth.h"
 #include "hardware/BoardSignals.h"
 #include "hardware/EmulatedBoards.h"
 #include "hardware/jack/AudioInterfaceSettings.h"
+#include "hardware/jack/ClientReopener.h"
 #include "hardware/jack/JackClient.h"
 
 #include <array>
@@ -26,14 +28,17 @@ struct AudioLibraries;
 // The client is opened with the master board and given inputs as the boards are
 // opened (in1..in8 with the master, in9..in16 with the slave); no server, and both
 // boards are missing. Once the server has gone, every word and block read fails with
-// ServerGone, which the board layer reports and which turns the servo off.
+// ServerGone, which the board layer reports and which turns the servo off, until the
+// client is open again: the interface tries once a second, off the control cycle, and
+// opens the client back through the same path with the inputs it had. The drive then
+// stays at 0 until the master has written a drive of 0.
 //
 // At every open the client's ports are connected to the server's ports the settings
 // name. A port that cannot be connected is reported and the interface plays on: a drive
 // connected to nothing is silent, and an input connected to nothing reads 0, which the
 // loop's own open-loop abort catches at Servo On. Settings refused (a bad settings file)
 // leave both boards missing until good settings are applied, so nothing is driven.
-class AudioInterface final : private BoardSignals, public EmulatedBoards {
+class AudioInterface final : private BoardSignals, public EmulatedBoards, public StreamHealth {
 public:
     static constexpr int ServerGone = 1101;
     // What daqGetLastError gives for an open refused for the settings.
@@ -44,8 +49,10 @@ public:
 
     // The client while open, else null.
     const JackClient* Client() const { return client_.get(); }
-    // The server's xruns since the client was opened.
-    std::int64_t Xruns() const { return client_ ? client_->Xruns() : 0; }
+    // The server's xruns since the interface first opened, over every client.
+    std::int64_t Xruns() const override { return earlierXruns_ + (client_ ? client_->Xruns() : 0); }
+    bool StreamLost() const override { return lost_ || (client_ && client_->Gone()); }
+    int Reconnects() const override { return reconnects_; }
     // Why the client could not be opened, or empty.
     const std::string& OpenError() const { return openError_; }
 
@@ -83,11 +90,15 @@ private:
     int ButtonsDown(double) const override { return 0; }
     void DriveChanged(double nowMs, double hz, double level) override;
 
-    bool Gone() const { return client_ && client_->Gone(); }
-    void OpenClient();
+    // Whether the server has gone with the stream not yet back; hands a gone client to
+    // the reopener, and takes the client it opened.
+    bool Gone();
+    // Opens the client (or takes `opened`), with its resampler.
+    void OpenClient(std::unique_ptr<JackClient> opened = nullptr);
     // Connects the registered ports the settings name; with `previous`, only those whose
     // setting differs from it, after their old connections are dropped.
     void ConnectPorts(const AudioInterfaceSettings* previous);
+    double DriveLimit() const;
     // Moves every captured frame through the resampler into the history.
     void TakeCaptured();
 
@@ -98,6 +109,12 @@ private:
     std::string openError_;
     std::string settingsFault_;
     std::vector<std::string> connectionFaults_;
+    ClientReopener reopener_;
+    bool lost_ = false;
+    bool heldSilent_ = false; // the drive stays at 0 until the master writes 0
+    int inputsBeforeLoss_ = 0;
+    int reconnects_ = 0;
+    std::int64_t earlierXruns_ = 0;
     std::vector<float> captured_, resampled_;
     // The newest scans at the boards' rate, MaxInputs wide: scan s at (s mod capacity).
     std::vector<float> history_;
