@@ -20,7 +20,7 @@ BackendChoice ChooseBackend(std::string_view text) {
 Backend MakeBackend(const BackendChoice& choice, const Clock& clock) {
     std::unique_ptr<AudioInterface> audio;
     if (choice.audio) audio = std::make_unique<AudioInterface>(clock, *choice.audio);
-    const AudioInterface* const audioInterface = audio.get();
+    AudioInterface* const audioInterface = audio.get();
     if (!choice.bench) return {std::make_unique<AbsentDaqLibrary>(), std::move(audio), nullptr, audioInterface};
     auto bench = std::make_unique<sim::SimBench>(clock, *choice.bench);
     TestBench* const testBench = bench.get();

@@ -42,8 +42,9 @@ struct Backend {
     std::unique_ptr<DaqLibrary> usbInterface;
     // What the backend offers as a test bench, owned by `library`; null when it has none.
     TestBench* bench = nullptr;
-    // The audio interface that is `usbInterface`, for its stream's counts; or null.
-    const AudioInterface* audio = nullptr;
+    // The audio interface that is `usbInterface`, for its stream's counts and its
+    // calibration; or null.
+    AudioInterface* audio = nullptr;
 };
 
 Backend MakeBackend(const BackendChoice& choice, const Clock& clock);
