@@ -63,6 +63,9 @@ Options:
                          bench dead|saturate CHANNEL   a sensor fault from now on
                          bench call FUNCTION CODE      a library call failing from now on
                          click X Y        a mouse press on the plot at (X, Y)
+                         audio calibrate [INPUT]   the inputs' correction by loop-back on the
+                                          audio interface, the drive cabled to INPUT;
+                                          the actions after it wait for its end
                        Without a script: Servo On and Sweep Run at 0 s; an empty
                        script plays nothing.
   --help, --version

@@ -42,8 +42,9 @@ std::vector<std::string> Words(const std::string& line, int number) {
 // How many arguments each action takes, at least and at most.
 const std::map<std::string, std::pair<std::size_t, std::size_t>>& Arity() {
     static const std::map<std::string, std::pair<std::size_t, std::size_t>> arity = {
-        {"menu", {1, 64}},  {"key", {1, 1}},    {"button", {1, 1}}, {"spin", {2, 2}},  {"press", {1, 2}},
-        {"answer", {1, 1}}, {"remote", {1, 1}}, {"bench", {2, 3}},  {"click", {2, 2}}, {"editor", {1, 4}},
+        {"menu", {1, 64}}, {"key", {1, 1}},    {"button", {1, 1}}, {"spin", {2, 2}},
+        {"press", {1, 2}}, {"answer", {1, 1}}, {"remote", {1, 1}}, {"bench", {2, 3}},
+        {"click", {2, 2}}, {"editor", {1, 4}}, {"audio", {1, 2}},
     };
     return arity;
 }
@@ -125,6 +126,12 @@ std::vector<ScriptAction> ReadRunScript(std::istream& in) {
             fail("'click' takes two numbers, X and Y on the plot");
         if (action.action == "bench") {
             if (const auto fault = BenchActionFault(action.args)) fail(*fault);
+        }
+        if (action.action == "audio" && action.args[0] != "calibrate")
+            fail("no audio action '" + action.args[0] + "' ('audio calibrate' is the one)");
+        if (action.action == "audio" && action.args.size() == 2) {
+            const std::optional<int> input = WholeWord(action.args[1]);
+            if (!input || *input < 1 || *input > 16) fail("the loop-back input is 1 to 16");
         }
         if (action.action == "editor") {
             if (const auto fault = EditorActionFault(action.args)) fail(*fault);

@@ -21,6 +21,10 @@
 //   click X Y                      a mouse press on the plot at (X, Y) in its own units
 //   editor open|update|breakpoints|close   the profile editor and its buttons
 //   editor cell ROW COL TEXT       a cell clicked, TEXT typed into the edit box, accepted
+//   audio calibrate [INPUT]        the inputs' correction by loop-back, on the audio
+//                                  interface, with the drive cabled to INPUT (else the
+//                                  settings' loop-back input); the actions after it wait
+//                                  for its end
 struct ScriptAction {
     double seconds = 0.0;
     std::string action;

@@ -52,6 +52,8 @@ TEST(RunScript, ReadsActionsInTimeOrderAndNamesBadLines) {
              {"0 editor cell 101 1 5\n", "line 1: a cell of the editor is in rows 1 to 100, columns 1 to 6"},
              {"0 editor cell 1 1\n", "line 1: 'editor cell' takes a row, a column and a text"},
              {"0 editor open now\n", "line 1: 'editor open' takes nothing more"},
+             {"0 audio tune\n", "line 1: no audio action 'tune'"},
+             {"0 audio calibrate 17\n", "line 1: the loop-back input is 1 to 16"},
          }) {
         std::istringstream bad(text);
         try {
@@ -245,6 +247,7 @@ TEST(ScriptedRun, ActionsThatCannotBePlayedAreReported) {
     EXPECT_THROW(RunHeadless(Scripted("1 remote 1\n")), ScriptError) << "no control file";
     EXPECT_THROW(RunHeadless(Scripted("0 menu mnuNothing\n")), ScriptError);
     EXPECT_THROW(RunHeadless(Scripted("0 answer Maybe\n")), ScriptError);
+    EXPECT_THROW(RunHeadless(Scripted("0 audio calibrate\n")), ScriptError) << "no audio interface";
     // A script built in code is not checked by the reader; the run still refuses it.
     RunOptions options = Scripted("");
     options.script = {{0.0, "bench", {"call", "daqNothing", "7"}, 1}};
