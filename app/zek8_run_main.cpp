@@ -69,6 +69,9 @@ Options:
                                           output-full-scale-v V, input-full-scale-v CH V,
                                           safety-limit-v V, loopback-input CH)
                          audio save       write the interface's settings to ZEK8Audio.txt
+                         audio calibrate [INPUT]   the inputs' correction by loop-back on the
+                                          audio interface, the drive cabled to INPUT;
+                                          the actions after it wait for its end
                        Without a script: Servo On and Sweep Run at 0 s; an empty
                        script plays nothing.
   --help, --version

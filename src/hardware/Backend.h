@@ -46,7 +46,7 @@ struct Backend {
     std::unique_ptr<DaqLibrary> usbInterface;
     // What the backend offers as a test bench, owned by `library`; null when it has none.
     TestBench* bench = nullptr;
-    // The audio interface that is `usbInterface`, for its stream's counts and settings;
+    // The audio interface that is `usbInterface`, for its stream's counts, settings and calibration;
     // or null.
     AudioInterface* audio = nullptr;
     // The same as the status panel sees it.

@@ -17,6 +17,7 @@
 #include "hardware/TestBench.h"
 #include "hardware/jack/AudioInterface.h"
 #include "hardware/jack/AudioSettingsFile.h"
+#include "hardware/jack/InputCalibration.h"
 #include "hardware/sim/BenchSetup.h"
 #include "print/ReportPage.h"
 #include "runner/JsonText.h"
@@ -121,11 +122,26 @@ void PlayAudio(const ScriptAction& a, Controller& c, AudioInterface* audio) {
     for (const std::string& fault : audio->ConnectionFaults()) Unplayable(a, fault);
 }
 
-void Play(const ScriptAction& a, Controller& c, ScriptedDialogs& dialogs, TestBench* bench, double benchSeconds,
-          AudioInterface* audio) {
+// What a run plays its actions on besides the controller.
+struct PlayedOn {
+    ScriptedDialogs& dialogs;
+    TestBench* bench;      // null: none
+    AudioInterface* audio; // null: none
+    InputCalibration& calibration;
+    double benchSeconds;
+};
+
+void Play(const ScriptAction& a, Controller& c, const PlayedOn& on) {
+    ScriptedDialogs& dialogs = on.dialogs;
+    TestBench* const bench = on.bench;
+    const double benchSeconds = on.benchSeconds;
     const std::string& first = a.args[0];
-    if (a.action == "audio") {
-        PlayAudio(a, c, audio);
+    if (a.action == "audio" && first != "calibrate") {
+        PlayAudio(a, c, on.audio);
+    } else if (a.action == "audio") {
+        if (on.audio != nullptr && a.args.size() == 2) on.audio->SetLoopbackInput(std::stoi(a.args[1]));
+        if (const auto why = on.calibration.Start(on.audio, IsOn(c.ServoOn)))
+            Unplayable(a, "the inputs cannot be calibrated: " + *why);
     } else if (a.action == "menu") {
         const auto [name, index] = MenuItem(a);
         for (std::size_t i = 1; i < a.args.size(); ++i) dialogs.QueueReply(a.args[i]);
@@ -279,9 +295,30 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     const std::vector<ScriptAction> script = options.script.value_or(
         std::vector<ScriptAction>{{0.0, "button", {"cmdServoOn"}, 0}, {0.0, "button", {"cmdRun"}, 0}});
     std::size_t next = 0;
+    InputCalibration calibration;
+    AudioInterface* const audio = onAudio ? backend.audio : nullptr;
+    // The actions after a calibration wait for its end, and their times count on from
+    // there: the script's clock stands still while it runs. One that fails ends the run as
+    // an action that cannot be played.
+    double scriptHeldSeconds = 0.0, calibrationSince = 0.0;
+    bool calibrating = false;
     const auto playDue = [&] {
-        for (; next < script.size() && script[next].seconds <= clock.MonotonicSeconds() - start + 1e-9; ++next)
-            Play(script[next], c, dialogs, bench, clock.MonotonicSeconds() - start, backend.audio);
+        calibration.Advance(IsOn(c.ServoOn));
+        if (calibrating && !calibration.Running()) {
+            calibrating = false;
+            if (calibration.Status() != InputCalibration::State::Done)
+                Unplayable(script[next - 1], "the inputs' calibration failed: " + calibration.Message());
+            summary.inputCalibration =
+                RunSummary::InputCalibrationResult{audio->Settings().loopbackInput, audio->Settings().inputCorrection};
+            scriptHeldSeconds += clock.MonotonicSeconds() - calibrationSince;
+        }
+        for (; !calibrating && next < script.size() &&
+               script[next].seconds <= clock.MonotonicSeconds() - start - scriptHeldSeconds + 1e-9;
+             ++next) {
+            Play(script[next], c, {dialogs, bench, audio, calibration, clock.MonotonicSeconds() - start});
+            calibrating = calibration.Running();
+            calibrationSince = clock.MonotonicSeconds();
+        }
         collectMessages();
     };
     playDue();
@@ -304,6 +341,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     summary.end = "max-seconds";
     while (clock.MonotonicSeconds() - start < options.maxSeconds) {
         if (options.stopRequested && options.stopRequested()) {
+            calibration.Cancel();
             MainWindowClosing(c);
             summary.end = "signal";
             break;
@@ -454,6 +492,20 @@ std::string SummaryJson(const RunSummary& s) {
         out << "null";
     }
     if (s.xruns) out << ",\n  \"xruns\": " << *s.xruns;
+    if (s.inputCalibration) {
+        // Each input as [hz, gain, phase in degrees] a step, one line an input.
+        out << ",\n  \"input_correction\": {\"loopback_input\": " << s.inputCalibration->loopbackInput;
+        for (std::size_t k = 0; k < s.inputCalibration->corrections.size(); ++k) {
+            const auto& points = s.inputCalibration->corrections[k];
+            if (points.empty()) continue;
+            out << ",\n    \"in" << k + 1 << "\": [";
+            for (std::size_t i = 0; i < points.size(); ++i)
+                out << (i == 0 ? "[" : ", [") << Number(points[i].hz) << ", " << Number(points[i].gain) << ", "
+                    << Number(points[i].phaseDegrees) << ']';
+            out << ']';
+        }
+        out << "\n  }";
+    }
     out << ",\n  \"errors\": [";
     for (std::size_t i = 0; i < s.errors.size(); ++i) {
         out << (i == 0 ? "" : ", ");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "hardware/jack/AudioInterfaceSettings.h"
+#include "hardware/jack/InputCorrection.h"
 #include "runner/PlotSize.h"
 #include "runner/RunScript.h"
 
@@ -77,11 +78,19 @@ struct RunSummary {
     std::vector<std::string> errors;
     // The audio server's xruns during a run on the audio interface; none on any other.
     std::optional<std::int64_t> xruns;
+    // What `audio calibrate` measured and the interface took: each input's correction,
+    // and the loop-back input it was measured against. None without the action.
+    struct InputCalibrationResult {
+        int loopbackInput = 0;
+        InputCorrections corrections;
+    };
+    std::optional<InputCalibrationResult> inputCalibration;
 };
 
 // Plays the script (or Servo On and Sweep Run at 0 s) and goes on until the run ends as
 // asked. A trace stream gets one CSV line per cycle. Throws std::runtime_error on a bench
-// file that cannot be read, ScriptError on an action that cannot be played; the data
+// file that cannot be read, ScriptError on an action that cannot be played (a calibration
+// of the inputs that cannot start or fails is one); the data
 // file, report picture or state that cannot be written is listed in `errors`.
 RunSummary RunHeadless(const RunOptions& options, std::ostream* trace = nullptr);
 

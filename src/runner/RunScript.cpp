@@ -97,6 +97,12 @@ std::optional<std::string> EditorActionFault(const std::vector<std::string>& arg
 std::optional<std::string> AudioActionFault(const std::vector<std::string>& args) {
     if (args.at(0) == "save")
         return args.size() == 1 ? std::nullopt : std::optional<std::string>("'audio save' takes nothing more");
+    if (args.at(0) == "calibrate") {
+        if (args.size() > 2) return "'audio calibrate' takes at most the loop-back input";
+        const std::optional<int> input = args.size() == 2 ? WholeWord(args[1]) : std::optional<int>(1);
+        if (!input || *input < 1 || *input > 16) return "the loop-back input is 1 to 16";
+        return std::nullopt;
+    }
     AudioInterfaceSettings scratch;
     return ApplyAudioSetting(args, scratch);
 }

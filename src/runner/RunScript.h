@@ -23,6 +23,10 @@
 //   editor cell ROW COL TEXT       a cell clicked, TEXT typed into the edit box, accepted
 //   audio KEY VALUES...            a setting of the USB interface, as a line of its file
 //   audio save                     the interface's settings written to its file
+//   audio calibrate [INPUT]        the inputs' correction by loop-back, on the audio
+//                                  interface, with the drive cabled to INPUT (else the
+//                                  settings' loop-back input); the actions after it wait
+//                                  for its end
 struct ScriptAction {
     double seconds = 0.0;
     std::string action;

@@ -47,7 +47,10 @@ void ShowFullScreenSized(QWidget& window) {
 
 DesktopProgram::DesktopProgram(const DaqFactory& makeDaq) : backend_(makeDaq(clock_)) {
     window_ = std::make_unique<MainWindow>(controller_);
-    driver_ = std::make_unique<QtCycleDriver>(controller_, [this] { window_->Render(); });
+    driver_ = std::make_unique<QtCycleDriver>(controller_, [this] {
+        calibration_.Advance(IsOn(controller_.ServoOn));
+        window_->Render();
+    });
     dialogs_ = std::make_unique<QtDialogs>(window_.get());
     clipboard_ = std::make_unique<QtClipboard>();
     printer_ = std::make_unique<QtPrinter>([this]() -> QWidget* { return window_.get(); });
@@ -56,6 +59,7 @@ DesktopProgram::DesktopProgram(const DaqFactory& makeDaq) : backend_(makeDaq(clo
     controller_.ports.usbDaq = backend_.usbInterface.get();
     controller_.ports.usbStream = backend_.usbStream;
     window_->SetAudioInterface(backend_.audio);
+    window_->SetInputCalibration(&calibration_);
 }
 
 DesktopProgram::~DesktopProgram() = default;

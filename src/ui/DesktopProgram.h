@@ -3,6 +3,7 @@
 #include "core/Clock.h"
 #include "core/Controller.h"
 #include "hardware/Backend.h"
+#include "hardware/jack/InputCalibration.h"
 
 #include <QObject>
 
@@ -38,6 +39,10 @@ public:
 
     Controller& State() { return controller_; }
     MainWindow* Window() const { return window_.get(); }
+    // The inputs' correction by loop-back, advanced after every control cycle; the
+    // interface's settings dialog starts it on Audio() and may cancel it.
+    InputCalibration& Calibration() { return calibration_; }
+    AudioInterface* Audio() const { return backend_.audio; }
 
 private:
     void ShowMainWindow() override;
@@ -46,6 +51,7 @@ private:
 
     SystemClock clock_;
     Backend backend_;
+    InputCalibration calibration_; // gone before the interface it holds the drive of
     Controller controller_;
     std::unique_ptr<QWidget> startUpWindow_;
     std::unique_ptr<MainWindow> window_;

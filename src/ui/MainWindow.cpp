@@ -7,6 +7,7 @@
 #include "hardware/BoardLayer.h"
 #include "hardware/jack/AudioInterface.h"
 #include "hardware/jack/AudioSettingsFile.h"
+#include "hardware/jack/InputCalibration.h"
 #include "plot/PlotFrame.h"
 #include "ui/AudioSetupDialog.h"
 #include "ui/PanelColors.h"
@@ -23,9 +24,11 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSet>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -176,6 +179,8 @@ void MainWindow::AddUsbSetupItem(const QMap<QPair<QString, int>, QMenu*>& menus)
     connect(setup, &QAction::triggered, this, [this] {
         AudioSetupDialog* dialog = OpenUsbSetup();
         if (dialog == nullptr) return;
+        connect(dialog, &AudioSetupDialog::calibrateInputsRequested, this,
+                [this, dialog] { CalibrateInputs(*dialog); });
         dialog->exec();
         dialog->deleteLater();
     });
@@ -192,7 +197,9 @@ AudioSetupDialog* MainWindow::OpenUsbSetup() {
         for (const std::string& port : audio_->ServerPorts(false)) inputSources << QString::fromStdString(port);
     }
     const bool onInterface = audio_ != nullptr && BoardsInUse(c_) && c_.P[Param::AcquisitionInterface] == 2.0f;
-    const auto acceptor = [this, path](const AudioInterfaceSettings& next) -> std::optional<std::string> {
+    const auto acceptor = [this, path](AudioInterfaceSettings next) -> std::optional<std::string> {
+        // The corrections are the calibration's, which may have run while the dialog was open.
+        if (audio_ != nullptr) next.inputCorrection = audio_->Settings().inputCorrection;
         // The file is written first: settings that cannot be kept are not taken either.
         if (audio_ != nullptr) {
             if (auto refusal = audio_->RefusalOf(next, IsOn(c_.ServoOn))) return refusal;
@@ -215,6 +222,52 @@ AudioSetupDialog* MainWindow::OpenUsbSetup() {
         return std::nullopt;
     };
     return new AudioSetupDialog(current, drivePorts, inputSources, onInterface, acceptor, this);
+}
+
+void MainWindow::CalibrateInputs(const AudioSetupDialog& dialog) {
+    const QString title = QStringLiteral("Calibrate Inputs");
+    if (audio_ == nullptr || calibration_ == nullptr) return;
+    // The loop-back input as the dialog shows it, taken or not.
+    const auto edited = dialog.Edited();
+    if (const auto* settings = std::get_if<AudioInterfaceSettings>(&edited))
+        audio_->SetLoopbackInput(settings->loopbackInput);
+    if (const auto why = calibration_->Start(audio_, IsOn(c_.ServoOn))) {
+        QMessageBox::warning(this, title, QString::fromStdString("The inputs cannot be calibrated: " + *why));
+        return;
+    }
+    // The cycle and the calibration go on under the progress box; it only watches.
+    QProgressDialog progress(QStringLiteral("Stepping a low-level sine from 2 Hz to 10000 Hz, with the drive cabled "
+                                            "to in%1...")
+                                 .arg(audio_->Settings().loopbackInput),
+                             QStringLiteral("Cancel"), 0, 1000, this);
+    progress.setWindowTitle(title);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setMinimumDuration(0);
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, &progress, [this, &progress] {
+        progress.setValue(static_cast<int>(std::lround(calibration_->Progress() * 1000.0)));
+        if (!calibration_->Running()) progress.accept();
+    });
+    connect(&progress, &QProgressDialog::canceled, &progress, [this] { calibration_->Cancel(); });
+    watch.start(100);
+    progress.exec();
+    watch.stop();
+    calibration_->Cancel(); // closed some other way while it ran
+    if (calibration_->Status() != InputCalibration::State::Done) {
+        QMessageBox::warning(this, title, QString::fromStdString(calibration_->Message()));
+        return;
+    }
+    std::string told =
+        "The inputs are calibrated; their correction is kept in " + std::string(AudioSettingsFileName) + ".";
+    try {
+        SaveAudioSettingsFile(WorkingPath(c_, AudioSettingsFileName), audio_->Settings());
+    } catch (const FileError& error) {
+        told = "The inputs are calibrated for this session, but " + std::string(AudioSettingsFileName) +
+               " cannot be written: " + error.description;
+    }
+    if (!calibration_->Message().empty()) told += "\n" + calibration_->Message();
+    QMessageBox::information(this, title, QString::fromStdString(told));
 }
 
 QAction* MainWindow::Action(const QString& name, int index) const { return actions_.value({name, index}, nullptr); }

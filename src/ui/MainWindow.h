@@ -10,6 +10,7 @@
 
 class AudioInterface;
 class AudioSetupDialog;
+class InputCalibration;
 struct Controller;
 class PlotArea;
 class PlotView;
@@ -47,8 +48,13 @@ public:
     // The audio interface behind the USB interface item, whose settings System / USB
     // Interface Setup... applies at once; null: the dialog only edits the file.
     void SetAudioInterface(AudioInterface* audio) { audio_ = audio; }
+    // What the setup dialog's Calibrate Inputs runs; the program advances it each cycle.
+    void SetInputCalibration(InputCalibration* calibration) { calibration_ = calibration; }
     // Opens System / USB Interface Setup...; null when it could not be made.
     AudioSetupDialog* OpenUsbSetup();
+    // Runs the inputs' calibration under a progress box, and keeps its result in the
+    // settings file.
+    void CalibrateInputs(const AudioSetupDialog& dialog);
 
     // Brings menus and indicators in line with the models, when they changed, and
     // draws the plot anew when its size changed.
@@ -82,6 +88,7 @@ private:
     PlotArea* plot_ = nullptr;
     ProfileEditorWindow* editor_ = nullptr;
     AudioInterface* audio_ = nullptr;
+    InputCalibration* calibration_ = nullptr;
     QProgressBar* gauge_ = nullptr;
     QMap<QPair<QString, int>, QAction*> actions_;
     std::map<std::string, QWidget*> indicators_;

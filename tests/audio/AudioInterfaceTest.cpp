@@ -10,6 +10,7 @@
 #include "hardware/ConditioningUnit.h"
 #include "hardware/SimBenchRig.h"
 #include "hardware/jack/AudioSettingsFile.h"
+#include "hardware/jack/InputCalibration.h"
 #include "runner/HeadlessRun.h"
 #include "support/JackProbe.h"
 #include "support/JackServer.h"
@@ -302,5 +303,47 @@ TEST_F(AudioInterfaceTest, RunnerTakesTheSettingsFileOfItsWorkingFolder) {
         EXPECT_EQ(connected, k.connected) << k.file;
         EXPECT_EQ(summary.errors, k.errors) << k.file;
         EXPECT_NE(ReadDataFile((folder / AudioSettingsFileName).string()).find(k.fileHolds), std::string::npos);
+    }
+}
+
+// The inputs' calibration starts only on an interface with its servo off and its
+// loop-back input registered. Started, it plays a tenth of full scale (the limit is
+// higher), held while the program is slow to advance it; cancelled, or ended by Servo On, the drive falls to 0 within
+// 50 ms along the ramp, and no correction is stored.
+TEST_F(AudioInterfaceTest, CalibrationStartsOnlyWhenSafeAndLeavesSilenceWhenStopped) {
+    const auto rig = Bring(Settings());
+    AudioInterface& audio = rig->bench;
+    InputCalibration calibration;
+    EXPECT_EQ(calibration.Start(&audio, true), "turn the servo off first: the calibration plays a drive of its own");
+    audio.SetLoopbackInput(9);
+    EXPECT_EQ(calibration.Start(&audio, false),
+              "the loop-back input in9 is not registered (the interface has 8 inputs)");
+    audio.SetLoopbackInput(1);
+    for (const bool byServoOn : {false, true}) {
+        ASSERT_EQ(calibration.Start(&audio, false), std::nullopt);
+        for (int i = 0; i < 30; ++i) {
+            calibration.Advance(false);
+            std::this_thread::sleep_for(10ms);
+        }
+        probe_->Take();
+        std::this_thread::sleep_for(550ms); // a whole cycle of the first step, 2 Hz
+        const std::vector<float> playing = probe_->Take();
+        EXPECT_NEAR(*std::max_element(playing.begin(), playing.end()), 0.1, 0.001);
+        const std::size_t stopAt = probe_->Recorded();
+        if (byServoOn) {
+            calibration.Advance(true);
+        } else {
+            calibration.Cancel();
+        }
+        std::this_thread::sleep_for(150ms);
+        const std::vector<float> drive = probe_->Take();
+        std::size_t lastSound = 0;
+        for (std::size_t n = 0; n < drive.size(); ++n)
+            if (drive[n] != 0.0f) lastSound = n;
+        EXPECT_LE(static_cast<double>(lastSound - stopAt) / Rate, 0.050);
+        ExpectNoStep(drive);
+        EXPECT_EQ(calibration.Message(),
+                  byServoOn ? "Servo On ended the calibration" : "the calibration was cancelled");
+        EXPECT_TRUE(audio.Settings().inputCorrection[0].empty());
     }
 }

@@ -219,6 +219,7 @@ TEST_P(ClosedLoop, RunsOnTheAudioServerAndEndsInSilence) {
     ASSERT_TRUE(runner.Running()) << runner.Log();
     probe.Take();
     std::this_thread::sleep_for(50ms);
+    const int xrunsBefore = probe.Xruns();
     const std::size_t faultAt = probe.Recorded(); // the fault is no earlier than this sample
     switch (k.fault) {
     case Fault::BenchKilled:
@@ -252,7 +253,12 @@ TEST_P(ClosedLoop, RunsOnTheAudioServerAndEndsInSilence) {
     // Only a killed controller may cut its drive off; every other end ramps it down
     // with no step of 1 % of full scale. A sine of 0.33 at 400 Hz moves by 1.7 % a
     // sample by itself, but bends by no more than 0.06 %: a step bends it by its size.
-    for (std::size_t n = 2; n < drive.size() && k.fault != Fault::ControllerKilled; ++n)
+    // A busy machine's xrun loses a period of the recording and leaves a seam in it:
+    // the ramp is judged only on a recording without one.
+    const bool seamless = probe.Xruns() == xrunsBefore;
+    if (!seamless)
+        std::printf("%d xruns while recording the drive: its ramp is not judged\n", probe.Xruns() - xrunsBefore);
+    for (std::size_t n = 2; seamless && n < drive.size() && k.fault != Fault::ControllerKilled; ++n)
         ASSERT_LE(std::abs(drive[n] - 2.0f * drive[n - 1] + drive[n - 2]), 0.01) << n;
     const double silentAfter = static_cast<double>(SilentFrom(drive)) - static_cast<double>(faultAt);
     if (k.fault == Fault::ControllerKilled) {

@@ -55,6 +55,7 @@ TEST(RunScript, ReadsActionsInTimeOrderAndNamesBadLines) {
              {"0 audio safety-limit-v 0\n", "line 1: the safety limit is above 0 V"},
              {"0 audio input-full-scale-v 17 1\n", "line 1: a channel is a number from 1 to 16, not '17'"},
              {"0 audio save now\n", "line 1: 'audio save' takes nothing more"},
+             {"0 audio calibrate 17\n", "line 1: the loop-back input is 1 to 16"},
          }) {
         std::istringstream bad(text);
         try {
@@ -248,6 +249,7 @@ TEST(ScriptedRun, ActionsThatCannotBePlayedAreReported) {
     EXPECT_THROW(RunHeadless(Scripted("1 remote 1\n")), ScriptError) << "no control file";
     EXPECT_THROW(RunHeadless(Scripted("0 menu mnuNothing\n")), ScriptError);
     EXPECT_THROW(RunHeadless(Scripted("0 answer Maybe\n")), ScriptError);
+    EXPECT_THROW(RunHeadless(Scripted("0 audio calibrate\n")), ScriptError) << "no audio interface";
     // A script built in code is not checked by the reader; the run still refuses it.
     RunOptions options = Scripted("");
     options.script = {{0.0, "bench", {"call", "daqNothing", "7"}, 1}};

@@ -4,6 +4,7 @@
 
 #include <jack/jack.h>
 
+#include <atomic>
 #include <chrono>
 #include <span>
 #include <string>
@@ -24,6 +25,7 @@ public:
         if (client_ == nullptr) return;
         in_ = jack_port_register(client_, "in", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
         jack_set_process_callback(client_, &Probe::Process, this);
+        jack_set_xrun_callback(client_, &Probe::Xrun, this);
         jack_activate(client_);
     }
     ~Probe() { client_ != nullptr&& jack_client_close(client_); }
@@ -44,6 +46,9 @@ public:
         return names;
     }
     std::size_t Recorded() const { return ring_.ReadAvailable(); }
+    // The server's xruns since the probe came: a period lost leaves a seam in what it
+    // recorded that no client played.
+    int Xruns() const { return xruns_.load(); }
     std::vector<float> Take() {
         std::vector<float> samples(ring_.ReadAvailable());
         ring_.Read(samples);
@@ -51,6 +56,10 @@ public:
     }
 
 private:
+    static int Xrun(void* arg) {
+        ++static_cast<Probe*>(arg)->xruns_;
+        return 0;
+    }
     static int Process(jack_nframes_t frames, void* arg) {
         auto& self = *static_cast<Probe*>(arg);
         self.ring_.Write(std::span(static_cast<const float*>(jack_port_get_buffer(self.in_, frames)), frames));
@@ -58,5 +67,6 @@ private:
     }
     jack_client_t* client_ = nullptr;
     jack_port_t* in_ = nullptr;
+    std::atomic<int> xruns_{0};
     SpscRing<float> ring_{1 << 20};
 };

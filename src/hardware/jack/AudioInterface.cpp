@@ -24,7 +24,9 @@ void AudioInterface::SoxrDeleter::operator()(soxr* resampler) const {
 AudioInterface::AudioInterface(const Clock& clock, AudioInterfaceSettings settings)
     : EmulatedBoards(clock, *this, Setup{}), settings_(std::move(settings)),
       reopener_(settings_.clientName, settings_.serverName, DriveLimit()),
-      history_(static_cast<std::size_t>(HistoryScans) * Width) {}
+      history_(static_cast<std::size_t>(HistoryScans) * Width) {
+    refusedCorrections_ = SetInputCorrection(settings_.inputCorrection);
+}
 
 AudioInterface::~AudioInterface() = default;
 
@@ -119,6 +121,7 @@ void AudioInterface::Apply(const AudioInterfaceSettings& next) {
     settings_ = next;
     settings_.clientName = previous.clientName;
     settings_.serverName = previous.serverName;
+    refusedCorrections_ = SetInputCorrection(next.inputCorrection);
     settingsFault_.clear();
     if (!client_ || client_->Gone()) return;
     client_->SetDriveLimit(settings_.DriveLimit());
@@ -199,12 +202,55 @@ bool AudioInterface::Gone() {
 }
 
 void AudioInterface::DriveChanged(double, double hz, double level) {
+    driveHz_ = hz;
     // After a reconnect the unit's latched drive is the one from before the loss (the
     // words that took it to 0 never reached it): the new client plays none until the
     // master has written a drive of 0, as Servo Off and Servo On do.
     if (level == 0.0) heldSilent_ = false;
     // Full drive is the output's full scale; the client holds it under the safety limit.
-    if (client_) client_->Aim(hz, heldSilent_ ? 0.0 : level);
+    if (client_ && !driveHeld_) client_->Aim(hz, heldSilent_ ? 0.0 : level);
+}
+
+std::vector<std::string> AudioInterface::SetInputCorrection(const InputCorrections& corrections) {
+    std::vector<std::string> refused;
+    for (std::size_t k = 0; k < corrections.size(); ++k) {
+        const std::optional<std::string> fault = CorrectionFault(corrections[k]);
+        if (fault) refused.push_back("the correction of in" + std::to_string(k + 1) + " is refused: " + *fault);
+        settings_.inputCorrection[k] = fault ? std::vector<InputCorrectionPoint>{} : corrections[k];
+    }
+    return refused;
+}
+
+void AudioInterface::SetLoopbackInput(int input) {
+    if (input >= 1 && input <= AudioInterfaceSettings::Inputs) settings_.loopbackInput = input;
+}
+
+bool AudioInterface::HoldDrive(double hz, double amplitude) {
+    if (!client_ || Gone()) return false;
+    driveHeld_ = true;
+    return client_->Aim(hz, amplitude);
+}
+
+void AudioInterface::ReleaseDrive() {
+    if (!driveHeld_) return;
+    driveHeld_ = false;
+    if (client_) client_->Aim(client_->AimedHz(), 0.0);
+}
+
+std::int64_t AudioInterface::FramesCaptured() {
+    TakeCaptured();
+    return framesCaptured_;
+}
+
+void AudioInterface::Measure(double hz, std::int64_t first, std::int64_t count) {
+    meter_.Arm(hz, client_ ? client_->SampleRate() : 0.0, first, count);
+}
+
+std::optional<SineMeter::Phasors> AudioInterface::Measurement() const {
+    if (!meter_.Done()) return std::nullopt;
+    SineMeter::Phasors phasors = meter_.Measured();
+    for (std::size_t k = 0; k < phasors.size(); ++k) phasors[k] *= settings_.inputFullScaleVolts[k];
+    return phasors;
 }
 
 void AudioInterface::TakeCaptured() {
@@ -212,6 +258,8 @@ void AudioInterface::TakeCaptured() {
     for (;;) {
         const std::size_t frames = client_->ReadFrames(captured_);
         if (frames == 0) return;
+        if (meter_.Armed()) meter_.Feed(std::span(captured_).first(frames * Width), framesCaptured_);
+        framesCaptured_ += static_cast<std::int64_t>(frames);
         std::size_t used = 0;
         while (used < frames) {
             std::size_t taken = 0, made = 0;
@@ -239,15 +287,22 @@ void AudioInterface::Sample(const Scans& scans, std::span<double> millivolts) {
     const std::int64_t lag = produced_ - (cursor + count);
     if (scans.first != nextScan_[board] || lag < 0 || lag > 2 * marginScans_) cursor = produced_ - count - marginScans_;
     const int firstInput = scans.board * emulated_boards_detail::BoardInputs;
+    // Each input's millivolts a unit of full scale, divided by its gain at the drive's
+    // frequency: a block is short beside the time a sweep takes to move.
+    std::array<double, Width> millivoltsPerUnit{};
+    for (const std::int32_t place : scans.places) {
+        const auto input = static_cast<std::size_t>(firstInput + place);
+        millivoltsPerUnit[input] = settings_.inputFullScaleVolts[input] * 1000.0 /
+                                   CorrectionGainAt(settings_.inputCorrection[input], driveHz_);
+    }
     auto sample = millivolts.begin();
     for (std::int64_t scan = cursor; scan < cursor + count; ++scan) {
         const bool held = !StreamLost() && scan >= 0 && scan < produced_ && scan >= produced_ - HistoryScans;
         for (const std::int32_t place : scans.places) {
             const auto input = static_cast<std::size_t>(firstInput + place);
-            const double millivoltsPerUnit = settings_.inputFullScaleVolts[input] * 1000.0;
-            *sample++ =
-                held ? history_[static_cast<std::size_t>(scan % HistoryScans) * Width + input] * millivoltsPerUnit
-                     : 0.0;
+            *sample++ = held ? history_[static_cast<std::size_t>(scan % HistoryScans) * Width + input] *
+                                   millivoltsPerUnit[input]
+                             : 0.0;
         }
     }
     cursor += count;

@@ -5,7 +5,9 @@
 #include "hardware/EmulatedBoards.h"
 #include "hardware/jack/AudioInterfaceSettings.h"
 #include "hardware/jack/ClientReopener.h"
+#include "hardware/jack/InputCorrection.h"
 #include "hardware/jack/JackClient.h"
+#include "hardware/jack/SineMeter.h"
 
 #include <array>
 #include <cstdint>
@@ -23,7 +25,8 @@ struct AudioLibraries;
 // The master's words set the drive the client plays (full drive is the output's full
 // scale, never above the safety limit); the inputs the client captures are resampled
 // to the boards' scan rate and given to them as millivolts. The interface has no
-// push-buttons, port B or current sources: the buttons read as not pressed.
+// push-buttons, port B or current sources: the buttons read as not pressed. Each reading
+// of an input is divided by the input's correction at the drive's frequency.
 //
 // The client is opened with the master board and given inputs as the boards are
 // opened (in1..in8 with the master, in9..in16 with the slave); no server, and both
@@ -55,8 +58,30 @@ public:
     int Reconnects() const override { return reconnects_; }
     // Why the client could not be opened, or empty.
     const std::string& OpenError() const { return openError_; }
-
+    // The settings, with the corrections in use.
     const AudioInterfaceSettings& Settings() const { return settings_; }
+
+    // Takes each input's correction, or refuses one that CorrectionFault finds unusable:
+    // that input is then read as it is. Returns one line for each input refused.
+    std::vector<std::string> SetInputCorrection(const InputCorrections& corrections);
+    // The input the drive is cabled to for the calibration, 1..16 (another is ignored).
+    void SetLoopbackInput(int input);
+    // What the settings the interface was made with held that was refused.
+    const std::vector<std::string>& RefusedCorrections() const { return refusedCorrections_; }
+
+    // The loop-back calibration's hold on the drive: while held, the drive plays `hz` at
+    // `amplitude` (a fraction of full scale, under the safety limit) and the master's
+    // words do not move it. Released, it goes to 0 along its ramp. False without a client.
+    bool HoldDrive(double hz, double amplitude);
+    void ReleaseDrive();
+    // Every frame the client has captured so far, at the server's rate, numbered from 0
+    // at its opening; takes what the client holds first.
+    std::int64_t FramesCaptured();
+    // Measures every input at `hz` over captured frames [first, first + count); the
+    // amplitudes and phases in volts at the connectors once all have come, else nothing.
+    void Measure(double hz, std::int64_t first, std::int64_t count);
+    std::optional<SineMeter::Phasors> Measurement() const;
+
     // The interface will not open, and says `why` (a bad settings file); empty: it may.
     void RefuseSettings(std::string why) { settingsFault_ = std::move(why); }
     const std::string& SettingsFault() const { return settingsFault_; }
@@ -119,6 +144,11 @@ private:
     // The newest scans at the boards' rate, MaxInputs wide: scan s at (s mod capacity).
     std::vector<float> history_;
     std::int64_t produced_ = 0;
+    std::int64_t framesCaptured_ = 0;
+    SineMeter meter_;
+    std::vector<std::string> refusedCorrections_;
+    double driveHz_ = 0.0; // of the master's words
+    bool driveHeld_ = false;
     std::int64_t marginScans_ = 64;
     // Per board: the history scan its next acquisition scan reads, and that scan.
     std::array<std::int64_t, 2> cursor_{}, nextScan_{-1, -1};

@@ -68,6 +68,7 @@ public:
     // The drive from now on: `amplitude` a fraction of full scale. Returns false when the
     // process thread has not taken the aims before it.
     bool Aim(double hz, double amplitude);
+    double AimedHz() const { return aimedHz_; }
     // Captured frames, each MaxInputs samples wide (inputs not registered read 0),
     // oldest first; returns the number of whole frames read.
     std::size_t ReadFrames(std::span<float> frames);
