@@ -21,6 +21,8 @@
 //   click X Y                      a mouse press on the plot at (X, Y) in its own units
 //   editor open|update|breakpoints|close   the profile editor and its buttons
 //   editor cell ROW COL TEXT       a cell clicked, TEXT typed into the edit box, accepted
+//   limits open|update|close       the limit table's editor and its buttons
+//   limits cell ROW COL TEXT       as editor cell, on the limit table (CHANNEL is column 1)
 struct ScriptAction {
     double seconds = 0.0;
     std::string action;
@@ -46,6 +48,8 @@ std::vector<ScriptAction> ReadRunScriptFile(const std::string& path);
 std::optional<std::string> BenchActionFault(const std::vector<std::string>& args);
 // The same for an editor action ("open", "cell 3 1 44.3").
 std::optional<std::string> EditorActionFault(const std::vector<std::string>& args);
+// The same for a limits action ("open", "cell 3 1 2").
+std::optional<std::string> LimitsActionFault(const std::vector<std::string>& args);
 
 // A finite number as a script writes it: decimals and an exponent allowed, no blanks,
 // no leading '+'.
