@@ -8,6 +8,7 @@
 #include "core/RunInputs.h"
 #include "engine/Alarms.h"
 #include "engine/DriveLaw.h"
+#include "engine/LimitChannels.h"
 #include "engine/ReferenceProfile.h"
 #include "engine/ResponseMeasurement.h"
 #include "engine/StatusPanel.h"
@@ -54,6 +55,8 @@ void RaiseDriveToFloor(Controller& c) { c.DriveOutput = TransferDrive(c.DriveOut
 bool Always(const Controller&) { return true; }
 bool WhileSweepRuns(const Controller& c) { return IsOn(c.SweepRunning); }
 bool WhileServoOn(const Controller& c) { return IsOn(c.ServoOn); }
+// While a table is set, and once more after it was emptied to let go of its channel.
+bool WhileLimitsSet(const Controller& c) { return !c.Limits.rows.empty() || c.LimitingChannel != 0; }
 bool WhileRemoteHoldsLevel(const Controller& c) { return IsOn(c.ServoOn) && IsOn(c.RemoteDriveOverride); }
 // A frequency the outside program holds is no step of the sweep: it neither counts a
 // sweep at a limit nor ends the test.
@@ -94,6 +97,9 @@ constexpr CycleStep Steps[] = {
     {"SendDrive", Always, SendDrive},
     {"MeasureResponses", Always, MeasureResponses},
     {"ScaleAndSmoothResponses", Always, ScaleAndSmoothResponses},
+    // Between the measurement and the drive law: a channel on its limit takes over the
+    // control value the law acts on.
+    {"ApplyLimits", WhileLimitsSet, ApplyLimits},
     {"UpdateDrive", WhileServoOn, UpdateDrive},
     {"CheckAlarms", WhileServoOn, CheckAlarms},
     {"PollRunInputs", WhileRunInputsTicked, PollRunInputs},

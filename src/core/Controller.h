@@ -5,6 +5,7 @@
 #include "core/Clock.h"
 #include "core/Dialogs.h"
 #include "core/HistoryTable.h"
+#include "core/LimitTable.h"
 #include "core/Menus.h"
 #include "core/Panel.h"
 #include "core/ParameterNames.h"
@@ -166,6 +167,9 @@ struct Controller {
     float PictureLoaded = 0.0f;
     PlotState Plot;
     ProfileEditorState Editor;
+    // The limit table's editor: a row for each limit row the table can hold, the
+    // channel, frequency, mode, level and abort margin in columns 1..5.
+    EditorGrid LimitEditor{LimitTable::Rows + 1, 6};
     std::array<float, 5> PrintPenPositions{}; // one horizontal, four vertical
 
     // Board layer: handles, the acquisition arrays and the channel scales.
@@ -219,6 +223,13 @@ struct Controller {
     double CursorShownTime = 0.0;      // monotonic seconds of the last cursor readout
     float ControlValue = 0.0f;         // strategy value of the raw responses, G: the servo's
     float SmoothedControlValue = 0.0f; // and of the smoothed ones, G: the alarms'
+
+    // Limit channels (engine): the table opened and saved with the profile, the channel
+    // the servo holds on its limit in this cycle (0 for none) and the channel of the last
+    // limit abort.
+    LimitTable Limits;
+    int LimitingChannel = 0;
+    int LimitAbortChannel = 0;
 
     // Where the test data and the report picture go; an automatic save or export the
     // operator declined at Servo On is not made at the end of that test.

@@ -7,6 +7,7 @@
 #include "core/RunCommands.h"
 #include "core/Units.h"
 #include "engine/DriveLaw.h"
+#include "engine/LimitChannels.h"
 
 #include <cmath>
 #include <exception>
@@ -20,6 +21,7 @@ constexpr float UnderTest = 4.0f;
 constexpr float OverTest = 5.0f;
 constexpr float LowGain = 6.0f;
 constexpr float AccelerationLimit = 7.0f;
+constexpr float LimitChannel = 8.0f; // a limit channel above its limit by its abort margin
 } // namespace AbortReason
 
 // No under-test abort while the response is still building up after a Servo On or a
@@ -88,7 +90,9 @@ float ToleranceChecks(Controller& c) {
     const double reference = static_cast<double>(c.ReferenceLevel);
 
     const float sinceSegmentStart = static_cast<float>(c.ports.clock->MonotonicSeconds() - c.SegmentStartTime);
-    if (static_cast<float>(reference / factor) > c.SmoothedControlValue && sinceSegmentStart > UnderTestGraceSeconds) {
+    // A channel on its limit holds the control channel below its reference on purpose.
+    if (c.LimitingChannel == 0 && static_cast<float>(reference / factor) > c.SmoothedControlValue &&
+        sinceSegmentStart > UnderTestGraceSeconds) {
         return AbortReason::UnderTest;
     }
     if (static_cast<float>(reference * factor) < c.SmoothedControlValue) return AbortReason::OverTest;
@@ -103,6 +107,11 @@ float ToleranceChecks(Controller& c) {
 float FirstFailingCheck(Controller& c) {
     if (IsOpenLoop(c)) return AbortReason::OpenLoop;
     if (const float code = SystemLimitExceeded(c); code != 0.0f) return code;
+    // The specimen is protected whatever drives the shaker, Manual control too.
+    if (const int channel = LimitChannelOverAbort(c); channel != 0) {
+        c.LimitAbortChannel = channel;
+        return AbortReason::LimitChannel;
+    }
     // Manual drives open loop on purpose: no band and no low-gain check.
     if (IsOn(c.P[Param::ControlStrategy])) return 0.0f;
     return ToleranceChecks(c);
@@ -131,6 +140,8 @@ std::string AbortMessageText(float code) {
     return " Acceleration > System A LIMIT ";
 }
 
+std::string LimitAbortText(int channel) { return " LIMIT ABORT CH#" + std::to_string(channel) + " "; }
+
 void CheckAlarms(Controller& c) {
     if (c.AbortCode > 0.0f) return;
     const float code = FirstFailingCheck(c);
@@ -140,7 +151,8 @@ void CheckAlarms(Controller& c) {
 }
 
 void AbortTest(Controller& c) {
-    c.AbortMessage = AbortMessageText(c.AbortCode);
+    c.AbortMessage =
+        c.AbortCode == AbortReason::LimitChannel ? LimitAbortText(c.LimitAbortChannel) : AbortMessageText(c.AbortCode);
     // The shaker is brought down before anything else, and before the operator is
     // asked to read the message.
     c.DriveOutput = 0.0001f;

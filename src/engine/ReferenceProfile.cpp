@@ -88,19 +88,24 @@ std::optional<float> ProfileLevelAt(const Controller& c, int i, float f) {
     const float level = row.Level;
     if (!(breakpoint > 0.0f) || level == 0.0f) return std::nullopt;
 
+    if (row.Mode != ProfileMode::Slope) return ModeLevelInG(c, row.Mode, level, f);
+    // The slope starts from the level of the row before, read as an acceleration at
+    // this breakpoint.
+    const float startG = AccelerationToG(c.Breakpoints[i - 1].Level, UnitsOf(c));
+    const float value = startG * std::pow(10.0f, level * SlopeExponent * std::log(f / breakpoint));
+    if (!std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::optional<float> ModeLevelInG(const Controller& c, float mode, float level, float f) {
     const Units units = UnitsOf(c);
     float value = 0.0f;
-    if (row.Mode == ProfileMode::Displacement) {
+    if (mode == ProfileMode::Displacement) {
         value = DisplacementToG(f, level, units);
-    } else if (row.Mode == ProfileMode::Velocity) {
+    } else if (mode == ProfileMode::Velocity) {
         value = VelocityToG(f, level, units);
-    } else if (row.Mode == ProfileMode::Acceleration) {
+    } else if (mode == ProfileMode::Acceleration) {
         value = AccelerationToG(level, units);
-    } else if (row.Mode == ProfileMode::Slope) {
-        // The slope starts from the level of the row before, read as an
-        // acceleration at this breakpoint.
-        const float startG = AccelerationToG(c.Breakpoints[i - 1].Level, units);
-        value = startG * std::pow(10.0f, level * SlopeExponent * std::log(f / breakpoint));
     } else {
         return std::nullopt;
     }

@@ -13,6 +13,10 @@ struct Controller;
 // nothing when the row gives no usable value: an empty row, a level of 0, a breakpoint
 // at or below 0 Hz, a mode the engine does not know, or a value that overflowed.
 std::optional<float> ProfileLevelAt(const Controller& c, int row, float frequency);
+// The acceleration in G that a level of mode D, V or A (in the units of UnitsSystem)
+// demands at `frequency`; nothing for another mode or a value that overflowed. The
+// reference profile's rows and the limit channels' rows are read alike.
+std::optional<float> ModeLevelInG(const Controller& c, float mode, float level, float frequency);
 
 // `ReferenceLevel` at `CurrentFrequency` from the segment of the table it falls in;
 // in Manual control only the Level buttons move it.

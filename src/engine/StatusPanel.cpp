@@ -152,6 +152,10 @@ void RefreshStatusPanel(Controller& c) {
     panel.SetText("lblControlMode", ControlModeWord(c));
     // A full history stores no more points: the operator is told while the test goes on.
     panel.SetText("lblControl", c.AbortCode > 0.0f ? " ABORTED" : (HistoryFull(c) ? " HISTORY FULL" : " CONTROL"));
+    // Beneath the control line: the channel the servo holds on its limit.
+    const bool limiting = c.LimitingChannel != 0;
+    panel.SetText("lblLimiting", limiting ? " LIMITING CH#" + std::to_string(c.LimitingChannel) : "");
+    panel.SetVisible("lblLimiting", limiting);
     panel.SetText("LblFreq", FormatMask(c.CurrentFrequency, " ###0.0", point));
     panel.SetValue("Gauge1", static_cast<double>(std::llabs(TruncateToInt<long long>(c.Compression, 0))));
 

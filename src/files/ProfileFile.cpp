@@ -9,6 +9,7 @@
 #include "core/ParameterNames.h"
 #include "core/RunCommands.h"
 #include "core/StoredText.h"
+#include "files/LimitFile.h"
 #include "files/ProfileGrid.h"
 #include "files/ProfileValues.h"
 #include "files/SaveNameQuestions.h"
@@ -140,6 +141,7 @@ void OpenAnyProfile(Controller& c, const char* title, bool legacy) {
     if (!loaded) return;
     const auto replaced = ReplaceValuesOutOfRange(read);
     Apply(c, read);
+    OpenLimitsBeside(c, path);
     const float first = c.Breakpoints[1].Frequency;
     c.CurrentFrequency = std::isfinite(first) && first > 0.0f ? Band::Held(first, first) : c.P[Param::LowerLimit];
     c.Indicators.SetText("lblTestTitle", read.title.value_or(presentTitle));
@@ -210,6 +212,7 @@ void LoadDefaultProfile(Controller& c) {
     if (!loaded) return;
     const auto replaced = ReplaceValuesOutOfRange(read);
     Apply(c, read);
+    OpenLimitsBeside(c, path);
     c.ProfileFileName = std::string("     \\") + DefaultProfileName;
     c.Indicators.SetText("lblTestTitle", read.title.value_or(""));
     TellReplacedValues(c, replaced);
@@ -225,7 +228,7 @@ void SaveProfile(Controller& c) {
     }
     if (NoFileChosen(path)) return;
     const std::string content = WriteProfile(CurrentSetUp(c));
-    RunWithFileErrorTrap(c, FileErrorTitle, [&] { ReplaceTextFile(path, content); });
+    if (RunWithFileErrorTrap(c, FileErrorTitle, [&] { ReplaceTextFile(path, content); })) SaveLimitsBeside(c, path);
 }
 
 void OpenProfile(Controller& c) { OpenAnyProfile(c, "ZEK-8 Open Profile", false); }

@@ -18,40 +18,11 @@ namespace {
 constexpr int LastRow = 100;
 constexpr int LastColumn = 6;
 constexpr int SlopeRowOffset = 100;
-constexpr int CommaZone = 10; // a decimal comma is taken only among the first characters
 constexpr float LevelFloor = 0.001f;
-constexpr const char* Indent = "  ";
+constexpr const char* Indent = GridIndent;
 
 constexpr std::array<const char*, 7> Headings = {" POINT #", " FREQ.-Hz. ", " MODE (DVA)", "   LEVEL",
                                                  " ABORT",   " SLOPE",      " COMMENTS "};
-
-std::string CommasToStops(std::string_view text) {
-    std::string converted(text);
-    std::replace(converted.begin(), converted.begin() + std::min<std::ptrdiff_t>(CommaZone, std::ssize(converted)), ',',
-                 '.');
-    return converted;
-}
-
-bool IsDigit(char ch) { return std::isdigit(static_cast<unsigned char>(ch)) != 0; }
-
-// The longest start of `text` that reads as a number: sign, digits, a point, digits,
-// and an exponent only when digits follow it.
-std::string_view NumberPrefix(std::string_view text) {
-    std::size_t at = 0;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) ++at;
-    while (at < text.size() && IsDigit(text[at])) ++at;
-    if (at < text.size() && text[at] == '.') ++at;
-    while (at < text.size() && IsDigit(text[at])) ++at;
-    if (at < text.size() && (text[at] == 'E' || text[at] == 'e')) {
-        std::size_t exponent = at + 1;
-        if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) ++exponent;
-        if (exponent < text.size() && IsDigit(text[exponent])) {
-            while (exponent < text.size() && IsDigit(text[exponent])) ++exponent;
-            at = exponent;
-        }
-    }
-    return text.substr(0, at);
-}
 
 std::string ShownNumber(const Controller& c, float value) {
     return Indent + GeneralNumber(static_cast<double>(value), c.PromptDecimalPoint);
@@ -72,7 +43,7 @@ std::array<const char*, 4> LegendLines(float units) {
             "S = Slope in Db/Octave"};
 }
 
-void Changed(Controller& c) { ++c.Editor.revision; }
+void Changed(Controller& c) { GridChanged(c.Editor); }
 
 // The crossover constants of the units `UnitsSystem`: displacement to velocity, displacement to
 // acceleration (under a square root), velocity to acceleration.
@@ -103,19 +74,7 @@ std::optional<float> CrossoverFrequency(const Crossover& k, float before, float 
     return std::nullopt;
 }
 
-void LoadSelectedCell(Controller& c) {
-    c.Editor.text = c.Editor.Cell(c.Editor.selectedRow, c.Editor.selectedColumn);
-    Changed(c);
-}
-
 } // namespace
-
-float CellNumber(std::string_view text) {
-    const std::string converted = CommasToStops(text);
-    const std::size_t start = converted.find_first_not_of(" \t");
-    if (start == std::string::npos) return 0.0f;
-    return ParseNumber(NumberPrefix(std::string_view(converted).substr(start))).value_or(0.0f);
-}
 
 float CellMode(std::string_view text) {
     const std::size_t start = text.find_first_not_of(' ');
@@ -161,53 +120,6 @@ void CloseProfileEditor(Controller& c) {
     if (!c.Editor.open) return;
     c.Editor.open = false;
     Changed(c);
-}
-
-void SelectCell(Controller& c, int row, int column) {
-    if (row < 1 || row > LastRow || column < 1 || column > LastColumn) return;
-    c.Editor.selectedRow = row;
-    c.Editor.selectedColumn = column;
-    LoadSelectedCell(c);
-}
-
-void MoveSelection(Controller& c, int rows, int columns) {
-    SelectCell(c, std::clamp(c.Editor.selectedRow + rows, 1, LastRow),
-               std::clamp(c.Editor.selectedColumn + columns, 1, LastColumn));
-}
-
-void AcceptCellValue(Controller& c) {
-    ProfileEditorState& grid = c.Editor;
-    grid.Cell(grid.selectedRow, grid.selectedColumn) = Indent + CommasToStops(grid.text);
-    Changed(c);
-}
-
-void AcceptAndMoveDown(Controller& c) {
-    AcceptCellValue(c);
-    MoveSelection(c, 1, 0);
-}
-
-void PasteIntoGrid(Controller& c, std::string_view block) {
-    const char separator = block.find('\t') != std::string_view::npos ? '\t' : ',';
-    int row = c.Editor.selectedRow;
-    std::size_t at = 0;
-    while (at <= block.size() && row <= LastRow) {
-        std::size_t end = block.find_first_of("\r\n", at);
-        if (end == std::string_view::npos) end = block.size();
-        const std::string_view line = block.substr(at, end - at);
-        at = end + (block.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-        if (line.empty() && at >= block.size()) break; // the line end of the last line
-        int column = c.Editor.selectedColumn;
-        std::size_t from = 0;
-        while (from <= line.size() && column <= LastColumn) {
-            std::size_t to = line.find(separator, from);
-            if (to == std::string_view::npos) to = line.size();
-            c.Editor.Cell(row, column) = Indent + CommasToStops(line.substr(from, to - from));
-            ++column;
-            from = to + 1;
-        }
-        ++row;
-    }
-    LoadSelectedCell(c);
 }
 
 void UpdateProfileFromGrid(Controller& c) {

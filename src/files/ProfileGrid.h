@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/GridEditing.h"
+
 #include <string>
 #include <string_view>
 
@@ -22,19 +24,7 @@ void CloseProfileEditor(Controller& c);
 // edit box takes the last cell filled; row 1, column 1 is selected.
 void FillGridFromTable(Controller& c);
 
-// A click on a cell of rows 1..100, columns 1..6: selected, its text in the edit box.
-void SelectCell(Controller& c, int row, int column);
-// The selection moved by rows and columns (the arrow keys), kept within the grid.
-void MoveSelection(Controller& c, int rows, int columns);
-// " Accept Value": the edit box's text, its commas among the first 10 characters made
-// full stops, into the selected cell after two blanks.
-void AcceptCellValue(Controller& c);
-// Enter in the edit box: accepted, and the cell below selected.
-void AcceptAndMoveDown(Controller& c);
-// A block copied from a spreadsheet: lines of tab-separated cells (comma-separated
-// when no line holds a tab), put into the grid from the selected cell on, each as
-// Accept puts it; what falls outside the grid is left out.
-void PasteIntoGrid(Controller& c, std::string_view block);
+// The cells are edited as every grid is (files/GridEditing.h), on `Controller::Editor`.
 
 // "Update Profile": rows 1..100 into the table (frequency, mode, level, abort, slope
 // level into row r + 100, comment as it stands), then the hardware initialised (which
@@ -45,9 +35,5 @@ void UpdateProfileFromGrid(Controller& c);
 // levels give the same motion in the units `UnitsSystem`; every other row keeps its value.
 void ComputeCrossovers(Controller& c);
 
-// The reading of a number cell: commas among the first 10 characters are full stops,
-// leading blanks are skipped, and reading stops at the first character that cannot
-// continue a number. No number, or one beyond single precision, reads as 0.
-float CellNumber(std::string_view text);
 // The mode of a mode cell: "D", "V" or "S" after leading blanks (case counts), else A.
 float CellMode(std::string_view text);

@@ -6,6 +6,7 @@
 #include "core/ParameterNames.h"
 #include "core/PromptNumber.h"
 #include "core/Units.h"
+#include "engine/LimitChannels.h"
 #include "engine/ReferenceProfile.h"
 #include "hardware/BoardErrors.h"
 #include "hardware/ConditioningUnit.h"
@@ -274,7 +275,8 @@ void SelectChannelGains(Controller& c) {
     for (int k = 0; k < 16; ++k) {
         const auto index = static_cast<std::size_t>(k);
         c.ChannelSensitivity[index] = c.P[SensitivityEntry(k + 1)];
-        const float expectedMillivolts = c.PeakProfileAcceleration * c.ChannelSensitivity[index];
+        const float expected = LimitAbortPeak(c, k + 1).value_or(c.PeakProfileAcceleration);
+        const float expectedMillivolts = expected * c.ChannelSensitivity[index];
         int code = 4;
         if (expectedMillivolts >= 1000.0f) {
             code = 0;

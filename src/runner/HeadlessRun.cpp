@@ -10,8 +10,10 @@
 #include "core/SizeOnlyCanvas.h"
 #include "core/StartUp.h"
 #include "core/StreamHealth.h"
+#include "engine/LimitChannels.h"
 #include "engine/ResponseMeasurement.h"
 #include "files/DataExport.h"
+#include "files/LimitGrid.h"
 #include "files/ProfileGrid.h"
 #include "hardware/Backend.h"
 #include "hardware/TestBench.h"
@@ -81,6 +83,25 @@ std::pair<std::string, int> MenuItem(const ScriptAction& a) {
     return {item.substr(0, open), index};
 }
 
+// The limit table's window as an operator works it.
+void PlayLimits(const ScriptAction& a, Controller& c) {
+    const std::string& step = a.args[0];
+    if (step == "open") {
+        ShowLimitEditor(c);
+        return;
+    }
+    if (!c.LimitEditor.open) Unplayable(a, "the limit table is not open");
+    if (step == "cell") {
+        SelectCell(c.LimitEditor, std::stoi(a.args[1]), std::stoi(a.args[2]));
+        c.LimitEditor.text = a.args[3];
+        AcceptCellValue(c.LimitEditor);
+    } else if (step == "update") {
+        UpdateLimitsFromGrid(c);
+    } else {
+        CloseLimitEditor(c);
+    }
+}
+
 // The profile editor's window as an operator works it.
 void PlayEditor(const ScriptAction& a, Controller& c) {
     const std::string& step = a.args[0];
@@ -90,9 +111,9 @@ void PlayEditor(const ScriptAction& a, Controller& c) {
     }
     if (!c.Editor.open) Unplayable(a, "the profile editor is not open");
     if (step == "cell") {
-        SelectCell(c, std::stoi(a.args[1]), std::stoi(a.args[2]));
+        SelectCell(c.Editor, std::stoi(a.args[1]), std::stoi(a.args[2]));
         c.Editor.text = a.args[3];
-        AcceptCellValue(c);
+        AcceptCellValue(c.Editor);
     } else if (step == "update") {
         UpdateProfileFromGrid(c);
     } else if (step == "breakpoints") {
@@ -162,6 +183,8 @@ void Play(const ScriptAction& a, Controller& c, const PlayedOn& on) {
         PressOnPlot(c, *x, *y);
     } else if (a.action == "editor") {
         PlayEditor(a, c);
+    } else if (a.action == "limits") {
+        PlayLimits(a, c);
     } else if (a.action == "answer") {
         dialogs.QueueAnswer(AnswerNamed(a));
     } else if (a.action == "remote") {
@@ -233,6 +256,25 @@ double TrueControlValue(const Controller& c, const TestBench& bench) {
     for (int k = 1; k <= sim::BenchChannels; ++k)
         truth[static_cast<std::size_t>(k)] = static_cast<float>(bench.AcquiredFundamentalG(k));
     return static_cast<double>(ControlStrategyValue(c, truth));
+}
+
+// Where the limit channels' true fundamentals stood against their limits in one cycle:
+// the highest in dB over any channel with a limit, and that of the channel limiting.
+struct LimitStanding {
+    std::optional<double> highestDb;
+    std::optional<double> limitingDb;
+};
+LimitStanding TrueLimitStanding(const Controller& c, const TestBench& bench) {
+    LimitStanding standing;
+    for (int k = 1; k <= sim::BenchChannels; ++k) {
+        const std::optional<ChannelLimit> limit = LimitAt(c, k, c.CurrentFrequency);
+        const double truth = bench.AcquiredFundamentalG(k);
+        if (!limit || !(truth > 0.0)) continue;
+        const double db = 20.0 * std::log10(truth / static_cast<double>(limit->level));
+        standing.highestDb = std::max(standing.highestDb.value_or(db), db);
+        if (k == c.LimitingChannel) standing.limitingDb = db;
+    }
+    return standing;
 }
 
 std::string Number(double value) { return JsonNumber(value); }
@@ -336,6 +378,8 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     CycleDriver driver(c);
     std::vector<double> errors;
     std::vector<double> trueErrors;
+    std::vector<double> limitExcess;
+    std::optional<double> limitPeak;
     bool servoWasOn = IsOn(c.ServoOn);
     bool testSeen = IsOn(c.TestStarted);
     summary.end = "max-seconds";
@@ -373,7 +417,14 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
         const bool servoOn = IsOn(c.ServoOn);
         const double truth = bench != nullptr ? TrueControlValue(c, *bench) : 0.0;
         if (servoOn && !servoWasOn) servoOnSince = clock.MonotonicSeconds();
-        if (servoOn && clock.MonotonicSeconds() - servoOnSince >= 5.0 && c.ReferenceLevel > 0.0f &&
+        // While a channel limits, the table is held below its reference on purpose.
+        const bool limiting = c.LimitingChannel != 0;
+        if (servoOn && bench != nullptr && !c.Limits.rows.empty()) {
+            const LimitStanding standing = TrueLimitStanding(c, *bench);
+            if (standing.highestDb) limitPeak = std::max(limitPeak.value_or(*standing.highestDb), *standing.highestDb);
+            if (standing.limitingDb) limitExcess.push_back(*standing.limitingDb);
+        }
+        if (servoOn && !limiting && clock.MonotonicSeconds() - servoOnSince >= 5.0 && c.ReferenceLevel > 0.0f &&
             c.ControlValue > 0.0f) {
             const auto reference = static_cast<double>(c.ReferenceLevel);
             errors.push_back(ErrorDb(static_cast<double>(c.ControlValue), reference));
@@ -450,6 +501,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     summary.historyRows = std::max(0, c.HistoryCount - 1);
     summary.controlErrorDb = Accuracy(errors);
     if (bench != nullptr) summary.trueErrorDb = Accuracy(trueErrors);
+    if (limitPeak) summary.limits = LimitAccuracy{Accuracy(limitExcess), *limitPeak};
     if (onAudio && backend.audio != nullptr) summary.xruns = backend.audio->Xruns();
     return summary;
 }
@@ -490,6 +542,11 @@ std::string SummaryJson(const RunSummary& s) {
         WriteAccuracy(out, *s.trueErrorDb);
     } else {
         out << "null";
+    }
+    if (s.limits) {
+        out << ",\n  \"limit_excess_db\": ";
+        WriteAccuracy(out, s.limits->limitingDb);
+        out << ",\n  \"limit_peak_db\": " << Number(s.limits->peakDb);
     }
     if (s.xruns) out << ",\n  \"xruns\": " << *s.xruns;
     if (s.inputCalibration) {

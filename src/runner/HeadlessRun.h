@@ -59,6 +59,13 @@ struct ControlAccuracy {
     std::size_t cycles = 0;
 };
 
+// How a simulated bench's limit channels truly stood against their limits, in dB above
+// them (below: negative).
+struct LimitAccuracy {
+    ControlAccuracy limitingDb; // the limiting channel, over the cycles in which one limits
+    double peakDb = 0.0;        // the highest of any channel over every cycle it has a limit
+};
+
 struct RunSummary {
     std::string end; // "end-of-test", "abort", "until", "exit", "signal" or "max-seconds"
     double simulatedSeconds = 0.0;
@@ -68,11 +75,14 @@ struct RunSummary {
     std::string abortMessage;
     std::vector<ShownMessage> messages;
     int historyRows = 0;
+    // Over the cycles from 5 s after Servo On in which no limit channel limits.
     ControlAccuracy controlErrorDb;
     // The same over the same cycles, of the control value the strategy forms from the
     // fundamentals the simulated bench really gave; a cycle whose true value is 0 is
     // left out. None without a simulated bench.
     std::optional<ControlAccuracy> trueErrorDb;
+    // With a limit table on a simulated bench; none otherwise.
+    std::optional<LimitAccuracy> limits;
     // The files asked for that could not be written; on the USB interface, also a settings
     // file it refused and the ports it could not connect.
     std::vector<std::string> errors;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <map>
 #include <sstream>
 
@@ -45,7 +46,7 @@ const std::map<std::string, std::pair<std::size_t, std::size_t>>& Arity() {
     static const std::map<std::string, std::pair<std::size_t, std::size_t>> arity = {
         {"menu", {1, 64}}, {"key", {1, 1}},    {"button", {1, 1}}, {"spin", {2, 2}},
         {"press", {1, 2}}, {"answer", {1, 1}}, {"remote", {1, 1}}, {"bench", {2, 3}},
-        {"click", {2, 2}}, {"editor", {1, 4}}, {"audio", {1, 5}},
+        {"click", {2, 2}}, {"editor", {1, 4}}, {"audio", {1, 5}},  {"limits", {1, 4}},
     };
     return arity;
 }
@@ -81,17 +82,36 @@ std::optional<std::string> BenchActionFault(const std::vector<std::string>& args
     return "no bench fault '" + kind + "'";
 }
 
-std::optional<std::string> EditorActionFault(const std::vector<std::string>& args) {
+namespace {
+
+// An action on an editor window's grid: one of `buttons` alone, or "cell ROW COL TEXT"
+// within rows 1..`rows` and columns 1..`columns`.
+std::optional<std::string> GridActionFault(const std::string& action, const std::string& grid,
+                                           const std::vector<std::string>& args,
+                                           std::initializer_list<std::string_view> buttons, int rows, int columns) {
     const std::string& step = args.at(0);
-    if (step == "open" || step == "update" || step == "breakpoints" || step == "close")
-        return args.size() == 1 ? std::nullopt : std::optional<std::string>("'editor " + step + "' takes nothing more");
-    if (step != "cell") return "no editor action '" + step + "'";
-    if (args.size() != 4) return "'editor cell' takes a row, a column and a text";
+    for (const std::string_view button : buttons)
+        if (step == button)
+            return args.size() == 1 ? std::nullopt
+                                    : std::optional<std::string>("'" + action + " " + step + "' takes nothing more");
+    if (step != "cell") return "no " + action + " action '" + step + "'";
+    if (args.size() != 4) return "'" + action + " cell' takes a row, a column and a text";
     const std::optional<int> row = WholeWord(args[1]);
     const std::optional<int> column = WholeWord(args[2]);
-    if (!row || *row < 1 || *row > 100 || !column || *column < 1 || *column > 6)
-        return "a cell of the editor is in rows 1 to 100, columns 1 to 6";
+    if (!row || *row < 1 || *row > rows || !column || *column < 1 || *column > columns)
+        return "a cell of the " + grid + " is in rows 1 to " + std::to_string(rows) + ", columns 1 to " +
+               std::to_string(columns);
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> EditorActionFault(const std::vector<std::string>& args) {
+    return GridActionFault("editor", "editor", args, {"open", "update", "breakpoints", "close"}, 100, 6);
+}
+
+std::optional<std::string> LimitsActionFault(const std::vector<std::string>& args) {
+    return GridActionFault("limits", "limit table", args, {"open", "update", "close"}, 160, 5);
 }
 
 std::optional<std::string> AudioActionFault(const std::vector<std::string>& args) {
@@ -146,6 +166,9 @@ std::vector<ScriptAction> ReadRunScript(std::istream& in) {
         }
         if (action.action == "audio") {
             if (const auto fault = AudioActionFault(action.args)) fail(*fault);
+        }
+        if (action.action == "limits") {
+            if (const auto fault = LimitsActionFault(action.args)) fail(*fault);
         }
         actions.push_back(std::move(action));
     }

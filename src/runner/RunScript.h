@@ -27,6 +27,8 @@
 //                                  interface, with the drive cabled to INPUT (else the
 //                                  settings' loop-back input); the actions after it wait
 //                                  for its end
+//   limits open|update|close       the limit table's editor and its buttons
+//   limits cell ROW COL TEXT       as editor cell, on the limit table (CHANNEL is column 1)
 struct ScriptAction {
     double seconds = 0.0;
     std::string action;
@@ -54,6 +56,8 @@ std::optional<std::string> BenchActionFault(const std::vector<std::string>& args
 std::optional<std::string> EditorActionFault(const std::vector<std::string>& args);
 // The same for an audio action ("safety-limit-v 0.5", "save").
 std::optional<std::string> AudioActionFault(const std::vector<std::string>& args);
+// The same for a limits action ("open", "cell 3 1 2").
+std::optional<std::string> LimitsActionFault(const std::vector<std::string>& args);
 
 // A finite number as a script writes it: decimals and an exponent allowed, no blanks,
 // no leading '+'.

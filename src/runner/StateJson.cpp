@@ -6,6 +6,28 @@
 #include <sstream>
 #include <utility>
 
+namespace {
+
+// The grid's texts row by row while its editor is open, else null.
+void WriteGrid(std::ostream& out, const EditorGrid& grid, const char* indent) {
+    if (!grid.open) {
+        out << "null";
+        return;
+    }
+    out << '[';
+    for (int row = 0; row <= grid.LastRow(); ++row) {
+        out << (row == 0 ? "\n" : ",\n") << indent << "  [";
+        for (int column = 0; column <= grid.LastColumn(); ++column) {
+            if (column > 0) out << ", ";
+            WriteJsonString(out, grid.Cell(row, column));
+        }
+        out << ']';
+    }
+    out << '\n' << indent << ']';
+}
+
+} // namespace
+
 std::string StateJson(const Controller& c) {
     std::ostringstream out;
     out << "{\n  \"P\": [";
@@ -78,24 +100,19 @@ std::string StateJson(const Controller& c) {
         out << ", \"visible\": " << (item.visible ? "true" : "false") << '}';
     }
     out << "\n  },\n  \"editor\": ";
-    if (c.Editor.open) {
-        // The grid's texts row by row while the profile editor is open.
-        out << '[';
-        for (int row = 0; row < ProfileEditorState::Rows; ++row) {
-            out << (row == 0 ? "\n    [" : ",\n    [");
-            for (int column = 0; column < ProfileEditorState::Columns; ++column) {
-                if (column > 0) out << ", ";
-                WriteJsonString(out, c.Editor.Cell(row, column));
-            }
-            out << ']';
-        }
-        out << "\n  ]";
-    } else {
-        out << "null";
-    }
+    WriteGrid(out, c.Editor, "  ");
     out << ",\n  \"calibration\": [";
     for (int k = 1; k <= 64; ++k)
         out << (k == 1 ? "" : ", ") << JsonNumber(c.CalibrationFactor[static_cast<std::size_t>(k)]);
-    out << "]\n}\n";
+    out << "],\n  \"limits\": {\"rows\": [";
+    for (std::size_t i = 0; i < c.Limits.rows.size(); ++i) {
+        const LimitRow& row = c.Limits.rows[i];
+        out << (i == 0 ? "\n    " : ",\n    ") << "{\"channel\": " << row.channel
+            << ", \"frequency\": " << JsonNumber(row.frequency) << ", \"mode\": " << JsonNumber(row.mode)
+            << ", \"level\": " << JsonNumber(row.level) << ", \"abort\": " << JsonNumber(row.abortDb) << '}';
+    }
+    out << (c.Limits.rows.empty() ? "" : "\n  ") << "], \"limiting\": " << c.LimitingChannel << ", \"editor\": ";
+    WriteGrid(out, c.LimitEditor, "    ");
+    out << "}\n}\n";
     return out.str();
 }

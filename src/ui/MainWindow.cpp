@@ -308,6 +308,9 @@ QWidget* MainWindow::BuildPanel() {
     column->addWidget(frequency);
     column->addWidget(AddLabel("lblControlMode"));
     column->addWidget(AddLabel("lblControl"));
+    QLabel* limiting = AddLabel("lblLimiting");
+    limiting->setVisible(false);
+    column->addWidget(limiting);
     // The last abort's reason and time, until the next Servo On.
     QLabel* abort = AddLabel("lblAbort");
     abort->setWordWrap(true);

@@ -44,10 +44,10 @@ ProfileEditorWindow::ProfileEditorWindow(Controller& controller, std::function<v
     for (int row = 0; row < GridRows; ++row)
         for (int column = 0; column < GridColumns; ++column) grid_->setItem(row, column, new QTableWidgetItem);
     connect(grid_, &QTableWidget::cellClicked, this,
-            [this](int row, int column) { Run([&] { SelectCell(c_, row + 1, column + 1); }); });
+            [this](int row, int column) { Run([&] { SelectCell(c_.Editor, row + 1, column + 1); }); });
     connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
         if (row + 1 != c_.Editor.selectedRow || column + 1 != c_.Editor.selectedColumn)
-            Run([&] { SelectCell(c_, row + 1, column + 1); });
+            Run([&] { SelectCell(c_.Editor, row + 1, column + 1); });
     });
     layout->addWidget(grid_, 1);
 
@@ -56,7 +56,7 @@ ProfileEditorWindow::ProfileEditorWindow(Controller& controller, std::function<v
     text_->installEventFilter(this);
     // What is typed stays the edit box's until it is accepted.
     connect(text_, &QLineEdit::textEdited, this, [this](const QString& text) { c_.Editor.text = text.toStdString(); });
-    connect(text_, &QLineEdit::returnPressed, this, [this] { Run([&] { AcceptAndMoveDown(c_); }); });
+    connect(text_, &QLineEdit::returnPressed, this, [this] { Run([&] { AcceptAndMoveDown(c_.Editor); }); });
     layout->addWidget(text_);
 
     auto* buttons = new QHBoxLayout;
@@ -67,7 +67,7 @@ ProfileEditorWindow::ProfileEditorWindow(Controller& controller, std::function<v
         connect(button, &QPushButton::clicked, this, [this, command] { Run(command); });
         buttons->addWidget(button);
     };
-    addButton("cmdAccept", " Accept Value", [this] { AcceptCellValue(c_); });
+    addButton("cmdAccept", " Accept Value", [this] { AcceptCellValue(c_.Editor); });
     addButton("cmdUpdate", "Update Profile", [this] { UpdateProfileFromGrid(c_); });
     addButton("cmdBreakpoints", "Breakpoints", [this] { ComputeCrossovers(c_); });
     addButton("cmdCancel", "  Close", [this] { CloseProfileEditor(c_); });
@@ -141,20 +141,20 @@ void ProfileEditorWindow::closeEvent(QCloseEvent* event) {
 bool ProfileEditorWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == grid_->viewport() && event->type() == QEvent::Resize) SizeColumns();
     if (watched == text_ && event->type() == QEvent::MouseButtonDblClick) {
-        Run([&] { AcceptCellValue(c_); });
+        Run([&] { AcceptCellValue(c_.Editor); });
         return true;
     }
     if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     if (watched == grid_ && key->matches(QKeySequence::Paste)) {
         const std::string block = QApplication::clipboard()->text().toStdString();
-        Run([&] { PasteIntoGrid(c_, block); });
+        Run([&] { PasteIntoGrid(c_.Editor, block); });
         return true;
     }
     // Up and down in the edit box move through the grid, as in the grid itself.
     if (watched == text_ && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
         const int rows = key->key() == Qt::Key_Up ? -1 : 1;
-        Run([&] { MoveSelection(c_, rows, 0); });
+        Run([&] { MoveSelection(c_.Editor, rows, 0); });
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -71,6 +71,7 @@ TEST_F(ControlCycleTest, StepsRunInTheirFixedOrder) {
     c.P[20] = 2.0f;
     c.P[30] = 1.0f;
     c.CycleCounter = 2; // this pass is cycle 3
+    c.Limits.rows = {{2, 20.0f, 3.0f, 30.0f, 3.0f}};
     ControlCycle(c);
     const std::vector<std::string> expected = {"StartCycle",
                                                "CountRunCycle",
@@ -81,6 +82,7 @@ TEST_F(ControlCycleTest, StepsRunInTheirFixedOrder) {
                                                "SendDrive",
                                                "MeasureResponses",
                                                "ScaleAndSmoothResponses",
+                                               "ApplyLimits",
                                                "UpdateDrive",
                                                "CheckAlarms",
                                                "PollRunInputs",

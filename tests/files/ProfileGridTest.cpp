@@ -20,9 +20,9 @@ struct ProfileGridTest : ::testing::Test {
         c.DemoMode = 1.0f;
     }
     void Type(int row, int column, const std::string& text) {
-        SelectCell(c, row, column);
+        SelectCell(c.Editor, row, column);
         grid.text = text;
-        AcceptCellValue(c);
+        AcceptCellValue(c.Editor);
     }
 };
 
@@ -158,21 +158,21 @@ TEST_F(ProfileGridTest, NewProfileWhileOpenKeepsTheGridUntilItIsOpenedAgain) {
 
 TEST_F(ProfileGridTest, PastedBlocksFillFromTheSelectedCellAndEnterMovesDown) {
     ShowProfileEditor(c);
-    SelectCell(c, 2, 1);
-    PasteIntoGrid(c, "10\tD\t1\r\n20\tV\t2,5\n");
+    SelectCell(c.Editor, 2, 1);
+    PasteIntoGrid(c.Editor, "10\tD\t1\r\n20\tV\t2,5\n");
     EXPECT_EQ(grid.cells[2][1] + grid.cells[2][2] + grid.cells[2][3], "  10  D  1");
     EXPECT_EQ(grid.cells[3][1] + grid.cells[3][2] + grid.cells[3][3], "  20  V  2.5");
-    SelectCell(c, 100, 5);
-    PasteIntoGrid(c, "1,2,3\n4,5,6");
+    SelectCell(c.Editor, 100, 5);
+    PasteIntoGrid(c.Editor, "1,2,3\n4,5,6");
     EXPECT_EQ(grid.Cell(100, 5) + grid.Cell(100, 6), "  1  2") << "what falls outside is left out";
     EXPECT_EQ(grid.text, "  1");
 
     grid.text = "7";
-    AcceptAndMoveDown(c);
+    AcceptAndMoveDown(c.Editor);
     EXPECT_EQ(grid.Cell(100, 5), "  7");
     EXPECT_EQ(grid.selectedRow, 100);
-    SelectCell(c, 10, 2);
-    MoveSelection(c, -1, 9);
+    SelectCell(c.Editor, 10, 2);
+    MoveSelection(c.Editor, -1, 9);
     EXPECT_EQ(grid.selectedRow * 10 + grid.selectedColumn, 96);
 }
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+
+struct Controller;
+
+// The limit channels at work: where a channel on the specimen would pass its limit,
+// the servo holds that channel on its limit instead of the control channel on its
+// reference (a notch in the control channel's response), and a channel that passes
+// its limit by its abort margin ends the test.
+
+// A channel's limit at one frequency and the abort margin of the segment it lies in.
+struct ChannelLimit {
+    float level = 0.0f;   // G peak
+    float abortDb = 0.0f; // above `level`
+};
+// The limit of `channel` at `frequency`: from the channel's row at or below it, the
+// last row only at its own frequency; nothing outside the channel's rows.
+std::optional<ChannelLimit> LimitAt(const Controller& c, int channel, float frequency);
+
+// The highest response in G the channel may reach before it aborts, over all its rows
+// (its limit raised by the margin); nothing for a channel without rows. The input range
+// of a limit channel is chosen for it: a range clipped below it would hide the very
+// excess the channel is there to catch.
+std::optional<float> LimitAbortPeak(const Controller& c, int channel);
+
+// The cycle's step between the measurement and the drive law: `LimitingChannel` is the
+// channel whose raw response stands highest over its limit at `CurrentFrequency`, when
+// higher than the control value stands over the reference, and the control value the
+// drive law acts on becomes that channel's response scaled to the reference. No channel
+// limits with the servo off or in Manual control.
+void ApplyLimits(Controller& c);
+
+// The first channel whose smoothed response lies above its limit by more than its
+// abort margin, or 0.
+int LimitChannelOverAbort(const Controller& c);
