@@ -66,7 +66,9 @@ private:
     struct KeyHash {
         using is_transparent = void;
         std::size_t operator()(const auto& key) const {
-            const auto [name, index] = ViewOf(key);
+            const KeyView view = ViewOf(key);
+            const std::string_view name = view.first;
+            const int index = view.second;
             if (name.empty()) return static_cast<std::size_t>(index);
             const auto byte = [&name](std::size_t at) { return static_cast<unsigned char>(name[at]); };
             return name.size() * 0x9E3779B1u ^ byte(std::min<std::size_t>(3, name.size() - 1)) * 0x10001u ^
