@@ -17,6 +17,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <cstddef>
 #include <numeric>
 #include <utility>
 

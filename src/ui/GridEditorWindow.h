@@ -43,12 +43,11 @@ protected:
     // The editor's Close, run too when the window's frame is closed.
     virtual void CloseEditor() = 0;
 
-    void Run(const std::function<void()>& command) { run_(command); }
-
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void Run(const std::function<void()>& command) { run_(command); }
     void ShowGrid();
     void SizeColumns();
 
