@@ -9,6 +9,7 @@
 #include "core/StartUp.h"
 #include "engine/StatusPanel.h"
 #include "files/DataExport.h"
+#include "files/LimitGrid.h"
 #include "files/ProfileFile.h"
 #include "files/ProfileGrid.h"
 #include "files/ReportFile.h"
@@ -54,6 +55,7 @@ const std::map<std::string, Command>& MenuCommands() {
         {"mnuRunDirUp", [](Controller& c) { SetSweepDirection(c, 2.0f, true); }},
         {"mnuRunToggle", ToggleDisplayChannel},
         {"mnuInputsDllControl", ToggleSoftwareRemoteControl},
+        {"mnuInputsLimits", ShowLimitEditor},
         {"mnuViewXaxisIn", ZoomFrequencyIn},
         {"mnuViewXaxisOut", ZoomFrequencyOut},
         {"mnuViewYaxisIn", ZoomAmplitudeIn},

@@ -208,6 +208,7 @@ std::vector<MenuEntry> MainMenuLayout() {
     m.Item("mnuInputs", "mnuInputsAccel", "&Accelerometer");
     m.Item("mnuInputsAccel", "mnuInputsAccelModel", "Model #");
     m.Item("mnuInputsAccel", "mnuInputsAccelSerial", "Serial #");
+    m.Item("mnuInputs", "mnuInputsLimits", "&Limit Channels...");
     m.Separator("mnuInputs");
     m.Item("mnuInputs", "mnuInputsRemote", "&Remote Controls");
     m.Item("mnuInputs", "mnuInputsDllControl", "Software Remote Control");

@@ -10,6 +10,7 @@
 #include "hardware/jack/InputCalibration.h"
 #include "plot/PlotFrame.h"
 #include "ui/AudioSetupDialog.h"
+#include "ui/LimitEditorWindow.h"
 #include "ui/PanelColors.h"
 #include "ui/PlotArea.h"
 #include "ui/PlotView.h"
@@ -92,8 +93,9 @@ MainWindow::MainWindow(Controller& controller, QWidget* parent) : QMainWindow(pa
     plot_ = plotView_->Plot();
     plot_->Cls(0x000000);
     connect(plot_, &PlotArea::clicked, this, [this](double x, double y) { Guarded([&] { PressOnPlot(c_, x, y); }); });
-    editor_ = new ProfileEditorWindow(
-        c_, [this](const std::function<void()>& command) { Guarded(command); }, this);
+    const auto guarded = [this](const std::function<void()>& command) { Guarded(command); };
+    editor_ = new ProfileEditorWindow(c_, guarded, this);
+    limits_ = new LimitEditorWindow(c_, guarded, this);
     connect(plot_, &PlotArea::pictureResized, this, [this] {
         plotResized_ = true;
         RedrawResizedPlot();
@@ -397,6 +399,7 @@ QWidget* MainWindow::BuildControls() {
 void MainWindow::Render() {
     RedrawResizedPlot();
     editor_->Render();
+    limits_->Render();
     if (c_.Menu.Revision() != menuRevision_) RenderMenus();
     if (c_.Indicators.Revision() != panelRevision_) RenderPanel();
 }

@@ -11,6 +11,7 @@
 class AudioInterface;
 class AudioSetupDialog;
 class InputCalibration;
+class LimitEditorWindow;
 struct Controller;
 class PlotArea;
 class PlotView;
@@ -45,6 +46,7 @@ public:
     PlotArea* Plot() const { return plot_; }
     QAction* Action(const QString& name, int index = -1) const;
     ProfileEditorWindow* ProfileEditor() const { return editor_; }
+    LimitEditorWindow* LimitEditor() const { return limits_; }
     // The audio interface behind the USB interface item, whose settings System / USB
     // Interface Setup... applies at once; null: the dialog only edits the file.
     void SetAudioInterface(AudioInterface* audio) { audio_ = audio; }
@@ -87,6 +89,7 @@ private:
     PlotView* plotView_ = nullptr;
     PlotArea* plot_ = nullptr;
     ProfileEditorWindow* editor_ = nullptr;
+    LimitEditorWindow* limits_ = nullptr;
     AudioInterface* audio_ = nullptr;
     InputCalibration* calibration_ = nullptr;
     QProgressBar* gauge_ = nullptr;

@@ -1,42 +1,21 @@
 #pragma once
 
-#include <QWidget>
-
-#include <functional>
+#include "ui/GridEditorWindow.h"
 
 struct Controller;
-class QLineEdit;
-class QTableWidget;
 
-// The profile editor frmProfile ("Modify Profile"), modeless beside the main window.
-// It shows the grid the core keeps (`Controller::Editor`) and hands every click, key
-// and button to the core's editor commands; nothing reaches the breakpoint table but
-// through Update Profile.
-class ProfileEditorWindow final : public QWidget {
+// The profile editor frmProfile ("Modify Profile"), modeless beside the main window,
+// over the grid `Controller::Editor`; nothing reaches the breakpoint table but through
+// Update Profile.
+class ProfileEditorWindow final : public GridEditorWindow {
     Q_OBJECT
 
 public:
-    // `run` carries out a core command the way the main window does (errors caught,
-    // the windows brought up to date afterwards).
-    ProfileEditorWindow(Controller& controller, std::function<void(const std::function<void()>&)> run,
-                        QWidget* parent = nullptr);
-
-    // Shown, hidden, filled and brought forward as the editor's state says.
-    void Render();
+    ProfileEditorWindow(Controller& controller, CommandRunner run, QWidget* parent = nullptr);
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void CloseEditor() override;
 
 private:
-    void Run(const std::function<void()>& command) { run_(command); }
-    void ShowGrid();
-    void SizeColumns();
-
     Controller& c_;
-    std::function<void(const std::function<void()>&)> run_;
-    QTableWidget* grid_ = nullptr;
-    QLineEdit* text_ = nullptr;
-    unsigned shownRevision_ = ~0u;
-    unsigned raisesSeen_ = 0;
 };
