@@ -62,18 +62,16 @@ TEST_P(EverySweep, RunsToItsEnd) {
     EXPECT_LT(s.controlErrorDb.median, 0.2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Examples, EverySweep,
-                         ::testing::Values(SweepExample{"default-sweep", 398.6, 405.0},
-                                           SweepExample{"metric-units", 398.6, 405.0},
-                                           SweepExample{"dwell-three-points", 578.6, 585.0},
-                                           SweepExample{"mil-167-stepped", 1260.0, 1275.0},
-                                           SweepExample{"sixteen-channels", 265.8, 271.0},
-                                           SweepExample{"limit-channel", 338.6, 345.0}),
-                         [](const ::testing::TestParamInfo<SweepExample>& info) {
-                             std::string name = info.param.name;
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Examples, EverySweep,
+    ::testing::Values(SweepExample{"default-sweep", 398.6, 405.0}, SweepExample{"metric-units", 398.6, 405.0},
+                      SweepExample{"dwell-three-points", 578.6, 585.0}, SweepExample{"mil-167-stepped", 1260.0, 1275.0},
+                      SweepExample{"sixteen-channels", 265.8, 271.0}, SweepExample{"limit-channel", 338.6, 345.0}),
+    [](const ::testing::TestParamInfo<SweepExample>& info) {
+        std::string name = info.param.name;
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name;
+    });
 
 // sixteen-channels opens averaging channels 1 to 4, the bits of its average entry.
 TEST(Examples, SixteenChannelsOpensAveragingChannelsOneToFour) {
