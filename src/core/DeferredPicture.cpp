@@ -17,8 +17,9 @@ void DeferredPicture::Keep(Call call) {
 void DeferredPicture::Cls(Rgb background) {
     calls_.clear();
     texts_.clear();
-    // The pen outlives a clear: a call after it must still find the width set before.
+    // The pen outlives a clear: a call after it must still find the width and style set before.
     if (penWidthSet_) calls_.emplace_back(PenCall{penWidth_});
+    if (lineStyle_) calls_.emplace_back(StyleCall{*lineStyle_});
     Keep(ClsCall{background});
 }
 
@@ -26,6 +27,11 @@ void DeferredPicture::SetPenWidth(int width) {
     penWidth_ = width;
     penWidthSet_ = true;
     Keep(PenCall{width});
+}
+
+void DeferredPicture::SetLineStyle(LineStyle style) {
+    lineStyle_ = style;
+    Keep(StyleCall{style});
 }
 
 void DeferredPicture::Line(double x1, double y1, double x2, double y2, Rgb color) {
@@ -65,6 +71,7 @@ void DeferredPicture::Draw() {
         const std::deque<std::string>& texts;
         void operator()(const ClsCall& c) const { p.Cls(c.background); }
         void operator()(const PenCall& c) const { p.SetPenWidth(c.width); }
+        void operator()(const StyleCall& c) const { p.SetLineStyle(c.style); }
         void operator()(const LineCall& c) const { p.Line(c.x1, c.y1, c.x2, c.y2, c.color); }
         void operator()(const BoxCall& c) const { p.Box(c.x1, c.y1, c.x2, c.y2, c.color, c.filled); }
         void operator()(const TextCall& c) const { p.Text(c.x, c.y, texts[c.text], c.color); }

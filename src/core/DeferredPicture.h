@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -23,6 +24,7 @@ public:
     int Height() const override { return height_; }
     void Cls(Rgb background) override;
     void SetPenWidth(int width) override;
+    void SetLineStyle(LineStyle style) override;
     void Line(double x1, double y1, double x2, double y2, Rgb color) override;
     void Box(double x1, double y1, double x2, double y2, Rgb color, bool filled) override;
     void Text(double x, double y, const std::string& text, Rgb color) override;
@@ -40,6 +42,9 @@ private:
     };
     struct PenCall {
         int width;
+    };
+    struct StyleCall {
+        LineStyle style;
     };
     struct LineCall {
         double x1, y1, x2, y2;
@@ -66,7 +71,7 @@ private:
         double x, y;
         Rgb color;
     };
-    using Call = std::variant<ClsCall, PenCall, LineCall, BoxCall, TextCall, BoxedTextCall, PointCall>;
+    using Call = std::variant<ClsCall, PenCall, StyleCall, LineCall, BoxCall, TextCall, BoxedTextCall, PointCall>;
 
     void Keep(Call call);
 
@@ -78,4 +83,5 @@ private:
     std::deque<std::string> texts_;
     int penWidth_ = 1;
     bool penWidthSet_ = false;
+    std::optional<LineStyle> lineStyle_; // once set
 };

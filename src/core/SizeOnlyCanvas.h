@@ -11,6 +11,7 @@ public:
     int Height() const override { return height_; }
     void Cls(Rgb) override {}
     void SetPenWidth(int) override {}
+    void SetLineStyle(LineStyle) override {}
     void Line(double, double, double, double, Rgb) override {}
     void Box(double, double, double, double, Rgb, bool) override {}
     void Text(double, double, const std::string&, Rgb) override {}

@@ -10,6 +10,7 @@
 #include "hardware/BoardLayer.h"
 #include "hardware/CalibrationFile.h"
 #include "hardware/ConditioningUnit.h"
+#include "plot/LimitLines.h"
 #include "plot/PlotFrame.h"
 #include "plot/ReferenceLines.h"
 
@@ -38,6 +39,7 @@ void StartUp(Controller& c) {
     c.ports.plot->Cls(c.Indicators.Item("picPlot").backColor);
     DrawPlotFrame(c);
     DrawReferenceLines(c);
+    DrawLimitLines(c);
     c.TimerEnabled = false;
 }
 

@@ -6,6 +6,7 @@
 #include "files/GridEditing.h"
 #include "files/LimitFile.h"
 #include "hardware/BoardLayer.h"
+#include "plot/PlotFrame.h"
 
 #include <array>
 #include <optional>
@@ -104,4 +105,6 @@ void UpdateLimitsFromGrid(Controller& c) {
     c.Limits.rows = std::move(rows);
     // A limit channel's input range follows its limits, as Update Profile's follow the profile.
     InitialiseHardware(c);
+    // The plot shows the new limits, as Update Profile's shows the new reference.
+    RefreshPlot(c);
 }

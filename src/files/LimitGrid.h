@@ -12,7 +12,7 @@ void ShowLimitEditor(Controller& c);
 // "  Close": the grid and its edits are dropped.
 void CloseLimitEditor(Controller& c);
 // "Update Limits": the rows that are not blank, in the grid's order, become the table,
-// and the hardware is initialised again (a limit channel's input range follows its
-// limits), unless one breaks a rule of the table: then a message names its row and the
-// table stays as it was.
+// the hardware is initialised again (a limit channel's input range follows its limits)
+// and the plot redrawn with them, unless one breaks a rule of the table: then a message
+// names its row and the table stays as it was.
 void UpdateLimitsFromGrid(Controller& c);

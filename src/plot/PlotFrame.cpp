@@ -2,6 +2,7 @@
 
 #include "core/Controller.h"
 #include "core/ParameterNames.h"
+#include "plot/LimitLines.h"
 #include "plot/PlotMapping.h"
 #include "plot/ReferenceLines.h"
 #include "plot/Traces.h"
@@ -100,6 +101,7 @@ void RefreshPlot(Controller& c) {
     c.ports.plot->Cls(IsOn(c.P[Param::PlotBackground]) ? 0xFFFFFF : 0x000000);
     DrawPlotFrame(c);
     DrawReferenceLines(c);
+    DrawLimitLines(c);
     if (c.HistoryCount > 1) {
         RedrawTraces(c);
         RebuildAverageMask(c);

@@ -11,7 +11,7 @@ struct Controller;
 // the present frequency, then grid, legends and sub titles drawn.
 void DrawPlotFrame(Controller& c);
 // The full redraw: the area cleared to the background of `PlotBackground`, the frame, the
-// reference and abort lines, and the traces from the history, after which the average
+// reference and abort lines, the limit channels' limits, and the traces from the history, after which the average
 // mask is rebuilt.
 void RefreshPlot(Controller& c);
 

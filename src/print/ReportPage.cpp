@@ -1,11 +1,14 @@
 #include "print/ReportPage.h"
 
 #include "core/Banner.h"
+#include "core/BreakpointTable.h"
 #include "core/Canvas.h"
 #include "core/Controller.h"
 #include "core/FormatMask.h"
+#include "core/LimitTable.h"
 #include "core/NumberText.h"
 #include "core/ParameterNames.h"
+#include "plot/LimitLines.h"
 #include "plot/PlotFrame.h"
 #include "plot/ReferenceLines.h"
 #include "plot/SweepHistory.h"
@@ -82,21 +85,49 @@ void DrawPageFrame(const Page& page, Rgb color) {
 }
 
 constexpr double SettingsTop = 0.75;
+constexpr int SettingsRows = 4;
+constexpr int TableColumns = 4;
+// The limit table's rows the page has room for beneath the settings.
+constexpr int MostLimitRows = 3;
 
+// The settings table, and beneath it the limit channels' cells four to a row; with
+// limit rows every row is made narrower, so that all stand in the room of the settings.
 void DrawSettingsTable(const Controller& c, const Page& page, Rgb lineColor) {
     constexpr double BoxWidth = 0.2;
-    constexpr double BoxHeight = 0.04;
     const SettingsTable texts = SettingsTableTexts(c);
+    const std::vector<std::string> limits = LimitTableCells(c);
+    const int limitRows = static_cast<int>((limits.size() + TableColumns - 1) / TableColumns);
+    const double scale = static_cast<double>(SettingsRows) / static_cast<double>(SettingsRows + limitRows);
+    const double boxHeight = 0.04 * scale;
     page.canvas.SetPenWidth(FramePenWidth);
-    for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 4; ++column) {
-            const double x = 0.074 + 0.2217 * column;
-            const double y = SettingsTop + 0.05 * row;
-            page.Rectangle(x, y, x + BoxWidth, y + BoxHeight, lineColor);
-            page.Text(x + 0.001, y + 0.005, x + BoxWidth, y + BoxHeight,
-                      texts[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)], Black);
-        }
+    const auto cell = [&](int row, int column, const std::string& text) {
+        const double x = 0.074 + 0.2217 * column;
+        const double y = SettingsTop + 0.05 * scale * row;
+        page.Rectangle(x, y, x + BoxWidth, y + boxHeight, lineColor);
+        page.Text(x + 0.001, y + 0.005 * scale, x + BoxWidth, y + boxHeight, text, Black);
+    };
+    for (int row = 0; row < SettingsRows; ++row) {
+        for (int column = 0; column < TableColumns; ++column)
+            cell(row, column, texts[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)]);
     }
+    for (std::size_t i = 0; i < limits.size(); ++i)
+        cell(SettingsRows + static_cast<int>(i) / TableColumns, static_cast<int>(i) % TableColumns, limits[i]);
+}
+
+// The unit a limit row's level is entered in: that of its mode in the units `UnitsSystem`
+// (Hybrid takes acceleration in G, the rest metric; an unknown entry reads as English).
+std::string LevelUnit(const Controller& c, float mode) {
+    const float units = c.P[Param::UnitsSystem];
+    const bool metricMotion = units == 1.0f || units == 2.0f;
+    if (mode == ProfileMode::Displacement) return metricMotion ? "MM" : "MILS";
+    if (mode == ProfileMode::Velocity) return metricMotion ? "CM/S" : "IPS";
+    return units == 1.0f ? "M/S^2" : "G";
+}
+
+std::string ModeLetter(float mode) {
+    if (mode == ProfileMode::Displacement) return "D";
+    if (mode == ProfileMode::Velocity) return "V";
+    return "A";
 }
 
 void DrawAxisLabels(const Controller& c, const Page& page) {
@@ -144,6 +175,25 @@ std::string PageChannelLegend(int channel) {
     return "Ch#" + std::to_string(channel) + (points ? "- -" : "---");
 }
 
+std::vector<std::string> LimitTableCells(const Controller& c) {
+    const char point = c.DecimalSeparator.empty() ? '.' : c.DecimalSeparator.front();
+    std::vector<std::string> cells;
+    for (int channel = 1; channel <= LimitTable::Channels; ++channel) {
+        for (const LimitRow& row : RowsOfChannel(c.Limits, channel))
+            cells.push_back(" CH#" + std::to_string(channel) + " " + GeneralNumber(row.frequency, point) + " HZ " +
+                            ModeLetter(row.mode) + " " + GeneralNumber(row.level, point) + " " +
+                            LevelUnit(c, row.mode) + " +" + GeneralNumber(row.abortDb, point) + " DB");
+    }
+    constexpr std::size_t Room = MostLimitRows * TableColumns;
+    if (cells.size() > Room) {
+        // The last cell tells how many rows the page leaves out: the .lim file has them all.
+        const std::size_t left = cells.size() - (Room - 1);
+        cells.resize(Room);
+        cells.back() = " +" + std::to_string(left) + " MORE LIMIT ROWS";
+    }
+    return cells;
+}
+
 SettingsTable SettingsTableTexts(const Controller& c) {
     const char point = c.DecimalSeparator.empty() ? '.' : c.DecimalSeparator.front();
     const auto shown = [&c](const char* name) { return c.Indicators.Item(name).text; };
@@ -172,6 +222,7 @@ void DrawReportPage(Controller& c, Canvas& canvas) {
     const PlotTarget plot{canvas, PlotMapping{box, c.Plot.FrequencyScale, c.Plot.AmplitudeScale, true}, palette, true};
     DrawGrid(plot, c.P[Param::FrequencyRange], c.Plot.GridDecades);
     DrawReferenceLinesOn(c, plot);
+    DrawLimitLinesOn(c, plot);
     // The traces start from the lower limit on the bottom of the box.
     PlotState pens = c.Plot;
     pens.PenX = static_cast<float>(plot.mapping.X(static_cast<double>(c.P[Param::LowerLimit])));

@@ -11,12 +11,23 @@ namespace {
 constexpr double FarOutside = 1.0e6;
 double Bounded(double v) { return std::isfinite(v) ? std::clamp(v, -FarOutside, FarOutside) : 0.0; }
 QPointF At(double x, double y) { return {Bounded(x), Bounded(y)}; }
+
+// Screen pixels of a dash and of the gap after it.
+constexpr double DashPixels = 6.0;
+constexpr double GapPixels = 4.0;
 } // namespace
 
 QColor ColorOf(Rgb rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
 
-void PaintLine(QPainter& painter, int penWidth, double x1, double y1, double x2, double y2, Rgb color) {
-    painter.setPen(QPen(ColorOf(color), penWidth));
+void PaintLine(QPainter& painter, int penWidth, LineStyle style, double pixel, double x1, double y1, double x2,
+               double y2, Rgb color) {
+    QPen pen(ColorOf(color), penWidth);
+    if (style == LineStyle::Dashed) {
+        // A pen's dash pattern is counted in pen widths.
+        const double unit = pixel / static_cast<double>(penWidth < 1 ? 1 : penWidth);
+        pen.setDashPattern({DashPixels * unit, GapPixels * unit});
+    }
+    painter.setPen(pen);
     painter.drawLine(At(x1, y1), At(x2, y2));
 }
 

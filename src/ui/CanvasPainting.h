@@ -11,7 +11,10 @@
 // area's picture and the printed page. Coordinates far outside (or not numbers) are
 // drawn at the edge of what a painter can take.
 QColor ColorOf(Rgb rgb);
-void PaintLine(QPainter& painter, int penWidth, double x1, double y1, double x2, double y2, Rgb color);
+// A dashed line's dashes and gaps are those of a screen's pixels, `pixel` device units
+// each, so a page shows them as long as the screen does.
+void PaintLine(QPainter& painter, int penWidth, LineStyle style, double pixel, double x1, double y1, double x2,
+               double y2, Rgb color);
 void PaintBox(QPainter& painter, int penWidth, double x1, double y1, double x2, double y2, Rgb color, bool filled);
 // `text` with its top left corner at (x, y), in the painter's font.
 void PaintText(QPainter& painter, double x, double y, const std::string& text, Rgb color);

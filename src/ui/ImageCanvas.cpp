@@ -82,8 +82,11 @@ void ImageCanvas::Cls(Rgb background) {
 
 void ImageCanvas::SetPenWidth(int width) { penWidth_ = width == 2 ? 2 : 1; }
 
+void ImageCanvas::SetLineStyle(LineStyle style) { lineStyle_ = style; }
+
 void ImageCanvas::Line(double x1, double y1, double x2, double y2, Rgb color) {
-    PaintLine(Painter(), penWidth_, x1, y1, x2, y2, color);
+    // The picture's units are the screen's pixels.
+    PaintLine(Painter(), penWidth_, lineStyle_, 1.0, x1, y1, x2, y2, color);
     PictureChanged();
 }
 

@@ -21,6 +21,7 @@ public:
     int Height() const override;
     void Cls(Rgb background) override;
     void SetPenWidth(int width) override;
+    void SetLineStyle(LineStyle style) override;
     void Line(double x1, double y1, double x2, double y2, Rgb color) override;
     void Box(double x1, double y1, double x2, double y2, Rgb color, bool filled) override;
     void Text(double x, double y, const std::string& text, Rgb color) override;
@@ -55,4 +56,5 @@ private:
     QFont font_;
     Rgb background_ = 0x000000;
     int penWidth_ = 1;
+    LineStyle lineStyle_ = LineStyle::Solid;
 };

@@ -27,8 +27,9 @@ public:
     int Height() const override { return painter_.device()->height(); }
     void Cls(Rgb background) override { painter_.fillRect(0, 0, Width(), Height(), ColorOf(background)); }
     void SetPenWidth(int width) override { penWidth_ = width < 1 ? 1 : width; }
+    void SetLineStyle(LineStyle style) override { lineStyle_ = style; }
     void Line(double x1, double y1, double x2, double y2, Rgb color) override {
-        PaintLine(painter_, penWidth_, x1, y1, x2, y2, color);
+        PaintLine(painter_, penWidth_, lineStyle_, ScreenPixel(), x1, y1, x2, y2, color);
     }
     void Box(double x1, double y1, double x2, double y2, Rgb color, bool filled) override {
         PaintBox(painter_, penWidth_, x1, y1, x2, y2, color, filled);
@@ -42,8 +43,13 @@ public:
     void Point(double x, double y, Rgb color) override { PaintPoint(painter_, penWidth_, x, y, color); }
 
 private:
+    // The page's units a screen pixel takes: a screen has 96 of them an inch.
+    double ScreenPixel() const { return static_cast<double>(painter_.device()->logicalDpiX()) / ScreenDpi; }
+
+    static constexpr double ScreenDpi = 96.0;
     QPainter& painter_;
     int penWidth_ = 1;
+    LineStyle lineStyle_ = LineStyle::Solid;
 };
 
 FileError PrinterFailure() { return MakeFileError(PrinterError); }

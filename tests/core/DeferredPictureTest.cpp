@@ -9,11 +9,14 @@ namespace {
 using Kind = RecordingCanvas::Kind;
 
 // The calls of a plot's life: drawing, a pen change, a clear that covers all before it,
-// and drawing after it in the pen set before the clear.
+// and drawing after it in the pen and line style set before the clear.
 void DrawSample(Picture& p) {
     p.Line(1, 2, 3, 4, 0x00FF00);
     p.SetPenWidth(2);
+    p.SetLineStyle(LineStyle::Dashed);
     p.Cls(0xFFFFFF);
+    p.Line(17, 18, 19, 20, 0x00FF00);
+    p.SetLineStyle(LineStyle::Solid);
     p.Box(5, 6, 7, 8, 0x0000FF, true);
     p.Text(9, 10, "5000 Hz", 0xFF0000);
     p.Point(11, 12, 0x123456);
@@ -23,7 +26,7 @@ void DrawSample(Picture& p) {
 
 bool Same(const RecordingCanvas::Op& a, const RecordingCanvas::Op& b) {
     return a.kind == b.kind && a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2 && a.color == b.color &&
-           a.penWidth == b.penWidth && a.text == b.text;
+           a.penWidth == b.penWidth && a.text == b.text && a.style == b.style;
 }
 
 TEST(DeferredPictureTest, NothingIsDrawnUntilThePictureIsSavedThenAllAsIfDrawnDirectly) {

@@ -20,6 +20,7 @@ public:
     int Height() const override { return 600; }
     void Cls(Rgb) override {}
     void SetPenWidth(int) override {}
+    void SetLineStyle(LineStyle) override {}
     void Line(double, double, double, double, Rgb) override {}
     void Box(double, double, double, double, Rgb, bool) override {}
     void Text(double, double, const std::string&, Rgb) override {}

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <tuple>
 
@@ -122,6 +123,43 @@ TEST_F(ReportPageTest, TheSerialIsKeptInItsBoxAndAFullHistoryIsSaid) {
         if (op.text == " ACC. SERIAL# S") {
             EXPECT_NEAR(op.x2, 9391.0, 1e-6);
         }
+}
+
+TEST_F(ReportPageTest, LimitChannelsListedBeneathTheSettingsAndDrawnDashed) {
+    c.Limits.rows = {{2, 100.0f, 3.0f, 20.0f, 3.0f},
+                     {2, 200.0f, 2.0f, 3.0725f, 3.0f},
+                     {2, 400.0f, 3.0f, 20.0f, 3.0f},
+                     {5, 20.0f, 1.0f, 12.5f, 0.5f}};
+    c.Menu.SetChecked("mnuViewResponse", 1, true);
+    const std::vector<std::string> cells = {" CH#2 100 HZ A 20 G +3 DB", " CH#2 200 HZ V 3.0725 IPS +3 DB",
+                                            " CH#2 400 HZ A 20 G +3 DB", " CH#5 20 HZ D 12.5 MILS +0.5 DB"};
+    EXPECT_EQ(LimitTableCells(c), cells);
+    DrawReportPage(c, page);
+
+    // One limit row makes five rows in the room of four: each 0.8 of its height. Table
+    // column 3, row 2 (x 0.074 + 3 x 0.2217, y 0.75 + 2 x 0.04, 0.2 x 0.032) and the
+    // limit row beneath at y 0.75 + 4 x 0.04, its text 0.004 lower.
+    const auto boxes = page.Of(Kind::Box);
+    ASSERT_EQ(boxes.size(), 3u + 16u + 4u);
+    EXPECT_NEAR(boxes[3 + 11].y1, 6225.0, 1e-6);
+    EXPECT_NEAR(boxes[3 + 11].y2, 6465.0, 1e-6);
+    EXPECT_NEAR(boxes[3 + 19].x1, 7391.0, 1e-6);
+    EXPECT_NEAR(boxes[3 + 19].y1, 6825.0, 1e-6);
+    EXPECT_TRUE(HasText(cells[3], 7401.0, 6855.0));
+
+    const auto lines = page.Of(Kind::Line);
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const auto& op) { return op.style == LineStyle::Dashed; }),
+              3)
+        << "channel 2's three lines; channel 5's trace is not shown";
+
+    // Metric levels in their units; what the page has no room for is counted.
+    c.P[22] = 1.0f;
+    c.Limits.rows.clear();
+    for (int k = 1; k <= 13; ++k) c.Limits.rows.push_back({k, 100.0f, 3.0f, 98.07f, 3.0f});
+    const std::vector<std::string> metric = LimitTableCells(c);
+    ASSERT_EQ(metric.size(), 12u);
+    EXPECT_EQ(metric[0], " CH#1 100 HZ A 98.07 M/S^2 +3 DB");
+    EXPECT_EQ(metric[11], " +2 MORE LIMIT ROWS");
 }
 
 } // namespace
