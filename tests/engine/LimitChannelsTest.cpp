@@ -104,6 +104,7 @@ TEST_F(LimitChannelsTest, NoChannelLimitsWithTheServoOffOrInManual) {
 TEST_F(LimitChannelsTest, TheDriveIsHeldWhereTheChannelWouldPassItsLimitOnTheNextCycle) {
     struct Case {
         const char* what;
+        float servo, strategy;  // on and Average, or not
         int limitingBefore;     // as ApplyLimits left it
         float lastRatio;        // channel 2's response over its drive a cycle ago
         std::int16_t madeUnder; // the drive word before last, 400 = 0.1
@@ -115,21 +116,25 @@ TEST_F(LimitChannelsTest, TheDriveIsHeldWhereTheChannelWouldPassItsLimitOnTheNex
     const float nan = std::nanf("");
     const float inf = INFINITY;
     const Case cases[] = {
-        {"over its limit", 0, 0, 400, 45, 10, 30.0f / 450, 2},
-        {"its rise carried on two steps", 0, 400, 400, 45, 10, 30.0f / (450 * 1.125f * 1.125f), 2},
-        {"a rise past any sweep's is bounded", 0, 100, 400, 45, 10, 30.0f / (450 * 4), 2},
-        {"under its limit the law's drive stands", 0, 0, 400, 20, 10, 0.1f, 0},
-        {"in the notch the drive rises as it allows", 2, 0, 400, 20, 5, 30.0f / 200, 2},
-        {"as far as the reference allows", 2, 0, 400, 10, 8, 10.0f / 80, 2},
-        {"a channel reading nothing holds nothing", 0, 400, 400, 0, 10, 0.1f, 0},
-        {"nor one read under no drive", 0, 400, 0, 45, 10, 0.1f, 0},
-        {"nor a reading that is not a number", 0, 400, 400, nan, 10, 0.1f, 0},
-        {"nor an infinite one", 0, 400, 400, inf, 10, 0.1f, 0},
+        {"over its limit", 1, 2, 0, 0, 400, 45, 10, 30.0f / 450, 2},
+        {"its rise carried on two steps", 1, 2, 0, 400, 400, 45, 10, 30.0f / (450 * 1.125f * 1.125f), 2},
+        {"a rise past any sweep's is bounded", 1, 2, 0, 100, 400, 45, 10, 30.0f / (450 * 4), 2},
+        {"under its limit the law's drive stands", 1, 2, 0, 0, 400, 20, 10, 0.1f, 0},
+        {"in the notch the drive rises as it allows", 1, 2, 2, 0, 400, 20, 5, 30.0f / 200, 2},
+        {"as far as the reference allows", 1, 2, 2, 0, 400, 10, 8, 10.0f / 80, 2},
+        {"a channel reading nothing holds nothing", 1, 2, 0, 400, 400, 0, 10, 0.1f, 0},
+        {"nor one read under no drive", 1, 2, 0, 400, 0, 45, 10, 0.1f, 0},
+        {"nor a reading that is not a number", 1, 2, 0, 400, 400, nan, 10, 0.1f, 0},
+        {"nor an infinite one", 1, 2, 0, 400, 400, inf, 10, 0.1f, 0},
+        {"nothing is held with the servo off", 0, 2, 0, 400, 400, 90, 10, 0.1f, 0},
+        {"nor in Manual", 1, 1, 0, 400, 400, 90, 10, 0.1f, 0},
     };
     c.P[Param::AcquisitionInterface] = 1.0f; // the board path
     c.P[Param::ControlCh1] = 2.0f;
     c.CurrentFrequency = 500.0f;
     for (const Case& k : cases) {
+        c.ServoOn = k.servo;
+        c.P[Param::ControlStrategy] = k.strategy;
         c.LimitingChannel = k.limitingBefore;
         c.LimitTransferRatio[2] = k.lastRatio;
         c.ControlTransferRatio = 0.0f;
@@ -140,17 +145,6 @@ TEST_F(LimitChannelsTest, TheDriveIsHeldWhereTheChannelWouldPassItsLimitOnTheNex
         HoldDriveUnderLimits(c);
         EXPECT_NEAR(c.DriveOutput, k.drive, k.drive * 1e-5f) << k.what;
         EXPECT_EQ(c.LimitingChannel, k.limiting) << k.what;
-    }
-    // With the servo off or in Manual nothing is held, and the ratios are let go.
-    for (const auto& [servo, strategy] : {std::pair{0.0f, 2.0f}, {1.0f, 1.0f}}) {
-        c.ServoOn = servo;
-        c.P[Param::ControlStrategy] = strategy;
-        c.ChannelRawResponse[2] = 90.0f;
-        c.LimitTransferRatio[2] = 400.0f;
-        c.DriveOutput = 0.1f;
-        HoldDriveUnderLimits(c);
-        EXPECT_EQ(c.DriveOutput, 0.1f);
-        EXPECT_EQ(c.LimitTransferRatio[2], 0.0f);
     }
 }
 
