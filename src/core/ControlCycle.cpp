@@ -101,6 +101,8 @@ constexpr CycleStep Steps[] = {
     // control value the law acts on.
     {"ApplyLimits", WhileLimitsSet, ApplyLimits},
     {"UpdateDrive", WhileServoOn, UpdateDrive},
+    // The law's drive, held where a limit channel would pass its limit under it.
+    {"HoldDriveUnderLimits", WhileLimitsSet, HoldDriveUnderLimits},
     {"CheckAlarms", WhileServoOn, CheckAlarms},
     {"PollRunInputs", WhileRunInputsTicked, PollRunInputs},
     {"ExchangeRemoteControlFile", WhileRemoteFileOn, ExchangeRemoteControlFile},

@@ -230,6 +230,10 @@ struct Controller {
     LimitTable Limits;
     int LimitingChannel = 0;
     int LimitAbortChannel = 0;
+    // Per limit channel 1..16 and of the control value: the response over the drive word
+    // that made it, as of the last cycle (0: not known then), for the drive's prediction.
+    std::array<float, 17> LimitTransferRatio{};
+    float ControlTransferRatio = 0.0f;
 
     // Where the test data and the report picture go; an automatic save or export the
     // operator declined at Servo On is not made at the end of that test.

@@ -31,6 +31,18 @@ std::optional<float> LimitAbortPeak(const Controller& c, int channel);
 // limits with the servo off or in Manual control.
 void ApplyLimits(Controller& c);
 
-// The first channel whose smoothed response lies above its limit by more than its
-// abort margin, or 0.
+// The step after the drive law. The block of a cycle was made under the drive before
+// last, and the law's steps are small near the reference: on a mode's flank the law
+// alone lets a limit channel stand over its limit for cycles. So the drive about to go
+// out is held to the highest each limit channel allows, predicted from its response over
+// the drive that made it and that ratio's change over the last cycle; the channel that
+// holds it back limits. While a channel limits, the drive also rises as that prediction
+// allows, as far as the control channel's reference allows, predicted the same way.
+// Nothing is held with the servo off, in Manual control or off the board path.
+void HoldDriveUnderLimits(Controller& c);
+
+// The first channel whose response in this cycle's block lies above its limit by more
+// than its abort margin, or 0. The block itself, not the smoothed response: a sweep
+// through a sharp mode passes it in a few cycles, less than the smoothing needs to
+// rise, and the specimen takes the excess all the same.
 int LimitChannelOverAbort(const Controller& c);

@@ -101,6 +101,53 @@ TEST_F(LimitChannelsTest, NoChannelLimitsWithTheServoOffOrInManual) {
     }
 }
 
+TEST_F(LimitChannelsTest, TheDriveIsHeldWhereTheChannelWouldPassItsLimitOnTheNextCycle) {
+    struct Case {
+        const char* what;
+        float servo, strategy;  // on and Average, or not
+        int limitingBefore;     // as ApplyLimits left it
+        float lastRatio;        // channel 2's response over its drive a cycle ago
+        std::int16_t madeUnder; // the drive word before last, 400 = 0.1
+        float channel2;         // raw G, against a limit of 30 at 500 Hz
+        float control;          // raw G of channel 1, against the reference of 10
+        float drive;            // worked out by hand; the law left 0.1
+        int limiting;
+    };
+    const float nan = std::nanf("");
+    const float inf = INFINITY;
+    const Case cases[] = {
+        {"over its limit", 1, 2, 0, 0, 400, 45, 10, 30.0f / 450, 2},
+        {"its rise carried on two steps", 1, 2, 0, 400, 400, 45, 10, 30.0f / (450 * 1.125f * 1.125f), 2},
+        {"a rise past any sweep's is bounded", 1, 2, 0, 100, 400, 45, 10, 30.0f / (450 * 4), 2},
+        {"under its limit the law's drive stands", 1, 2, 0, 0, 400, 20, 10, 0.1f, 0},
+        {"in the notch the drive rises as it allows", 1, 2, 2, 0, 400, 20, 5, 30.0f / 200, 2},
+        {"as far as the reference allows", 1, 2, 2, 0, 400, 10, 8, 10.0f / 80, 2},
+        {"a channel reading nothing holds nothing", 1, 2, 0, 400, 400, 0, 10, 0.1f, 0},
+        {"nor one read under no drive", 1, 2, 0, 400, 0, 45, 10, 0.1f, 0},
+        {"nor a reading that is not a number", 1, 2, 0, 400, 400, nan, 10, 0.1f, 0},
+        {"nor an infinite one", 1, 2, 0, 400, 400, inf, 10, 0.1f, 0},
+        {"nothing is held with the servo off", 0, 2, 0, 400, 400, 90, 10, 0.1f, 0},
+        {"nor in Manual", 1, 1, 0, 400, 400, 90, 10, 0.1f, 0},
+    };
+    c.P[Param::AcquisitionInterface] = 1.0f; // the board path
+    c.P[Param::ControlCh1] = 2.0f;
+    c.CurrentFrequency = 500.0f;
+    for (const Case& k : cases) {
+        c.ServoOn = k.servo;
+        c.P[Param::ControlStrategy] = k.strategy;
+        c.LimitingChannel = k.limitingBefore;
+        c.LimitTransferRatio[2] = k.lastRatio;
+        c.ControlTransferRatio = 0.0f;
+        c.PreviousDriveWord = k.madeUnder;
+        c.ChannelRawResponse[1] = k.control;
+        c.ChannelRawResponse[2] = k.channel2;
+        c.DriveOutput = 0.1f;
+        HoldDriveUnderLimits(c);
+        EXPECT_NEAR(c.DriveOutput, k.drive, k.drive * 1e-5f) << k.what;
+        EXPECT_EQ(c.LimitingChannel, k.limiting) << k.what;
+    }
+}
+
 struct LimitAbortTest : LimitChannelsTest {
     LimitAbortTest() {
         c.P[Param::OpenLoopTrip] = 0.5f;
@@ -119,10 +166,10 @@ struct LimitAbortTest : LimitChannelsTest {
 
 TEST_F(LimitAbortTest, AChannelPastItsMarginAbortsNamingIt) {
     // 30 G and 3 dB: 30 x 10^(3/20) = 42.38 G.
-    c.ChannelResponse[2] = 42.3f;
+    c.ChannelRawResponse[2] = 42.3f;
     CheckAlarms(c);
     EXPECT_EQ(c.AbortCode, 0.0f);
-    c.ChannelResponse[2] = 42.45f;
+    c.ChannelRawResponse[2] = 42.45f;
     CheckAlarms(c);
     EXPECT_EQ(c.AbortCode, 8.0f);
     EXPECT_EQ(c.AbortMessage, " LIMIT ABORT CH#2 ");
