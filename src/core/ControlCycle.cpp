@@ -7,6 +7,7 @@
 #include "core/RunCommands.h"
 #include "core/RunInputs.h"
 #include "engine/Alarms.h"
+#include "engine/ChannelMarking.h"
 #include "engine/DriveLaw.h"
 #include "engine/LimitChannels.h"
 #include "engine/ReferenceProfile.h"
@@ -102,6 +103,7 @@ constexpr CycleStep Steps[] = {
     {"ApplyLimits", WhileLimitsSet, ApplyLimits},
     {"UpdateDrive", WhileServoOn, UpdateDrive},
     {"CheckAlarms", WhileServoOn, CheckAlarms},
+    {"MarkChannels", WhileServoOn, MarkChannels},
     {"PollRunInputs", WhileRunInputsTicked, PollRunInputs},
     {"ExchangeRemoteControlFile", WhileRemoteFileOn, ExchangeRemoteControlFile},
     // The run time moves with each refresh of the panel, and only then.
