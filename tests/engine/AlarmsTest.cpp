@@ -10,6 +10,7 @@
 
 #include <limits>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -304,41 +305,32 @@ TEST_F(AlarmsTest, NoMessageOnceTheProgramIsClosing) {
 
 } // namespace
 
-// Blocks read every 100 ms, 'X' one with a sample of the channel at full scale, '.' one
-// without: a control or limit channel aborts once it has stood overloaded for more than
-// 1 s without a break, that is on its twelfth overloaded block in a row.
+// Blocks read every 100 ms, 'X' one with a sample of the channel at full scale: a control
+// or limit channel aborts on its twelfth overloaded block in a row, 1.1 s after the first.
 TEST_F(AlarmsTest, AControlOrLimitChannelOverloadedForMoreThanASecondAborts) {
-    struct Case {
-        int channel;
-        bool limitRows; // the channel has rows in the limit table
-        const char* blocks;
-        float code;
-    };
-    const Case cases[] = {
-        {1, false, "XXXXXXXXXXXX", 9.0f},         // the control channel, 1.1 s
+    const std::tuple<int, bool, const char*, float> cases[] = {
+        {1, false, "XXXXXXXXXXXX", 9.0f},         // the control channel
         {1, false, "XXXXXXXXXXX", 0.0f},          // 1.0 s: not more than a second
         {1, false, "XXXXXXXXXX", 0.0f},           // 0.9 s
         {1, false, "XXXXXX.XXXXXXX", 0.0f},       // broken by one clean block
-        {3, true, "XXXXXXXXXXXX", 9.0f},          // a limit channel
+        {3, true, "XXXXXXXXXXXX", 9.0f},          // a channel with limit rows
         {3, false, "XXXXXXXXXXXXXXXXXXXX", 0.0f}, // neither: flagged only
     };
-    for (const Case& k : cases) {
+    for (const auto& [channel, limitRows, blocks, code] : cases) {
         ServoBench fresh;
         Controller& s = fresh.c;
-        s.P[Param::ControlStrategy] = 2.0f;
         s.P[Param::ControlCh1] = 2.0f; // ticked
-        if (k.limitRows) s.Limits.rows = {{k.channel, 20.0f, 3.0f, 1000.0f, 6.0f}};
-        for (const char* block = k.blocks; *block != '\0' && s.AbortCode == 0.0f; ++block) {
+        if (limitRows) s.Limits.rows = {{channel, 20.0f, 3.0f, 1000.0f, 6.0f}};
+        for (const char* block = blocks; *block != '\0' && s.AbortCode == 0.0f; ++block) {
             s.AdcBuffer.fill(100);
             s.AdcScansRead = 1024;
-            if (*block == 'X') s.AdcBuffer[static_cast<std::size_t>(500 * 8 + k.channel - 1)] = -32768;
+            if (*block == 'X') s.AdcBuffer[static_cast<std::size_t>(500 * 8 + channel - 1)] = -32768;
             MarkOverloads(s, 1);
             CheckAlarms(s);
             fresh.t.clock.AdvanceMs(100);
         }
-        SCOPED_TRACE(k.blocks);
-        EXPECT_EQ(s.OverloadMask, ChannelBit(k.channel)) << "flagged whether or not it aborts";
-        EXPECT_EQ(s.AbortCode, k.code) << "channel " << k.channel;
-        EXPECT_EQ(s.AbortMessage, k.code == 0.0f ? "" : " OVERLOAD ABORT CH#" + std::to_string(k.channel) + " ");
+        EXPECT_EQ(s.OverloadMask, ChannelBit(channel)) << blocks;
+        EXPECT_EQ(s.AbortMessage, code == 0.0f ? "" : " OVERLOAD ABORT CH#" + std::to_string(channel) + " ") << blocks;
+        EXPECT_EQ(s.AbortCode, code) << blocks;
     }
 }

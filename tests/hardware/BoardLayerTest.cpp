@@ -19,6 +19,7 @@
 #include <cmath>
 #include <limits>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -338,38 +339,26 @@ TEST_F(BoardLayerTest, PushButtonsActOnThePress) {
 
 } // namespace
 
-// One block of 4 scans of 8 samples, every sample 1000 but the one the case sets.
+// A block of 4 scans of 8 samples, all 1000 but one: which of them reads as full scale.
 TEST(ReachesFullScale, OnlyTheConvertersEndCodesAtTheChannelsOwnPlace) {
-    struct Case {
-        std::size_t at; // sample index in the block: scan x 8 + place
-        std::int16_t value;
-        int place;
-        int scans;
-        bool expected;
+    const std::tuple<std::size_t, std::int16_t, int, bool> cases[] = {
+        {2 * 8 + 3, 32767, 4, true},  {0 * 8 + 3, -32768, 4, true},  // the end codes, scan 0 too
+        {2 * 8 + 3, 32766, 4, false}, {2 * 8 + 3, -32767, 4, false}, // one count inside
+        {2 * 8 + 4, 32767, 4, false}, {3 * 8 + 3, 32767, 3, false},  // another place, a scan not read
     };
-    const Case cases[] = {
-        {2 * 8 + 3, 32767, 3, 4, true},   // the top code
-        {0 * 8 + 3, -32768, 3, 4, true},  // the bottom code, scan 0 counts too
-        {2 * 8 + 3, 32766, 3, 4, false},  // one count below the top
-        {2 * 8 + 3, -32767, 3, 4, false}, // one above the bottom
-        {2 * 8 + 4, 32767, 3, 4, false},  // another channel's sample
-        {3 * 8 + 3, 32767, 3, 3, false},  // a scan the block did not deliver
-    };
-    for (const Case& k : cases) {
+    for (const auto& [at, value, scans, expected] : cases) {
         std::array<std::int16_t, 32> block{};
         block.fill(1000);
-        block[k.at] = k.value;
-        EXPECT_EQ(ReachesFullScale(block, k.place, k.scans), k.expected) << "value " << k.value << " at " << k.at;
+        block[at] = value;
+        EXPECT_EQ(ReachesFullScale(block, 3, scans), expected) << value << " at " << at;
     }
 }
 
-// 10 mV/G on channels 1 and 2, the profile's peak 10 G: channel 1 expects 100 mV (x16);
-// channel 2, limited to 30 G with a 3 dB margin, 30 x 1.4125 = 42.4 G, 424 mV (x4), whose
-// range of 625 mV (62.5 G) holds the level it has to catch.
+// 10 mV/G, the profile's peak 10 G: channel 1 expects 100 mV (x16); channel 2, limited to
+// 30 G with a 3 dB margin, 42.4 G, 424 mV (x4: 625 mV, 62.5 G, holds it).
 TEST_F(BoardLayerTest, ALimitChannelsRangeComesFromItsLimitAndMarginTheControlChannelsFromTheProfile) {
     c.PeakProfileAcceleration = 10.0f;
-    c.P[SensitivityEntry(1)] = 10.0f;
-    c.P[SensitivityEntry(2)] = 10.0f;
+    c.P[SensitivityEntry(1)] = c.P[SensitivityEntry(2)] = 10.0f;
     c.Limits.rows = {{2, 20.0f, 3.0f, 30.0f, 3.0f}, {2, 1000.0f, 3.0f, 30.0f, 3.0f}};
     SelectChannelGains(c);
     EXPECT_EQ(c.ScanGains[0], 4);
