@@ -7,6 +7,7 @@
 #include "core/RunCommands.h"
 #include "core/RunInputs.h"
 #include "engine/Alarms.h"
+#include "engine/ChannelMarking.h"
 #include "engine/DriveLaw.h"
 #include "engine/LimitChannels.h"
 #include "engine/ReferenceProfile.h"
@@ -104,6 +105,7 @@ constexpr CycleStep Steps[] = {
     // The law's drive, held where a limit channel would pass its limit under it.
     {"HoldDriveUnderLimits", WhileLimitsSet, HoldDriveUnderLimits},
     {"CheckAlarms", WhileServoOn, CheckAlarms},
+    {"MarkChannels", WhileServoOn, MarkChannels},
     {"PollRunInputs", WhileRunInputsTicked, PollRunInputs},
     {"ExchangeRemoteControlFile", WhileRemoteFileOn, ExchangeRemoteControlFile},
     // The run time moves with each refresh of the panel, and only then.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/BreakpointTable.h"
+#include "core/ChannelMarks.h"
 #include "core/Clipboard.h"
 #include "core/Clock.h"
 #include "core/Dialogs.h"
@@ -234,6 +235,19 @@ struct Controller {
     // that made it, as of the last cycle (0: not known then), for the drive's prediction.
     std::array<float, 17> LimitTransferRatio{};
     float ControlTransferRatio = 0.0f;
+
+    // Overload (board layer, alarms): the channels whose last block reached the
+    // converter's full scale (bit k - 1 for channel k), those that did since the test
+    // began, when each overloaded channel's unbroken run began (`TickMs`) and
+    // the channel of the last overload abort.
+    std::uint16_t OverloadMask = 0;
+    std::uint16_t OverloadSeenMask = 0;
+    std::array<std::int64_t, 17> OverloadSince{};
+    int OverloadAbortChannel = 0;
+    // The export's marks: for each history row, the channels that limited and that
+    // overloaded in the cycles since the row before it; and those since the last row.
+    std::array<ChannelMarks, HistoryTable::Rows> HistoryMarks{};
+    ChannelMarks PendingMarks;
 
     // Where the test data and the report picture go; an automatic save or export the
     // operator declined at Servo On is not made at the end of that test.

@@ -7,6 +7,7 @@
 #include "core/MenuSync.h"
 #include "core/ParameterNames.h"
 #include "core/RemoteControl.h"
+#include "engine/ChannelMarking.h"
 #include "engine/ReferenceProfile.h"
 #include "engine/ResponseMeasurement.h"
 #include "engine/StatusPanel.h"
@@ -60,8 +61,12 @@ void StartServo(Controller& c) {
     if (!c.Indicators.Item("lblAbort").text.empty()) c.Indicators.SetVisible("lblAbort", false);
     c.DriveOutput = 0.0005f;
     RestartMeasurement(c);
-    // Resuming the servo during a test appends to the points already stored.
-    if (!IsOn(c.TestStarted)) c.HistoryCount = 1;
+    // Resuming the servo during a test appends to the points already stored, and keeps
+    // its marks.
+    if (!IsOn(c.TestStarted)) {
+        c.HistoryCount = 1;
+        ClearChannelMarks(c);
+    }
     RearmAcquisitionForServo(c);
     // The segment restarts here: a running one is counted first, so no run time is lost.
     if (IsOn(c.SweepRunning)) c.ElapsedSeconds += TimerNow(c) - c.SegmentStartTime;

@@ -1,6 +1,7 @@
 #include "engine/Alarms.h"
 
 #include "core/AfterCycle.h"
+#include "core/ChannelMarks.h"
 #include "core/Controller.h"
 #include "core/FormatMask.h"
 #include "core/ParameterNames.h"
@@ -9,7 +10,9 @@
 #include "engine/DriveLaw.h"
 #include "engine/LimitChannels.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <exception>
 
 namespace {
@@ -22,7 +25,12 @@ constexpr float OverTest = 5.0f;
 constexpr float LowGain = 6.0f;
 constexpr float AccelerationLimit = 7.0f;
 constexpr float LimitChannel = 8.0f; // a limit channel above its limit by its abort margin
+constexpr float Overload = 9.0f;     // a control or limit channel overloaded too long
 } // namespace AbortReason
+
+// A channel the test relies on may read low from a clipped block now and then; one
+// that stays clipped this long no longer tells the servo or the limit what it does.
+constexpr std::int64_t OverloadAbortMs = 1000;
 
 // No under-test abort while the response is still building up after a Servo On or a
 // Sweep Run.
@@ -103,6 +111,24 @@ float ToleranceChecks(Controller& c) {
     return 0.0f;
 }
 
+// A channel the servo or a limit reads: a ticked control channel, or one with limit rows.
+bool ProtectsTheTest(const Controller& c, int channel) {
+    if (channel <= 4 && IsChecked(c.P[Param::ControlCh1 + (channel - 1)])) return true;
+    return std::any_of(c.Limits.rows.begin(), c.Limits.rows.end(),
+                       [channel](const LimitRow& row) { return row.channel == channel; });
+}
+
+// The lowest such channel overloaded without a break for more than the abort time, or 0.
+int OverloadedTooLong(const Controller& c) {
+    const std::int64_t now = c.ports.clock->TickMs();
+    for (int channel = 1; channel <= 16; ++channel) {
+        if ((c.OverloadMask & ChannelBit(channel)) != 0 && ProtectsTheTest(c, channel) &&
+            now - c.OverloadSince[static_cast<std::size_t>(channel)] > OverloadAbortMs)
+            return channel;
+    }
+    return 0;
+}
+
 // The first failing check ends the pass: one abort, one message and one code per cycle.
 float FirstFailingCheck(Controller& c) {
     if (IsOpenLoop(c)) return AbortReason::OpenLoop;
@@ -111,6 +137,10 @@ float FirstFailingCheck(Controller& c) {
     if (const int channel = LimitChannelOverAbort(c); channel != 0) {
         c.LimitAbortChannel = channel;
         return AbortReason::LimitChannel;
+    }
+    if (const int channel = OverloadedTooLong(c); channel != 0) {
+        c.OverloadAbortChannel = channel;
+        return AbortReason::Overload;
     }
     // Manual drives open loop on purpose: no band and no low-gain check.
     if (IsOn(c.P[Param::ControlStrategy])) return 0.0f;
@@ -142,6 +172,8 @@ std::string AbortMessageText(float code) {
 
 std::string LimitAbortText(int channel) { return " LIMIT ABORT CH#" + std::to_string(channel) + " "; }
 
+std::string OverloadAbortText(int channel) { return " OVERLOAD ABORT CH#" + std::to_string(channel) + " "; }
+
 void CheckAlarms(Controller& c) {
     if (c.AbortCode > 0.0f) return;
     const float code = FirstFailingCheck(c);
@@ -151,8 +183,13 @@ void CheckAlarms(Controller& c) {
 }
 
 void AbortTest(Controller& c) {
-    c.AbortMessage =
-        c.AbortCode == AbortReason::LimitChannel ? LimitAbortText(c.LimitAbortChannel) : AbortMessageText(c.AbortCode);
+    if (c.AbortCode == AbortReason::LimitChannel) {
+        c.AbortMessage = LimitAbortText(c.LimitAbortChannel);
+    } else if (c.AbortCode == AbortReason::Overload) {
+        c.AbortMessage = OverloadAbortText(c.OverloadAbortChannel);
+    } else {
+        c.AbortMessage = AbortMessageText(c.AbortCode);
+    }
     // The shaker is brought down before anything else, and before the operator is
     // asked to read the message.
     c.DriveOutput = 0.0001f;

@@ -268,16 +268,28 @@ bool HasControlFeedback(const Controller& c) {
 }
 
 void MeasureResponses(Controller& c) {
-    if (IsOn(c.DemoMode) || !BoardPathActive(c)) return;
+    // Off the boards nothing is converted, so nothing can overload.
+    if (IsOn(c.DemoMode) || !BoardPathActive(c)) {
+        c.OverloadMask = 0;
+        return;
+    }
     ReadAdcBlock(c);
     c.DetectorSamples = DetectorSampleCount(c.CurrentFrequency, c.SampleRate);
     // A block short of the detector's scans (or none, after a failed read) would
-    // read stale samples as a response: the channels keep their last counts.
+    // read stale samples as a response: the channels keep their last counts, and
+    // their overload marks.
     const auto blockIsWhole = [&] { return c.AdcScansRead > c.DetectorSamples; };
-    if (blockIsWhole()) StoreCounts(c, 1);
+    const auto measure = [&](int firstChannel) {
+        if (!blockIsWhole()) return;
+        StoreCounts(c, firstChannel);
+        MarkOverloads(c, firstChannel);
+    };
+    measure(1);
     if (c.SecondBoardActive == 1) {
         ReadSecondBoard(c);
-        if (blockIsWhole()) StoreCounts(c, ChannelsPerBoard + 1);
+        measure(ChannelsPerBoard + 1);
+    } else {
+        c.OverloadMask &= 0x00FF;
     }
 }
 

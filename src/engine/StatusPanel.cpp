@@ -1,6 +1,7 @@
 #include "engine/StatusPanel.h"
 
 #include "core/Banner.h"
+#include "core/ChannelMarks.h"
 #include "core/CheckedConvert.h"
 #include "core/Clock.h"
 #include "core/Controller.h"
@@ -156,6 +157,10 @@ void RefreshStatusPanel(Controller& c) {
     const bool limiting = c.LimitingChannel != 0;
     panel.SetText("lblLimiting", limiting ? " LIMITING CH#" + std::to_string(c.LimitingChannel) : "");
     panel.SetVisible("lblLimiting", limiting);
+    // A channel whose block reached the converter's full scale reads low: the lowest is named.
+    const int overloaded = LowestChannel(c.OverloadMask);
+    panel.SetText("lblOverload", overloaded != 0 ? " OVERLOAD CH#" + std::to_string(overloaded) : "");
+    panel.SetVisible("lblOverload", overloaded != 0);
     panel.SetText("LblFreq", FormatMask(c.CurrentFrequency, " ###0.0", point));
     panel.SetValue("Gauge1", static_cast<double>(std::llabs(TruncateToInt<long long>(c.Compression, 0))));
 

@@ -1,5 +1,6 @@
 #include "files/DataExport.h"
 
+#include "core/ChannelMarks.h"
 #include "core/Clock.h"
 #include "core/Controller.h"
 #include "core/FileErrors.h"
@@ -9,8 +10,11 @@
 #include "files/SaveNameQuestions.h"
 #include "plot/SweepHistory.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -98,6 +102,27 @@ private:
     bool first_ = true;
 };
 
+// After the last record, so that a reader of the 1238 records finds them as they were:
+// a record for each channel that limited or overloaded by the history row that carries
+// it, rows in order, in a row the limiting channels first.
+void WriteChannelMarks(const Controller& c, FileSink& out) {
+    const int lastRow = std::min(c.HistoryCount - 1, HistoryRecords);
+    for (int row = 1; row <= lastRow; ++row) {
+        const ChannelMarks& marks = c.HistoryMarks.at(static_cast<std::size_t>(row));
+        for (const auto& [kind, mask] :
+             {std::pair{"LIMITING", marks.limiting}, std::pair{"OVERLOAD", marks.overload}}) {
+            for (int channel = 1; channel <= 16; ++channel) {
+                if ((mask & ChannelBit(channel)) == 0) continue;
+                out.Text(kind);
+                out.Number(static_cast<float>(channel));
+                out.Number(static_cast<float>(row));
+                out.Number(c.History.at(row, 1));
+                out.EndRecord();
+            }
+        }
+    }
+}
+
 const std::vector<FileFilter>& ExportFilters() {
     static const std::vector<FileFilter> filters = {{"All Test Data(ZEKDataS.*)", "ZEKDataS.*"},
                                                     {"All Files (*.*)", "*.*"}};
@@ -130,6 +155,7 @@ std::string DataFileText(const Controller& c) {
     // every field a reader of the file knows, stay where they are.
     if (HistoryFull(c)) out.Text(HistoryFullNote(c, '.'));
     out.EndRecord();
+    WriteChannelMarks(c, out);
     return out.Result();
 }
 

@@ -6,7 +6,9 @@ struct Controller;
 
 inline constexpr const char* ProposedDataName = "ZEKDataS.*";
 
-// The 1238 records of the data file, and the same data as clipboard text.
+// The 1238 records of the data file, then a record for each channel that limited or
+// overloaded by the history row that carries it (none in a test without), and the 1238
+// records' data as clipboard text.
 std::string DataFileText(const Controller& c);
 std::string ClipboardDataText(const Controller& c);
 

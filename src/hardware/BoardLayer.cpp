@@ -1,5 +1,6 @@
 #include "hardware/BoardLayer.h"
 
+#include "core/ChannelMarks.h"
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
 #include "core/NumberText.h"
@@ -12,6 +13,7 @@
 #include "hardware/ConditioningUnit.h"
 #include "hardware/jack/AudioInterface.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -269,6 +271,27 @@ void ReadAdcBlock(Controller& c) {
         if (CheckDaq(c, daq.daqAdcTransferBufData(c.BoardHandle, c.AdcBuffer, ScansPerBlock, 1, scans)) == 0)
             c.AdcScansRead = scans;
     });
+}
+
+bool ReachesFullScale(std::span<const std::int16_t> block, int place, int scans) {
+    for (std::size_t i = static_cast<std::size_t>(place),
+                     end = std::min<std::size_t>(block.size(), static_cast<std::size_t>(scans) * ChannelsPerScan);
+         i < end; i += ChannelsPerScan) {
+        if (block[i] == INT16_MAX || block[i] == INT16_MIN) return true;
+    }
+    return false;
+}
+
+void MarkOverloads(Controller& c, int firstChannel) {
+    const std::int64_t now = c.ports.clock->TickMs();
+    for (int place = 0; place < ChannelsPerScan; ++place) {
+        const int channel = firstChannel + place;
+        const std::uint16_t bit = ChannelBit(channel);
+        const bool overloaded = ReachesFullScale(c.AdcBuffer, place, c.AdcScansRead);
+        if (overloaded && (c.OverloadMask & bit) == 0) c.OverloadSince[static_cast<std::size_t>(channel)] = now;
+        c.OverloadMask = static_cast<std::uint16_t>(overloaded ? c.OverloadMask | bit : c.OverloadMask & ~bit);
+    }
+    c.OverloadSeenMask |= c.OverloadMask;
 }
 
 void SelectChannelGains(Controller& c) {

@@ -2,6 +2,8 @@
 
 #include "hardware/DaqLibrary.h"
 
+#include <cstdint>
+#include <span>
 #include <string>
 
 struct Controller;
@@ -45,6 +47,16 @@ void MakeBoardsSafe(Controller& c, bool closeBoards);
 void RearmAcquisitionForServo(Controller& c);
 // The newest 1024 scans of the board `BoardHandle` into `AdcBuffer`.
 void ReadAdcBlock(Controller& c);
+// Whether the input at `place` 0..7 of the first `scans` scans of `block` (8-sample
+// scans) reached the converter's full-scale code, -32768 or 32767: a signal beyond the
+// range reads as that code, so its amplitude reads low. Every backend gives a clipped
+// input so: the boards' converters by their own rails, the audio interface by turning a
+// sample at its float full scale into them.
+bool ReachesFullScale(std::span<const std::int16_t> block, int place, int scans);
+// After the block of the board whose first channel is `firstChannel` (1 or 9) was read:
+// its channels' bits of `OverloadMask` from the block, and the start of the unbroken
+// run of each channel that overloads anew; `OverloadSeenMask` keeps them.
+void MarkOverloads(Controller& c, int firstChannel);
 
 // Board-layer commands of the System menu.
 void SetActiveChannels(Controller& c, int channels); // 4, 8 or 16

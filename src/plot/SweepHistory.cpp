@@ -4,6 +4,7 @@
 #include "core/FormatMask.h"
 #include "core/NumberText.h"
 #include "core/ParameterNames.h"
+#include "engine/ChannelMarking.h"
 
 #include <cmath>
 
@@ -27,6 +28,7 @@ void StoreRow(Controller& c) {
     c.LastStoredFrequency = c.CurrentFrequency;
     if (row == 1) c.HistoryFirstSweep = c.SweepCounter;
     c.HistoryLastSweep = c.SweepCounter;
+    MarkHistoryRow(c, row);
     c.HistoryCount += 1;
 }
 } // namespace

@@ -370,6 +370,10 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
                   "SweepRunning,AbortCode";
         for (int k = 1; k <= 16; ++k) *trace << ",ChannelResponse" << k;
         if (bench != nullptr) *trace << ",TrueControlValue";
+        // Later columns come after the first ones, which readers take by position.
+        *trace << ",LimitingChannel,Overload";
+        if (bench != nullptr)
+            for (int k = 1; k <= sim::BenchChannels; ++k) *trace << ",TrueResponse" << k;
         *trace << '\n';
     }
 
@@ -438,6 +442,9 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
             for (int k = 1; k <= 16; ++k)
                 *trace << ',' << Number(static_cast<double>(c.ChannelResponse[static_cast<std::size_t>(k)]));
             if (bench != nullptr) *trace << ',' << Number(truth);
+            *trace << ',' << c.LimitingChannel << ',' << c.OverloadMask;
+            if (bench != nullptr)
+                for (int k = 1; k <= sim::BenchChannels; ++k) *trace << ',' << Number(bench->AcquiredFundamentalG(k));
             *trace << '\n';
         }
         testSeen = testSeen || IsOn(c.TestStarted);

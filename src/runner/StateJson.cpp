@@ -1,8 +1,10 @@
 #include "runner/StateJson.h"
 
+#include "core/ChannelMarks.h"
 #include "core/Controller.h"
 #include "runner/JsonText.h"
 
+#include <cstdint>
 #include <sstream>
 #include <utility>
 
@@ -24,6 +26,18 @@ void WriteGrid(std::ostream& out, const EditorGrid& grid, const char* indent) {
         out << ']';
     }
     out << '\n' << indent << ']';
+}
+
+// The channels of a mask as a list of their numbers.
+void WriteChannels(std::ostream& out, std::uint16_t mask) {
+    const char* separator = "";
+    out << '[';
+    for (int channel = 1; channel <= 16; ++channel) {
+        if ((mask & ChannelBit(channel)) == 0) continue;
+        out << separator << channel;
+        separator = ", ";
+    }
+    out << ']';
 }
 
 } // namespace
@@ -113,6 +127,10 @@ std::string StateJson(const Controller& c) {
     }
     out << (c.Limits.rows.empty() ? "" : "\n  ") << "], \"limiting\": " << c.LimitingChannel << ", \"editor\": ";
     WriteGrid(out, c.LimitEditor, "    ");
+    out << "},\n  \"overload\": {\"now\": ";
+    WriteChannels(out, c.OverloadMask);
+    out << ", \"seen\": ";
+    WriteChannels(out, c.OverloadSeenMask);
     out << "}\n}\n";
     return out.str();
 }

@@ -313,6 +313,9 @@ QWidget* MainWindow::BuildPanel() {
     QLabel* limiting = AddLabel("lblLimiting");
     limiting->setVisible(false);
     column->addWidget(limiting);
+    QLabel* overload = AddLabel("lblOverload");
+    overload->setVisible(false);
+    column->addWidget(overload);
     // The last abort's reason and time, until the next Servo On.
     QLabel* abort = AddLabel("lblAbort");
     abort->setWordWrap(true);

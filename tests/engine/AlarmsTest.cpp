@@ -1,12 +1,16 @@
 #include "engine/Alarms.h"
+#include "core/ChannelMarks.h"
 #include "core/Defaults.h"
+#include "core/ParameterNames.h"
 #include "hardware/AbsentDaqLibrary.h"
+#include "hardware/BoardLayer.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -47,6 +51,7 @@ TEST(AbortMessageText, EveryCodeHasItsMessage) {
     EXPECT_EQ(AbortMessageText(6.0f), " LOW GAIN  ");
     EXPECT_EQ(AbortMessageText(7.0f), " Acceleration > System A LIMIT ");
     EXPECT_EQ(AbortMessageText(8.0f), " Acceleration > System A LIMIT ");
+    EXPECT_EQ(OverloadAbortText(12), " OVERLOAD ABORT CH#12 ");
     EXPECT_EQ(AbortMessageText(0.0f), " Acceleration > System A LIMIT ");
 }
 
@@ -299,3 +304,33 @@ TEST_F(AlarmsTest, NoMessageOnceTheProgramIsClosing) {
 }
 
 } // namespace
+
+// Blocks read every 100 ms, 'X' one with a sample of the channel at full scale: a control
+// or limit channel aborts on its twelfth overloaded block in a row, 1.1 s after the first.
+TEST_F(AlarmsTest, AControlOrLimitChannelOverloadedForMoreThanASecondAborts) {
+    const std::tuple<int, bool, const char*, float> cases[] = {
+        {1, false, "XXXXXXXXXXXX", 9.0f},         // the control channel
+        {1, false, "XXXXXXXXXXX", 0.0f},          // 1.0 s: not more than a second
+        {1, false, "XXXXXXXXXX", 0.0f},           // 0.9 s
+        {1, false, "XXXXXX.XXXXXXX", 0.0f},       // broken by one clean block
+        {3, true, "XXXXXXXXXXXX", 9.0f},          // a channel with limit rows
+        {3, false, "XXXXXXXXXXXXXXXXXXXX", 0.0f}, // neither: flagged only
+    };
+    for (const auto& [channel, limitRows, blocks, code] : cases) {
+        ServoBench fresh;
+        Controller& s = fresh.c;
+        s.P[Param::ControlCh1] = 2.0f; // ticked
+        if (limitRows) s.Limits.rows = {{channel, 20.0f, 3.0f, 1000.0f, 6.0f}};
+        for (const char* block = blocks; *block != '\0' && s.AbortCode == 0.0f; ++block) {
+            s.AdcBuffer.fill(100);
+            s.AdcScansRead = 1024;
+            if (*block == 'X') s.AdcBuffer[static_cast<std::size_t>(500 * 8 + channel - 1)] = -32768;
+            MarkOverloads(s, 1);
+            CheckAlarms(s);
+            fresh.t.clock.AdvanceMs(100);
+        }
+        EXPECT_EQ(s.OverloadMask, ChannelBit(channel)) << blocks;
+        EXPECT_EQ(s.AbortMessage, code == 0.0f ? "" : " OVERLOAD ABORT CH#" + std::to_string(channel) + " ") << blocks;
+        EXPECT_EQ(s.AbortCode, code) << blocks;
+    }
+}

@@ -1,8 +1,10 @@
 #include "files/DataExport.h"
+#include "core/ChannelMarks.h"
 #include "core/Commands.h"
 #include "core/Defaults.h"
 #include "core/RunCommands.h"
 #include "core/StartUp.h"
+#include "engine/ChannelMarking.h"
 #include "engine/StatusPanel.h"
 #include "plot/SweepHistory.h"
 #include "support/TestController.h"
@@ -13,6 +15,8 @@
 #include <fstream>
 #include <sstream>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -72,6 +76,37 @@ TEST_F(DataExportTest, OnlyThisTestsPointsAreExported) {
     const auto records = Split(DataFileText(c), "\r\n");
     EXPECT_EQ(records[0].substr(0, 4), "5.1,");
     EXPECT_EQ(records[1], "0,0,0,0,0,0,0,0,0,0");
+}
+
+// The marks a row carries are those of the cycles since the row before it; each channel
+// that limited or overloaded by the row gets a record after the 1238, which stay as they
+// were without marks.
+TEST_F(DataExportTest, ChannelMarksFollowTheLastRecordRowByRow) {
+    SetDefaults(c);
+    const std::string unmarked = DataFileText(c);
+    c.HistoryCount = 4; // rows 1..3 stored
+    for (const auto& [row, frequency] : {std::pair{1, 100.0f}, {2, 250.0f}, {3, 402.5f}})
+        c.History.at(row, 1) = frequency;
+    ClearChannelMarks(c);
+    MarkHistoryRow(c, 1); // no limiting, no overload
+    c.LimitingChannel = 2;
+    MarkChannels(c);
+    c.LimitingChannel = 0;
+    c.OverloadMask = ChannelBit(5) | ChannelBit(2);
+    MarkChannels(c);
+    MarkHistoryRow(c, 2);
+    c.OverloadMask = ChannelBit(16);
+    MarkChannels(c);
+    MarkHistoryRow(c, 3);
+    c.HistoryMarks[4] = {ChannelBit(1), 0}; // left from an earlier, longer test
+    const std::string marked = DataFileText(c);
+    c.HistoryCount = 1;
+    ASSERT_EQ(DataFileText(c), unmarked) << "no stored row, no mark";
+    const auto records = Split(marked, "\r\n");
+    ASSERT_EQ(records.size(), 1238u + 4u);
+    const std::vector<std::string> marks(records.begin() + 1238, records.end());
+    EXPECT_EQ(marks, (std::vector<std::string>{"\"LIMITING\",2,2,250", "\"OVERLOAD\",2,2,250", "\"OVERLOAD\",5,2,250",
+                                               "\"OVERLOAD\",16,3,402.5"}));
 }
 
 TEST_F(DataExportTest, ClipboardTextHasItsOwnLayout) {

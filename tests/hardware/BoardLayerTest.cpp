@@ -15,9 +15,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -336,3 +338,29 @@ TEST_F(BoardLayerTest, PushButtonsActOnThePress) {
 }
 
 } // namespace
+
+// A block of 4 scans of 8 samples, all 1000 but one: which of them reads as full scale.
+TEST(ReachesFullScale, OnlyTheConvertersEndCodesAtTheChannelsOwnPlace) {
+    const std::tuple<std::size_t, std::int16_t, int, bool> cases[] = {
+        {2 * 8 + 3, 32767, 4, true},  {0 * 8 + 3, -32768, 4, true},  // the end codes, scan 0 too
+        {2 * 8 + 3, 32766, 4, false}, {2 * 8 + 3, -32767, 4, false}, // one count inside
+        {2 * 8 + 4, 32767, 4, false}, {3 * 8 + 3, 32767, 3, false},  // another place, a scan not read
+    };
+    for (const auto& [at, value, scans, expected] : cases) {
+        std::array<std::int16_t, 32> block{};
+        block.fill(1000);
+        block[at] = value;
+        EXPECT_EQ(ReachesFullScale(block, 3, scans), expected) << value << " at " << at;
+    }
+}
+
+// 10 mV/G, the profile's peak 10 G: channel 1 expects 100 mV (x16); channel 2, limited to
+// 30 G with a 3 dB margin, 42.4 G, 424 mV (x4: 625 mV, 62.5 G, holds it).
+TEST_F(BoardLayerTest, ALimitChannelsRangeComesFromItsLimitAndMarginTheControlChannelsFromTheProfile) {
+    c.PeakProfileAcceleration = 10.0f;
+    c.P[SensitivityEntry(1)] = c.P[SensitivityEntry(2)] = 10.0f;
+    c.Limits.rows = {{2, 20.0f, 3.0f, 30.0f, 3.0f}, {2, 1000.0f, 3.0f, 30.0f, 3.0f}};
+    SelectChannelGains(c);
+    EXPECT_EQ(c.ScanGains[0], 4);
+    EXPECT_EQ(c.ScanGains[1], 2);
+}

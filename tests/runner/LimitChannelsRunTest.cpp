@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -15,6 +18,8 @@ namespace {
 struct Sweep {
     const char* rate;                  // octaves a minute
     std::optional<const char*> margin; // of a 30 G limit on channel 2; none: no limits
+    std::ostream* trace = nullptr;
+    std::string exportPath = {};
 };
 
 RunSummary SweepThroughTheMode(const Sweep& sweep) {
@@ -39,7 +44,8 @@ RunSummary SweepThroughTheMode(const Sweep& sweep) {
     options.workdir = (std::filesystem::temp_directory_path() / "zek8-runner-none").string();
     options.bench = bench.string();
     options.script = ReadRunScript(in);
-    const RunSummary s = RunHeadless(options);
+    options.exportPath = sweep.exportPath;
+    const RunSummary s = RunHeadless(options, sweep.trace);
     std::filesystem::remove(bench);
     return s;
 }
@@ -86,6 +92,57 @@ TEST(LimitChannels, ScriptActionsAreCheckedBeforeTheRun) {
             EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
         }
     }
+}
+
+// A trace's lines after its header, as numbers; the header is checked for the columns used.
+std::vector<std::vector<double>> TraceRows(const std::string& text) {
+    std::istringstream lines(text);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_NE(line.find(",TrueControlValue,LimitingChannel,Overload,TrueResponse1,TrueResponse2,"), std::string::npos);
+    std::vector<std::vector<double>> rows;
+    while (std::getline(lines, line)) {
+        std::vector<double>& row = rows.emplace_back();
+        for (std::istringstream fields(line); std::getline(fields, line, ',');) row.push_back(std::stod(line));
+    }
+    return rows;
+}
+constexpr std::size_t Frequency = 1, Shown2 = 11, Limiting = 27, Overload = 28, True2 = 30;
+
+// The case the flag was made for. Without a limit, channel 2's range (chosen for the
+// profile: x8, 32767 / (13.108 x 8) = 312.5 mV, 31.25 G at 10 mV/G) clips through the
+// mode: flagged, reading low, and the test ends, as it is neither control nor limit. With
+// the limit its range holds 30 G + 3 dB: never flagged; its limiting is marked in the
+// trace and after the data file's 1238 records.
+TEST(LimitChannels, AChannelPastItsRangeIsFlaggedAndTheCyclesItLimitsAreMarked) {
+    const auto exportPath = std::filesystem::temp_directory_path() / "zek8-runner-limits.dat";
+    std::ostringstream freeTrace, limitedTrace;
+    EXPECT_EQ(SweepThroughTheMode({"2", std::nullopt, &freeTrace}).end, "end-of-test");
+    EXPECT_EQ(SweepThroughTheMode({"2", "3", &limitedTrace, exportPath.string()}).end, "end-of-test");
+    std::size_t overloaded = 0, limiting = 0;
+    double shownPeak = 0.0, truePeak = 0.0;
+    for (const std::vector<double>& row : TraceRows(freeTrace.str())) {
+        const double truth = row[True2];
+        EXPECT_EQ(row[Overload], truth > 33.0 ? 2.0 : row[Overload]) << truth << " G at " << row[Frequency] << " Hz";
+        EXPECT_EQ(row[Overload], truth < 28.0 ? 0.0 : row[Overload]) << truth << " G at " << row[Frequency] << " Hz";
+        overloaded += row[Overload] == 2.0 ? 1 : 0;
+        shownPeak = std::max(shownPeak, row[Shown2]);
+        truePeak = std::max(truePeak, truth);
+    }
+    EXPECT_GT(overloaded, 20u);
+    EXPECT_LT(shownPeak, 31.3);
+    EXPECT_GT(truePeak, 100.0);
+    for (const std::vector<double>& row : TraceRows(limitedTrace.str())) {
+        EXPECT_EQ(row[Overload], 0.0) << row[Frequency] << " Hz";
+        limiting += row[Limiting] == 2.0 ? 1 : 0;
+    }
+    EXPECT_GT(limiting, 50u);
+    std::ifstream in(exportPath, std::ios::binary);
+    std::vector<std::string> records;
+    for (std::string line; std::getline(in, line);) records.push_back(line);
+    std::filesystem::remove(exportPath);
+    ASSERT_GT(records.size(), 1238u);
+    for (std::size_t i = 1238; i < records.size(); ++i) EXPECT_EQ(records[i].rfind("\"LIMITING\",2,", 0), 0u);
 }
 
 } // namespace

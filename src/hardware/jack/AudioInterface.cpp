@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -275,6 +276,11 @@ void AudioInterface::TakeCaptured() {
     }
 }
 
+double InputMillivolts(float sample, double millivoltsPerUnit) {
+    if (std::fabs(sample) >= 1.0f) return std::copysign(std::numeric_limits<double>::infinity(), sample);
+    return sample * millivoltsPerUnit;
+}
+
 void AudioInterface::Sample(const Scans& scans, std::span<double> millivolts) {
     TakeCaptured();
     const auto board = static_cast<std::size_t>(scans.board);
@@ -300,9 +306,8 @@ void AudioInterface::Sample(const Scans& scans, std::span<double> millivolts) {
         const bool held = !StreamLost() && scan >= 0 && scan < produced_ && scan >= produced_ - HistoryScans;
         for (const std::int32_t place : scans.places) {
             const auto input = static_cast<std::size_t>(firstInput + place);
-            *sample++ = held ? history_[static_cast<std::size_t>(scan % HistoryScans) * Width + input] *
-                                   millivoltsPerUnit[input]
-                             : 0.0;
+            const float value = held ? history_[static_cast<std::size_t>(scan % HistoryScans) * Width + input] : 0.0f;
+            *sample++ = InputMillivolts(value, millivoltsPerUnit[input]);
         }
     }
     cursor += count;

@@ -20,6 +20,12 @@ class Clock;
 struct soxr;
 struct AudioLibraries;
 
+// The millivolts an input's sample (in units of the interface's full scale) stands for.
+// A sample at or beyond full scale was clipped by the interface's converter: it is given
+// beyond every range of the boards, so that they read it as their full-scale code, which
+// is how the board layer knows an input overloaded.
+double InputMillivolts(float sample, double millivoltsPerUnit);
+
 // An audio interface behind the acquisition library: the emulated boards and
 // signal-conditioning unit, with the audio server's client as what lies outside them.
 // The master's words set the drive the client plays (full drive is the output's full

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -95,4 +96,16 @@ TEST(InputCalibration, RefusesToStartWithoutAnInterfaceOrItsServer) {
               "there is no audio interface to calibrate: System / Interface is not USB");
     EXPECT_EQ(calibration.Start(&unopened, false), "no audio server answers: the inputs cannot be calibrated");
     EXPECT_EQ(calibration.Status(), InputCalibration::State::Idle);
+}
+
+// 1 V full scale, no correction: 1000 mV a unit. A sample that reached the interface's full
+// scale goes beyond every range of the boards, which read it as their full-scale code.
+TEST(InputMillivolts, OnlyASampleAtTheInterfacesFullScaleGoesBeyondTheBoardsRanges) {
+    const double beyond = std::numeric_limits<double>::infinity();
+    const float belowFullScale = std::nextafter(1.0f, 0.0f);
+    const std::pair<float, double> cases[] = {
+        {0.5f, 500.0},    {-0.5f, -500.0}, {1.0f, beyond},
+        {-1.0f, -beyond}, {1.25f, beyond}, {belowFullScale, static_cast<double>(belowFullScale) * 1000.0},
+    };
+    for (const auto& [sample, millivolts] : cases) EXPECT_EQ(InputMillivolts(sample, 1000.0), millivolts) << sample;
 }
