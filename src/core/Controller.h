@@ -231,6 +231,9 @@ struct Controller {
     LimitTable Limits;
     int LimitingChannel = 0;
     int LimitAbortChannel = 0;
+    // When a channel last limited, while the smoothed control value has not yet come back
+    // into its band after the notch (negative: no notch to come back from).
+    double NotchReleasedAt = -1.0;
     // Per limit channel 1..16 and of the control value: the response over the drive word
     // that made it, as of the last cycle (0: not known then), for the drive's prediction.
     std::array<float, 17> LimitTransferRatio{};

@@ -60,6 +60,7 @@ void StartServo(Controller& c) {
     // The last abort's reason leaves the panel with the servo it stopped.
     if (!c.Indicators.Item("lblAbort").text.empty()) c.Indicators.SetVisible("lblAbort", false);
     c.DriveOutput = 0.0005f;
+    c.NotchReleasedAt = -1.0;
     RestartMeasurement(c);
     // Resuming the servo during a test appends to the points already stored, and keeps
     // its marks.

@@ -97,12 +97,18 @@ float ToleranceChecks(Controller& c) {
     const double factor = std::exp(0.115 * static_cast<double>(AbortBandAtFrequency(c)));
     const double reference = static_cast<double>(c.ReferenceLevel);
 
-    const float sinceSegmentStart = static_cast<float>(c.ports.clock->MonotonicSeconds() - c.SegmentStartTime);
-    // A channel on its limit holds the control channel below its reference on purpose.
-    if (c.LimitingChannel == 0 && static_cast<float>(reference / factor) > c.SmoothedControlValue &&
-        sinceSegmentStart > UnderTestGraceSeconds) {
-        return AbortReason::UnderTest;
-    }
+    const double now = c.ports.clock->MonotonicSeconds();
+    const float sinceSegmentStart = static_cast<float>(now - c.SegmentStartTime);
+    const bool underBand = static_cast<float>(reference / factor) > c.SmoothedControlValue;
+    // A channel on its limit holds the control channel below its reference on purpose, and
+    // the smoothed value climbs back for a while after the channel lets go: no under-test
+    // until it has been back in its band, or the grace has passed since the notch.
+    if (c.LimitingChannel != 0)
+        c.NotchReleasedAt = now;
+    else if (!underBand)
+        c.NotchReleasedAt = -1.0;
+    const bool backFromNotch = c.NotchReleasedAt >= 0.0 && now - c.NotchReleasedAt <= UnderTestGraceSeconds;
+    if (underBand && !backFromNotch && sinceSegmentStart > UnderTestGraceSeconds) return AbortReason::UnderTest;
     if (static_cast<float>(reference * factor) < c.SmoothedControlValue) return AbortReason::OverTest;
 
     if (c.P[Param::LowGainTrip] < 1.0f) c.P[Param::LowGainTrip] = DefaultLowGainTrip;

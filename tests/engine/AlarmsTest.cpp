@@ -8,9 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <limits>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -112,6 +114,31 @@ TEST_F(AlarmsTest, NoUnderTestDuringTheFirstThirtySecondsOfASegment) {
     over.c.SmoothedControlValue = 20.0f;
     CheckAlarms(over.c);
     EXPECT_EQ(over.c.AbortCode, 5.0f);
+}
+
+TEST_F(AlarmsTest, NoUnderTestWhileAChannelLimitsNorUntilTheControlValueIsBackFromTheNotch) {
+    struct Step {
+        int limiting;
+        float smoothed;
+        int advanceMs; // before the check
+        float code;
+    };
+    // Cases: held low by the limit, climbing back after it, back in band then low again,
+    // and low too long after the notch.
+    const Step notchThenFault[] = {
+        {2, 1.0f, 0, 0.0f}, {0, 3.0f, 100, 0.0f}, {0, 5.02f, 100, 0.0f}, {0, 5.01f, 100, 4.0f}};
+    const Step neverBack[] = {{2, 1.0f, 0, 0.0f}, {0, 4.0f, 30000, 0.0f}, {0, 4.0f, 100, 4.0f}};
+    for (const auto& steps : {std::vector<Step>(std::begin(notchThenFault), std::end(notchThenFault)),
+                              std::vector<Step>(std::begin(neverBack), std::end(neverBack))}) {
+        ServoBench bench;
+        for (const Step& step : steps) {
+            bench.t.clock.AdvanceMs(step.advanceMs);
+            bench.c.LimitingChannel = step.limiting;
+            bench.c.SmoothedControlValue = step.smoothed;
+            CheckAlarms(bench.c);
+            EXPECT_EQ(bench.c.AbortCode, step.code) << step.smoothed << " after " << step.advanceMs << " ms";
+        }
+    }
 }
 
 TEST_F(AlarmsTest, OpenLoopWhenTheDriveComesNearFullOutput) {
