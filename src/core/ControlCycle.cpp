@@ -14,6 +14,7 @@
 #include "engine/ResponseMeasurement.h"
 #include "engine/StatusPanel.h"
 #include "engine/SweepGenerator.h"
+#include "files/TestRecord.h"
 #include "plot/PlotMapping.h"
 #include "plot/SweepHistory.h"
 #include "plot/Traces.h"
@@ -106,6 +107,8 @@ constexpr CycleStep Steps[] = {
     {"HoldDriveUnderLimits", WhileLimitsSet, HoldDriveUnderLimits},
     {"CheckAlarms", WhileServoOn, CheckAlarms},
     {"MarkChannels", WhileServoOn, MarkChannels},
+    // After everything that decides this cycle's values, so the row holds them.
+    {"WriteRecordRow", WhileServoOn, WriteRecordRow},
     {"PollRunInputs", WhileRunInputsTicked, PollRunInputs},
     {"ExchangeRemoteControlFile", WhileRemoteFileOn, ExchangeRemoteControlFile},
     // The run time moves with each refresh of the panel, and only then.

@@ -21,12 +21,14 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class DaqLibrary;
 class StreamHealth;
+class TestRecordFile;
 
 // What the controller talks to outside itself. The program that hosts the core
 // fills these in before start-up; none may be left empty.
@@ -265,6 +267,13 @@ struct Controller {
     std::string SubTitle1;
     std::string SubTitle2;
 
+    // The test record (files/TestRecord.h): kept where the program asks for one (the
+    // window and the runner), the folder of the test under way ("" for none) and its
+    // CSV file while it is written.
+    bool KeepTestRecord = false;
+    std::string RecordFolder;
+    std::shared_ptr<TestRecordFile> Record;
+
     // The program is ending; nothing may run a cycle or ask a question any more.
     bool Closing = false;
 };
@@ -274,4 +283,9 @@ struct Controller {
 inline bool BoardPathActive(const Controller& c) {
     const float interface = c.P[Param::AcquisitionInterface];
     return IsOn(interface) || (interface == 2.0f && c.ports.usbDaq != nullptr);
+}
+
+// The channels the test reads: 4, 8 on the master board, or 16 with the slave's.
+inline int ActiveChannelCount(const Controller& c) {
+    return c.EightChannelMode == 0 ? 4 : c.SecondBoardActive == 0 ? 8 : 16;
 }

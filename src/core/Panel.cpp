@@ -31,6 +31,7 @@ Panel::Panel() {
     Writable("lblReport") = {"", black, grey, false, 0.0};
     Writable("lblLimiting") = {"", black, grey, false, 0.0};
     Writable("lblOverload") = {"", 0xFF0000, grey, false, 0.0};
+    Writable("lblRecord") = {"", 0xFF0000, grey, false, 0.0};
     Writable("imgSine") = {"", black, grey, false, 0.0};
     Writable("Image3") = {"", black, grey, true, 0.0};
     Writable("Gauge1") = {"", black, grey, true, 0.0};

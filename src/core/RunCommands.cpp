@@ -13,6 +13,7 @@
 #include "engine/StatusPanel.h"
 #include "files/DataExport.h"
 #include "files/ReportFile.h"
+#include "files/TestRecord.h"
 #include "hardware/BoardLayer.h"
 #include "plot/PlotFrame.h"
 #include "plot/PlotPens.h"
@@ -82,6 +83,7 @@ void StartServo(Controller& c) {
     // The cycle goes on while the names are asked: a test stopped meanwhile (an abort,
     // Stop from the remote file) stays stopped, the names kept for the next start.
     if (!IsOn(c.ServoOn)) return;
+    if (!IsOn(c.TestStarted)) StartTestRecord(c);
     c.TestStarted = 1.0f;
     c.PictureLoaded = 0.0f;
     c.Menu.SetChecked("mnuRunServoOn", true);
@@ -115,6 +117,7 @@ void StopServo(Controller& c) {
     c.Menu.SetChecked("mnuRunServoOn", false);
     ShowActiveButton(c, "cmdServoOff", "cmdServoOn");
     c.Indicators.SetVisible("imgSine", false);
+    FlushTestRecord(c);
 }
 
 void HoldSweep(Controller& c) {
@@ -140,6 +143,7 @@ void StopTest(Controller& c) {
     StopServo(c);
 
     c.TestStarted = 0.0f;
+    CloseTestRecord(c);
     c.LevelFactor = 1.0f;
     c.DwellActive = 0;
     c.ElapsedSeconds = 0.0;
@@ -193,9 +197,8 @@ void ToggleDirection(Controller& c) {
 }
 
 void ToggleDisplayChannel(Controller& c) {
-    const float activeChannels = c.EightChannelMode == 0 ? 4.0f : c.SecondBoardActive == 0 ? 8.0f : 16.0f;
     c.DisplayChannel += 1.0f;
-    if (c.DisplayChannel > activeChannels) c.DisplayChannel = 1.0f;
+    if (c.DisplayChannel > static_cast<float>(ActiveChannelCount(c))) c.DisplayChannel = 1.0f;
 }
 
 void SetSweepDirection(Controller& c, float direction, bool fromMenu) {

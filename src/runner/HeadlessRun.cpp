@@ -308,6 +308,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     c.StartUpProfilePath = options.profile;
     c.CalibrationPath = options.calibration;
     c.RemoteControlPath = options.controlFile;
+    c.KeepTestRecord = true;
 
     RunSummary summary;
     std::size_t messagesSeen = 0;

@@ -58,6 +58,7 @@ DesktopProgram::DesktopProgram(const DaqFactory& makeDaq) : backend_(makeDaq(clo
         Ports{&clock_, dialogs_.get(), window_->Plot(), clipboard_.get(), this, backend_.library.get(), printer_.get()};
     controller_.ports.usbDaq = backend_.usbInterface.get();
     controller_.ports.usbStream = backend_.usbStream;
+    controller_.KeepTestRecord = true;
     window_->SetAudioInterface(backend_.audio);
     window_->SetInputCalibration(&calibration_);
 }

@@ -316,6 +316,10 @@ QWidget* MainWindow::BuildPanel() {
     QLabel* overload = AddLabel("lblOverload");
     overload->setVisible(false);
     column->addWidget(overload);
+    // A record of the test that could not be written, and why.
+    QLabel* record = AddLabel("lblRecord");
+    record->setVisible(false);
+    column->addWidget(record);
     // The last abort's reason and time, until the next Servo On.
     QLabel* abort = AddLabel("lblAbort");
     abort->setWordWrap(true);

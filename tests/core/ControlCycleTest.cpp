@@ -87,6 +87,7 @@ TEST_F(ControlCycleTest, StepsRunInTheirFixedOrder) {
                                                "HoldDriveUnderLimits",
                                                "CheckAlarms",
                                                "MarkChannels",
+                                               "WriteRecordRow",
                                                "PollRunInputs",
                                                "ExchangeRemoteControlFile",
                                                "UpdateRunTime",
