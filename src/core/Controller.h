@@ -5,6 +5,7 @@
 #include "core/Clipboard.h"
 #include "core/Clock.h"
 #include "core/Dialogs.h"
+#include "core/EventLog.h"
 #include "core/HistoryTable.h"
 #include "core/LimitTable.h"
 #include "core/Menus.h"
@@ -87,6 +88,7 @@ struct Controller {
     // files of the working folder.
     std::string StartUpProfilePath;
     std::string CalibrationPath;
+    std::string RecordFolder; // the present test's record folder, empty when none
 
     // Run time. Interval starts are monotonic seconds of the clock, so nothing
     // stalls or fires early at midnight.
@@ -264,6 +266,16 @@ struct Controller {
     std::string AccelSerial;
     std::string SubTitle1;
     std::string SubTitle2;
+
+    // What happened, with the time of each (core/LogEvents.h), and what the log last
+    // told: the one-way passes begun in this test and whether one is under way, the
+    // limiting and overloaded channels, and the record folder whose file it took.
+    EventLog Log;
+    int LoggedPasses = 0;
+    bool LoggedPassOpen = false;
+    int LoggedLimitingChannel = 0;
+    std::uint16_t LoggedOverloadMask = 0;
+    std::string LoggedRecordFolder;
 
     // The program is ending; nothing may run a cycle or ask a question any more.
     bool Closing = false;
