@@ -52,6 +52,8 @@ Options:
   --state FILE         the whole state at the end as JSON (P, breakpoints, state, menus,
                        panel, calibration)
   --control-file PATH  the remote-control file (default: none)
+  --log FILE           append every event of the run to FILE as it comes, one a line:
+                       yyyy-mm-dd hh:mm:ss.mmm, a tab, the event
   --script FILE        actions to play, one a line: SECONDS ACTION ARGS... ('#' comments)
                          menu ITEM[INDEX] [ANSWER...]  a menu command, its prompts and file
                                                        dialogs answered in order
@@ -78,7 +80,7 @@ Options:
 
 Exit status: 0 when the run ended as asked, 1 when the test aborted, 2 on bad arguments
 or a script line that cannot be played, 3 when a file asked for (--export, --report, --print,
---trace, --state) could not be written, or the USB interface refused ZEK8Audio.txt (it then
+--trace, --state, --log) could not be written, or the USB interface refused ZEK8Audio.txt (it then
 drives nothing) or could not connect a port it names; the summary lists those under "errors"
 (a trace that cannot be opened stops the run before it starts). SIGTERM, SIGINT and SIGHUP stop the
 test and end the run ("end": "signal"), with status 128 + the signal's number.
@@ -93,7 +95,7 @@ std::optional<double> PositiveNumber(std::string_view text) {
 }
 
 bool IsOutputFileOption(std::string_view option) {
-    for (const char* output : {"--export", "--report", "--print", "--trace", "--state"})
+    for (const char* output : {"--export", "--report", "--print", "--trace", "--state", "--log"})
         if (option == output) return true;
     return false;
 }
@@ -197,6 +199,8 @@ int main(int argc, char* argv[]) {
             }
         } else if (option == "--control-file") {
             options.controlFile = value;
+        } else if (option == "--log") {
+            options.logPath = value;
         } else {
             return Fail("unknown option " + std::string(option));
         }

@@ -2,6 +2,7 @@
 
 #include "core/Controller.h"
 #include "core/HelpTexts.h"
+#include "core/LogEvents.h"
 #include "core/ParameterNames.h"
 #include "core/RemoteControl.h"
 #include "core/RunCommands.h"
@@ -82,6 +83,7 @@ const std::map<std::string, Command>& MenuCommands() {
         {"mnuViewAbort", ToggleAbortLimits},
         {"mnuViewRefresh", RefreshPlot},
         {"mnuCut", CopyPlotToClipboard},
+        {"mnuViewTestLog", ShowTestLog},
         {"mnuHelpContents", ShowOperatorsGuide},
         {"mnuHelpKeyboard", ShowKeyboardHelp},
         {"mnuHelpVersion", ShowVersionHistory},

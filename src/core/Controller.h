@@ -5,6 +5,7 @@
 #include "core/Clipboard.h"
 #include "core/Clock.h"
 #include "core/Dialogs.h"
+#include "core/EventLog.h"
 #include "core/HistoryTable.h"
 #include "core/LimitTable.h"
 #include "core/Menus.h"
@@ -273,6 +274,15 @@ struct Controller {
     bool KeepTestRecord = false;
     std::string RecordFolder;
     std::shared_ptr<TestRecordFile> Record;
+    // What happened, with the time of each (core/LogEvents.h), and what the log last
+    // told: the one-way passes begun in this test and whether one is under way, the
+    // limiting and overloaded channels, and the record folder whose file it took.
+    EventLog Log;
+    int LoggedPasses = 0;
+    bool LoggedPassOpen = false;
+    int LoggedLimitingChannel = 0;
+    std::uint16_t LoggedOverloadMask = 0;
+    std::string LoggedRecordFolder;
 
     // The program is ending; nothing may run a cycle or ask a question any more.
     bool Closing = false;

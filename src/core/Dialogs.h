@@ -38,6 +38,12 @@ public:
     // nothing, so it stays open beside the main window while the test runs on; showing
     // the same title again brings that window forward with the new text.
     virtual void ShowText(const std::string& title, const std::string& text, TextFormat format) = 0;
+    // A text window that follows a growing plain text (the test log) with its end in
+    // view. `open` shows it as ShowText does; otherwise only a window already open takes
+    // the new text, where it stands. Without such windows, only opening shows the text.
+    virtual void ShowTrailingText(const std::string& title, const std::string& text, bool open) {
+        if (open) ShowText(title, text, TextFormat::Plain);
+    }
 };
 
 // Title shown when a box is given no title of its own.

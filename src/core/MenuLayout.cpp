@@ -277,6 +277,8 @@ std::vector<MenuEntry> MainMenuLayout() {
     m.Item("mnuViewYaxis", "mnuViewYaxisIn", "Zoom In");
     m.Item("mnuViewYaxis", "mnuViewYaxisOut", "Zoom Out");
     m.Separator("mnuView");
+    m.Item("mnuView", "mnuViewTestLog", "Test &Log");
+    m.Separator("mnuView");
     m.Item("mnuView", "mnuViewRefresh", "Refresh Screen");
 
     m.Menu("mnuTools", "T&ools");

@@ -4,6 +4,7 @@
 #include "core/Commands.h"
 #include "core/Controller.h"
 #include "core/FileErrors.h"
+#include "core/LogEvents.h"
 #include "core/MeasurableBand.h"
 #include "core/NumberText.h"
 #include "core/ParameterNames.h"
@@ -180,6 +181,7 @@ void ExchangeRemoteControlFile(Controller& c) {
     }
     WriteRecord(c, acknowledgement.Text());
 
+    const EventSource remote(c.Log, "remote");
     switch (word & 7) {
     case 1:
         StartServo(c);

@@ -3,6 +3,7 @@
 #include "core/AfterCycle.h"
 #include "core/Controller.h"
 #include "core/FormatMask.h"
+#include "core/LogEvents.h"
 #include "core/MeasurableBand.h"
 #include "core/MenuSync.h"
 #include "core/ParameterNames.h"
@@ -58,6 +59,11 @@ void StartServo(Controller& c) {
     PublishRunCommand(c);
     c.ServoOn = 1.0f;
     c.AbortCode = 0.0f;
+    if (!IsOn(c.TestStarted)) {
+        c.LoggedPasses = 0;
+        c.LoggedPassOpen = false;
+    }
+    LogEvent(c, "Servo On");
     // The last abort's reason leaves the panel with the servo it stopped.
     if (!c.Indicators.Item("lblAbort").text.empty()) c.Indicators.SetVisible("lblAbort", false);
     c.DriveOutput = 0.0005f;
@@ -103,6 +109,7 @@ void RunSweep(Controller& c) {
     c.StepStartTime = TimerNow(c);
     c.TestStartDate = c.ports.clock->Today();
     c.SweepRunning = 1.0f;
+    LogEvent(c, "Sweep Run");
     c.RunSeconds = TimerNow(c) - c.SegmentStartTime + c.ElapsedSeconds + c.DayRolloverSeconds;
     c.Menu.SetChecked("mnuRunRun", true);
     c.Menu.SetChecked("mnuRunHold", false);
@@ -110,6 +117,10 @@ void RunSweep(Controller& c) {
 }
 
 void StopServo(Controller& c) {
+    if (IsOn(c.ServoOn)) {
+        CloseChannelEpisodes(c);
+        LogEvent(c, "Servo Off");
+    }
     c.ServoOn = 0.0f;
     c.DriveOutput = 0.0001f;
     c.ReferenceLevel = IsOn(c.P[Param::ControlStrategy]) ? 1.0f : 0.01f;
@@ -130,7 +141,9 @@ void HoldSweep(Controller& c) {
     // time since the last run again.
     const bool wasRunning = IsOn(c.SweepRunning);
     c.SweepRunning = 0.0f;
-    if (wasRunning) c.ElapsedSeconds += TimerNow(c) - c.SegmentStartTime;
+    if (!wasRunning) return;
+    c.ElapsedSeconds += TimerNow(c) - c.SegmentStartTime;
+    LogEvent(c, "Sweep Hold");
 }
 
 void StopTest(Controller& c) {
@@ -142,6 +155,7 @@ void StopTest(Controller& c) {
     HoldSweep(c);
     StopServo(c);
 
+    if (IsOn(c.TestStarted)) LogTestEnded(c);
     c.TestStarted = 0.0f;
     CloseTestRecord(c);
     c.LevelFactor = 1.0f;
@@ -173,6 +187,7 @@ void JumpToLowerLimitAndStop(Controller& c) {
 
 void EndOfTest(Controller& c) {
     c.EndOfTestDue = false;
+    LogEvent(c, "End of test");
     StopTest(c);
     // Printing and the files may wait for a print server or ask for names, so they come
     // after the cycle; the page and the files do not depend on the return to the limit.

@@ -2,6 +2,8 @@
 
 #include "core/Controller.h"
 #include "core/Defaults.h"
+#include "core/HelpTexts.h"
+#include "core/LogEvents.h"
 #include "core/MenuSync.h"
 #include "core/ParameterNames.h"
 #include "core/PromptNumber.h"
@@ -21,6 +23,7 @@ void StartUp(Controller& c) {
     // as it starts), so the operator's answers are read as the rest of the desktop reads them.
     c.PromptDecimalPoint = LocaleDecimalPoint();
     SetDefaults(c);
+    LogEvent(c, std::string("Start-up, version ") + ProgramVersion());
     LoadDefaultProfile(c);
     InitialiseHardware(c);
     if (!IsOn(c.DemoMode)) {

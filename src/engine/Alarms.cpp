@@ -4,6 +4,7 @@
 #include "core/ChannelMarks.h"
 #include "core/Controller.h"
 #include "core/FormatMask.h"
+#include "core/LogEvents.h"
 #include "core/ParameterNames.h"
 #include "core/RunCommands.h"
 #include "core/Units.h"
@@ -208,6 +209,10 @@ void AbortTest(Controller& c) {
     } catch (...) {
         boardFault = std::current_exception();
     }
+    const std::size_t first = c.AbortMessage.find_first_not_of(' ');
+    const std::size_t last = c.AbortMessage.find_last_not_of(' ');
+    const std::string reason = first == std::string::npos ? "" : c.AbortMessage.substr(first, last - first + 1);
+    LogEvent(c, "Abort: " + reason + " (code " + std::to_string(static_cast<int>(c.AbortCode)) + ")");
     StopTest(c);
     ShowAbortOnPanel(c);
     // The box comes once the panel shows the test stopped, and the cycle goes on under it.

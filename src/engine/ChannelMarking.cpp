@@ -2,12 +2,14 @@
 
 #include "core/ChannelMarks.h"
 #include "core/Controller.h"
+#include "core/LogEvents.h"
 
 #include <cstddef>
 
 void MarkChannels(Controller& c) {
     c.PendingMarks.limiting |= ChannelBit(c.LimitingChannel);
     c.PendingMarks.overload |= c.OverloadMask;
+    LogChannelEpisodes(c);
 }
 
 void ClearChannelMarks(Controller& c) {

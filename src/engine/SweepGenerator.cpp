@@ -1,6 +1,7 @@
 #include "engine/SweepGenerator.h"
 
 #include "core/Controller.h"
+#include "core/LogEvents.h"
 #include "core/ParameterNames.h"
 
 #include <cmath>
@@ -97,9 +98,27 @@ void DetectDwell(Controller& c) {
     }
 }
 
-} // namespace
+constexpr const char* DirectionName(float direction) { return direction == Up ? "up" : "down"; }
 
-void SweepStep(Controller& c) {
+// A one-way pass ends when the sweep counts its arrival at a limit, and the next begins
+// when the frequency leaves where the last stood. The stepped sweep counts its arrival
+// on the step that moved it there; the others count it before they move away.
+void LogSweepPasses(Controller& c, float entryFrequency, float entryCounter) {
+    const bool arrived = c.SweepCounter > entryCounter;
+    const bool stepped = c.P[Param::SweepType] == Mil167;
+    if (arrived && c.LoggedPassOpen) {
+        c.LoggedPassOpen = false;
+        LogEvent(c, "Sweep " + std::to_string(c.LoggedPasses) + " ended at " +
+                        FrequencyText(stepped ? c.CurrentFrequency : entryFrequency));
+    }
+    if (c.CurrentFrequency == entryFrequency || c.LoggedPassOpen || (stepped && arrived)) return;
+    c.LoggedPassOpen = true;
+    ++c.LoggedPasses;
+    LogEvent(c, "Sweep " + std::to_string(c.LoggedPasses) + " " + DirectionName(c.SweepDirection) + " from " +
+                    FrequencyText(entryFrequency));
+}
+
+void MoveSweep(Controller& c) {
     EstimateCycleRate(c);
     TurnAtLimits(c);
     // A dwell holds the whole sweep, its count included: a dwell point at a limit
@@ -118,6 +137,15 @@ void SweepStep(Controller& c) {
     StepFrequency(c);
     ClampToLimits(c);
     DetectDwell(c);
+}
+
+} // namespace
+
+void SweepStep(Controller& c) {
+    const float entryFrequency = c.CurrentFrequency;
+    const float entryCounter = c.SweepCounter;
+    MoveSweep(c);
+    LogSweepPasses(c, entryFrequency, entryCounter);
 }
 
 void MilStep(Controller& c) {

@@ -2,6 +2,7 @@
 
 #include "core/BreakpointTable.h"
 #include "core/Controller.h"
+#include "core/LogEvents.h"
 #include "core/NumberText.h"
 #include "files/GridEditing.h"
 #include "files/LimitFile.h"
@@ -107,4 +108,5 @@ void UpdateLimitsFromGrid(Controller& c) {
     InitialiseHardware(c);
     // The plot shows the new limits, as Update Profile's shows the new reference.
     RefreshPlot(c);
+    LogEvent(c, "Limit table updated, " + std::to_string(c.Limits.rows.size()) + " rows");
 }

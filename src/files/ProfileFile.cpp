@@ -3,6 +3,7 @@
 #include "core/Controller.h"
 #include "core/FileErrors.h"
 #include "core/Latin1.h"
+#include "core/LogEvents.h"
 #include "core/MeasurableBand.h"
 #include "core/MenuSync.h"
 #include "core/NumberText.h"
@@ -152,6 +153,7 @@ void OpenAnyProfile(Controller& c, const char* title, bool legacy) {
     RefreshPlot(c);
     StopTest(c);
     c.Indicators.SetText("lblElapsedTime", " E.T. = 00:00:00");
+    LogEvent(c, "Profile opened: " + path);
     TellReplacedValues(c, replaced);
 }
 
@@ -215,6 +217,7 @@ void LoadDefaultProfile(Controller& c) {
     OpenLimitsBeside(c, path);
     c.ProfileFileName = std::string("     \\") + DefaultProfileName;
     c.Indicators.SetText("lblTestTitle", read.title.value_or(""));
+    LogEvent(c, "Profile opened: " + path);
     TellReplacedValues(c, replaced);
 }
 
@@ -228,7 +231,9 @@ void SaveProfile(Controller& c) {
     }
     if (NoFileChosen(path)) return;
     const std::string content = WriteProfile(CurrentSetUp(c));
-    if (RunWithFileErrorTrap(c, FileErrorTitle, [&] { ReplaceTextFile(path, content); })) SaveLimitsBeside(c, path);
+    if (!RunWithFileErrorTrap(c, FileErrorTitle, [&] { ReplaceTextFile(path, content); })) return;
+    LogEvent(c, "Profile saved: " + path);
+    SaveLimitsBeside(c, path);
 }
 
 void OpenProfile(Controller& c) { OpenAnyProfile(c, "ZEK-8 Open Profile", false); }
@@ -245,5 +250,6 @@ void NewProfile(Controller& c) {
     }
     RefreshPlot(c);
     StopTest(c);
+    LogEvent(c, "New profile");
     ShowProfileEditor(c);
 }

@@ -2,6 +2,7 @@
 
 #include "core/Controller.h"
 #include "core/FormatMask.h"
+#include "core/LogEvents.h"
 #include "core/NumberText.h"
 #include "core/ParameterNames.h"
 #include "hardware/BoardLayer.h"
@@ -136,6 +137,7 @@ void UpdateProfileFromGrid(Controller& c) {
     InitialiseHardware(c);
     c.CurrentFrequency = c.Breakpoints[1].Frequency;
     RefreshPlot(c);
+    LogEvent(c, "Profile changed by Update Profile");
 }
 
 void ComputeCrossovers(Controller& c) {

@@ -4,7 +4,9 @@
 #include "core/Commands.h"
 #include "core/Controller.h"
 #include "core/CycleDriver.h"
+#include "core/EventLog.h"
 #include "core/FileErrors.h"
+#include "core/LogEvents.h"
 #include "core/NumberText.h"
 #include "core/ScriptedDialogs.h"
 #include "core/SizeOnlyCanvas.h"
@@ -309,6 +311,8 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     c.CalibrationPath = options.calibration;
     c.RemoteControlPath = options.controlFile;
     c.KeepTestRecord = true;
+    if (!options.logPath.empty())
+        c.Log.AttachSessionFile(options.logPath, EventTimeText(clock.Today(), clock.SecondsSinceMidnight()));
 
     RunSummary summary;
     std::size_t messagesSeen = 0;
@@ -358,6 +362,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
         for (; !calibrating && next < script.size() &&
                script[next].seconds <= clock.MonotonicSeconds() - start - scriptHeldSeconds + 1e-9;
              ++next) {
+            const EventSource scripted(c.Log, "script");
             Play(script[next], c, {dialogs, bench, audio, calibration, clock.MonotonicSeconds() - start});
             calibrating = calibration.Running();
             calibrationSince = clock.MonotonicSeconds();
@@ -499,6 +504,8 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
         });
     }
     if (options.progress) std::fputc('\n', stderr);
+    if (!c.Log.SessionFileFault().empty())
+        summary.errors.push_back("cannot write the event log " + options.logPath + ": " + c.Log.SessionFileFault());
     if (!options.statePath.empty())
         write("state", options.statePath, [&] { ReplaceTextFile(options.statePath, StateJson(c)); });
     summary.simulatedSeconds = clock.MonotonicSeconds() - start;

@@ -40,6 +40,7 @@ struct RunOptions {
     std::string printPath;      // the printed report of the run's end, as a PDF file
     Printer* printer = nullptr; // File / Print Report and Auto Print; none: they do nothing
     std::string controlFile;
+    std::string logPath; // every event of the run, appended as it comes
     // The actions to play; without a script, Servo On and Sweep Run at 0 s. An empty
     // script plays nothing.
     std::optional<std::vector<ScriptAction>> script;

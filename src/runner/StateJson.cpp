@@ -4,11 +4,15 @@
 #include "core/Controller.h"
 #include "runner/JsonText.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <sstream>
 #include <utility>
 
 namespace {
+
+constexpr std::size_t StateLogEvents = 50; // the newest events the state shows
 
 // The grid's texts row by row while its editor is open, else null.
 void WriteGrid(std::ostream& out, const EditorGrid& grid, const char* indent) {
@@ -131,6 +135,13 @@ std::string StateJson(const Controller& c) {
     WriteChannels(out, c.OverloadMask);
     out << ", \"seen\": ";
     WriteChannels(out, c.OverloadSeenMask);
-    out << "}\n}\n";
+    out << "},\n  \"log\": [";
+    const auto& events = c.Log.Events();
+    const std::size_t shown = std::min<std::size_t>(events.size(), StateLogEvents);
+    for (auto event = events.end() - static_cast<std::ptrdiff_t>(shown); event != events.end(); ++event) {
+        out << (event == events.end() - static_cast<std::ptrdiff_t>(shown) ? "\n    " : ",\n    ");
+        WriteJsonString(out, event->time + '\t' + event->text);
+    }
+    out << (shown == 0 ? "" : "\n  ") << "]\n}\n";
     return out.str();
 }

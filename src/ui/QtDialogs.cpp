@@ -4,7 +4,9 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QStringList>
+#include <QTextBrowser>
 
 namespace {
 QString Text(const std::string& text) { return QString::fromStdString(text); }
@@ -121,6 +123,19 @@ std::optional<std::string> QtDialogs::OpenFileName(const std::string& title, con
 std::optional<std::string> QtDialogs::SaveFileName(const std::string& title, const std::vector<FileFilter>& filters,
                                                    const std::string& proposedName) {
     return FileName(true, title, filters, proposedName);
+}
+
+void QtDialogs::ShowTrailingText(const std::string& title, const std::string& text, bool open) {
+    QPointer<TextWindow>& window = textWindows_[title];
+    if (!open && (window == nullptr || !window->isVisible())) return;
+    if (window == nullptr) window = new TextWindow(parent_);
+    window->SetText(Title(title), Text(text), TextFormat::Plain);
+    QScrollBar* const scroll = window->Browser()->verticalScrollBar();
+    scroll->setValue(scroll->maximum());
+    if (!open) return;
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void QtDialogs::ShowText(const std::string& title, const std::string& text, TextFormat format) {
