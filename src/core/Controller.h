@@ -83,6 +83,7 @@ struct Controller {
     char PromptDecimalPoint = '.';
     std::string ProfileFileName;
     std::string WorkingFolder; // of "ZEKFileS.000" and "ZEK8Cal.Dat"; empty = the current folder
+    std::string RecordFolder; // the present test's record folder, empty when none
     // Other files in their place, chosen by whoever starts the controller; empty = the
     // files of the working folder.
     std::string StartUpProfilePath;
