@@ -1,7 +1,9 @@
 // zek8-run: a whole test without a window, on the simulated clock.
 #include "ModulePrinter.h"
 #include "core/DeferredPicture.h"
+#include "core/FileErrors.h"
 #include "core/OnDemandPrinter.h"
+#include "files/RecordExport.h"
 #include "runner/HeadlessRun.h"
 #include "ui/ImageCanvas.h"
 
@@ -44,6 +46,9 @@ Options:
   --max-seconds S      upper bound of every run in simulated seconds (default 7200)
   --realtime           run on the wall clock instead of simulated time
   --export FILE        write the data file at the end, as File / Export Test Data would
+  --uff FOLDER         run no test: read FOLDER/record.csv, a test's record, and write its
+                       functions as UFF dataset 58 to FOLDER/record.uff, as File / Export
+                       Test Record... would; status 3 when it cannot be read or written
   --report FILE        write the report picture (a bitmap of the plot) at the end
   --print FILE         write the printed report of the end as a PDF file
   --plot-size WxH      the plot area the run draws on, in pixels (default 640x480, each
@@ -120,6 +125,19 @@ int Fail(const std::string& message) {
     return 2;
 }
 
+// --uff: a record converted, no test run.
+int ConvertRecord(const std::string& folder) {
+    try {
+        WriteRecordUff(folder);
+        return 0;
+    } catch (const FileError& error) {
+        std::cerr << "zek8-run: " << folder << ": " << error.description << '\n';
+    } catch (const RecordCsvFault& fault) {
+        std::cerr << "zek8-run: " << folder << "/" << RecordCsvName << ", " << fault.what() << '\n';
+    }
+    return 3;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -127,6 +145,7 @@ int main(int argc, char* argv[]) {
     std::string tracePath;
     bool benchGiven = false;
     AudioInterfaceSettings audio;
+    std::optional<std::string> uffFolder;
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--help") {
@@ -201,10 +220,14 @@ int main(int argc, char* argv[]) {
             options.controlFile = value;
         } else if (option == "--log") {
             options.logPath = value;
+        } else if (option == "--uff") {
+            if (value.empty()) return Fail("--uff takes the folder of a test's record, not an empty name");
+            uffFolder = value;
         } else {
             return Fail("unknown option " + std::string(option));
         }
     }
+    if (uffFolder) return ConvertRecord(*uffFolder);
     options.progress = isatty(STDERR_FILENO) != 0;
     // The plot is drawn with Qt on an image, as the window's plot area keeps it, so Save
     // Report, Open Report and the save at the end of a test work in a script as on

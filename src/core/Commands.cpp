@@ -13,6 +13,7 @@
 #include "files/LimitGrid.h"
 #include "files/ProfileFile.h"
 #include "files/ProfileGrid.h"
+#include "files/RecordExport.h"
 #include "files/ReportFile.h"
 #include "hardware/BoardLayer.h"
 #include "hardware/CalibrationFile.h"
@@ -38,6 +39,7 @@ const std::map<std::string, Command>& MenuCommands() {
         {"mnuFileOpenLegacyProfile", OpenLegacyProfile},
         {"mnuFileSaveProfile", SaveProfile},
         {"mnuFileExport", ExportTestData},
+        {"mnuFileExportRecord", ExportTestRecord},
         {"mnuFileSaveReport", SaveReport},
         {"mnuFileOpenReport", OpenReport},
         {"mnuFilePrint", PrintReport},

@@ -94,6 +94,7 @@ std::vector<MenuEntry> MainMenuLayout() {
     m.Item("mnuFile", "mnuFileOpenReport", "Open &Report");
     m.Item("mnuFile", "mnuFileSaveReport", "Save Report");
     m.Item("mnuFile", "mnuFileExport", "Export Test Data");
+    m.Item("mnuFile", "mnuFileExportRecord", "Export Test Record...");
     m.Separator("mnuFile");
     m.Item("mnuFile", "mnuFilePrint", "&Print Report");
     m.Item("mnuFile", "mnuFilePrinterSetup", "Printer Setup");

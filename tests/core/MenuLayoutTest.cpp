@@ -23,7 +23,7 @@ struct NamedItem {
 // clang-format off
 const std::vector<NamedItem> kCommandItems = {
     {"mnuFileNew", 0}, {"mnuFileOpenProfile", 0}, {"mnuFileOpenLegacyProfile", 0}, {"mnuFileSaveProfile", 0},
-    {"mnuFileOpenReport", 0}, {"mnuFileSaveReport", 0}, {"mnuFileExport", 0}, {"mnuFilePrint", 0},
+    {"mnuFileOpenReport", 0}, {"mnuFileSaveReport", 0}, {"mnuFileExport", 0}, {"mnuFileExportRecord", 0}, {"mnuFilePrint", 0},
     {"mnuFilePrinterSetup", 0}, {"mnuFileColorColors", 0}, {"mnuFileColorMono", 0}, {"mnuExit", 0},
     {"mnuRunServoOn", 0}, {"mnuRunServoOff", 0}, {"mnuRunRun", 0}, {"mnuRunHold", 0}, {"mnuRunAbort", 0},
     {"mnuRunLL", 0}, {"mnuRunUL", 0}, {"mnuRunDirDown", 0}, {"mnuRunDirUp", 0}, {"mnuRunToggle", 0},
