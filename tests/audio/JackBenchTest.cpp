@@ -28,6 +28,8 @@ struct Probe {
         sine = jack_port_register(client, "sine", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
         channel1 = jack_port_register(client, "ch1", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
         jack_set_process_callback(client, &Probe::Process, this);
+        jack_set_xrun_callback(
+            client, [](void* self) { return ++static_cast<Probe*>(self)->xruns, 0; }, this);
         jack_activate(client);
     }
     ~Probe() {
@@ -52,6 +54,8 @@ struct Probe {
     double cycles = 0.0, cyclesPerSample = 0.0;
     std::atomic<bool> measuring{false};
     std::atomic<float> peak{0.0F};
+    // A period the server lost leaves a step in the drive, which rings the resonance.
+    std::atomic<int> xruns{0};
 };
 
 // The truth file's last whole line as numbers.
@@ -94,9 +98,16 @@ TEST(JackBench, PlaysThePlantOnAPrivateServerAndDiesAlone) {
         std::vector<double> row;
         ASSERT_TRUE(WaitUntil([&] { return (row = LastTruthRow(truth)).size() == 19 && row[2] > 0.0; }, 10s))
             << bench.Log();
-        // A second on, long after the lock: the truth and channel 1 as worked out above.
-        probe.measuring = true;
-        std::this_thread::sleep_for(1s);
+        // A second on, long after the lock: the truth and channel 1 as worked out above,
+        // measured again (a few times at most) when the server lost a period meanwhile.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const int xrunsBefore = probe.xruns;
+            probe.peak = 0.0F;
+            probe.measuring = true;
+            std::this_thread::sleep_for(1s);
+            probe.measuring = false;
+            if (probe.xruns == xrunsBefore) break;
+        }
         row = LastTruthRow(truth);
         ASSERT_EQ(row.size(), 19U);
         EXPECT_NEAR(row[1], 100.0, 0.01);
