@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -64,7 +66,8 @@ TEST(LimitFile, NamesTheLineItCannotTake) {
 struct LimitFileOnDisk : ::testing::Test {
     TestController t;
     Controller& c = t.c;
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / "zek8-limit-file-test";
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("zek8-limit-file-test-" + std::to_string(::getpid()));
     std::string profile = (folder / "ZEKFileS.001").string();
     LimitFileOnDisk() {
         std::filesystem::remove_all(folder);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -86,8 +88,9 @@ constexpr const char* TwoSweeps = "0.1,1,up,5,1,1,10,0,0.5,2,0,0\n"
 
 struct Uff58Test : ::testing::Test {
     TestController t;
-    std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / "zek8-uff" / "2026-12-10_03-01-02_Bracket_X";
+    // Each test process its own parent folder: the tests run side by side.
+    std::filesystem::path folder = std::filesystem::temp_directory_path() / ("zek8-uff-" + std::to_string(::getpid())) /
+                                   "2026-12-10_03-01-02_Bracket_X";
 
     Uff58Test() {
         std::filesystem::remove_all(folder.parent_path());

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -23,7 +25,8 @@ struct Sweep {
 };
 
 RunSummary SweepThroughTheMode(const Sweep& sweep) {
-    const auto bench = std::filesystem::temp_directory_path() / "zek8-runner-limits.bench";
+    const auto bench =
+        std::filesystem::temp_directory_path() / ("zek8-runner-limits-" + std::to_string(::getpid()) + ".bench");
     std::ofstream(bench) << "channel 2 specimen 250 20 10\nchannel 3 table 10\n";
     std::ostringstream script;
     script << "0 menu mnuSweepLL 20\n0 menu mnuSweepUL 1000\n0 menu mnuSweepRateRate " << sweep.rate << "\n"
