@@ -19,6 +19,14 @@
 
 namespace {
 
+// The sanitised build runs several times slower and loses periods at the higher rates: its
+// runs check memory and behaviour, and the accuracy figures are the optimised build's.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool FiguresAreMeasured = false;
+#else
+constexpr bool FiguresAreMeasured = true;
+#endif
+
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
@@ -210,7 +218,9 @@ TEST_P(ClosedLoop, RunsOnTheAudioServerAndEndsInSilence) {
         } else {
             EXPECT_TRUE(WIFEXITED(runner.Status()) && WEXITSTATUS(runner.Status()) == 0) << log;
             EXPECT_NE(log.find("\"end\": \"end-of-test\""), std::string::npos) << log;
-            EXPECT_LE(Percentile(errors, 0.95), 0.5);
+            if (FiguresAreMeasured) {
+                EXPECT_LE(Percentile(errors, 0.95), 0.5);
+            }
         }
         return;
     }
