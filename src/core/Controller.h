@@ -28,6 +28,7 @@
 #include <vector>
 
 class DaqLibrary;
+class LabNetwork;
 class StreamHealth;
 class TestRecordFile;
 
@@ -46,6 +47,8 @@ struct Ports {
     DaqLibrary* usbDaq = nullptr;
     // The stream behind `usbDaq`, when it is one; null otherwise.
     const StreamHealth* usbStream = nullptr;
+    // The link to the lab network's broker; null when this station is on none.
+    LabNetwork* network = nullptr;
 };
 
 // Everything the controller knows, in one place and under its own names. Values are
