@@ -6,6 +6,7 @@
 #include "core/RemoteControl.h"
 #include "core/RunCommands.h"
 #include "core/RunInputs.h"
+#include "core/TestSummary.h"
 #include "engine/Alarms.h"
 #include "engine/ChannelMarking.h"
 #include "engine/DriveLaw.h"
@@ -109,6 +110,7 @@ constexpr CycleStep Steps[] = {
     {"MarkChannels", WhileServoOn, MarkChannels},
     // After everything that decides this cycle's values, so the row holds them.
     {"WriteRecordRow", WhileServoOn, WriteRecordRow},
+    {"TallyTestSummary", WhileServoOn, TallyTestSummary},
     {"PollRunInputs", WhileRunInputsTicked, PollRunInputs},
     {"ExchangeRemoteControlFile", WhileRemoteFileOn, ExchangeRemoteControlFile},
     // The run time moves with each refresh of the panel, and only then.

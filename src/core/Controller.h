@@ -17,6 +17,7 @@
 #include "core/Printer.h"
 #include "core/ProfileEditorState.h"
 #include "core/Shell.h"
+#include "core/TestTally.h"
 #include "core/Units.h"
 
 #include <array>
@@ -285,7 +286,18 @@ struct Controller {
     bool LoggedPassOpen = false;
     int LoggedLimitingChannel = 0;
     std::uint16_t LoggedOverloadMask = 0;
+    // The clock's tick when the logged episodes' channels went quiet (< 0: flagged in
+    // the last cycle).
+    std::int64_t LimitQuietSince = -1;
+    std::array<std::int64_t, 16> OverloadQuietSince{};
     std::string LoggedRecordFolder;
+    // The figures of the test under way, and the summary of the last one that ended
+    // (core/TestSummary.h).
+    TestTally Tally;
+    std::optional<TestSummary> LastTestSummary;
+    // Whether the summary opens a window of its own at the end of a test: the window's
+    // operator reads it there; the headless runner gives it in its own summary instead.
+    bool ShowTestSummary = false;
 
     // The program is ending; nothing may run a cycle or ask a question any more.
     bool Closing = false;

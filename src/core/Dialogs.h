@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,8 +42,9 @@ public:
     // A text window that follows a growing plain text (the test log) with its end in
     // view. `open` shows it as ShowText does; otherwise only a window already open takes
     // the new text, where it stands. Without such windows, only opening shows the text.
-    virtual void ShowTrailingText(const std::string& title, const std::string& text, bool open) {
-        if (open) ShowText(title, text, TextFormat::Plain);
+    // The text is asked for only when a window shows it: a closed window costs nothing.
+    virtual void ShowTrailingText(const std::string& title, const std::function<std::string()>& text, bool open) {
+        if (open) ShowText(title, text(), TextFormat::Plain);
     }
 };
 

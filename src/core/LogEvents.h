@@ -16,7 +16,8 @@ void LogEvent(Controller& c, std::string text);
 // events since the last test ended.
 void FollowRecordFolder(Controller& c);
 // A channel that starts or stops limiting, a channel overloaded or clear again, from
-// the last cycle's flags; while the servo is on.
+// the last cycle's flags; while the servo is on. An episode ends once its channel has
+// been quiet for a second.
 void LogChannelEpisodes(Controller& c);
 // The episodes still open end with the servo.
 void CloseChannelEpisodes(Controller& c);

@@ -8,6 +8,7 @@
 #include "core/MenuSync.h"
 #include "core/ParameterNames.h"
 #include "core/RemoteControl.h"
+#include "core/TestSummary.h"
 #include "engine/ChannelMarking.h"
 #include "engine/ReferenceProfile.h"
 #include "engine/ResponseMeasurement.h"
@@ -64,6 +65,7 @@ void StartServo(Controller& c) {
         c.LoggedPassOpen = false;
     }
     LogEvent(c, "Servo On");
+    StartTestTally(c);
     // The last abort's reason leaves the panel with the servo it stopped.
     if (!c.Indicators.Item("lblAbort").text.empty()) c.Indicators.SetVisible("lblAbort", false);
     c.DriveOutput = 0.0005f;
@@ -155,7 +157,10 @@ void StopTest(Controller& c) {
     HoldSweep(c);
     StopServo(c);
 
-    if (IsOn(c.TestStarted)) LogTestEnded(c);
+    if (IsOn(c.TestStarted)) {
+        EndTestSummary(c);
+        LogTestEnded(c);
+    }
     c.TestStarted = 0.0f;
     CloseTestRecord(c);
     c.LevelFactor = 1.0f;

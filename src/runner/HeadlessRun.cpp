@@ -514,6 +514,7 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     summary.abortCode = c.AbortCode;
     summary.abortMessage = c.AbortMessage;
     summary.historyRows = std::max(0, c.HistoryCount - 1);
+    summary.testSummary = c.LastTestSummary;
     summary.controlErrorDb = Accuracy(errors);
     if (bench != nullptr) summary.trueErrorDb = Accuracy(trueErrors);
     if (limitPeak) summary.limits = LimitAccuracy{Accuracy(limitExcess), *limitPeak};
@@ -562,6 +563,17 @@ std::string SummaryJson(const RunSummary& s) {
         out << ",\n  \"limit_excess_db\": ";
         WriteAccuracy(out, s.limits->limitingDb);
         out << ",\n  \"limit_peak_db\": " << Number(s.limits->peakDb);
+    }
+    if (s.testSummary) {
+        const TestSummary& t = *s.testSummary;
+        out << ",\n  \"test_summary\": {\"duration_s\": " << Number(t.durationSeconds)
+            << ", \"sweeps_done\": " << t.sweepsDone
+            << ", \"max_error_db\": " << (t.largestErrorDb ? Number(*t.largestErrorDb) : "null")
+            << ", \"max_error_hz\": " << (t.largestErrorDb ? Number(static_cast<double>(t.largestErrorHz)) : "null")
+            << ", \"limiting_s\": " << Number(t.limitingSeconds)
+            << ", \"abort_code\": " << Number(static_cast<double>(t.abortCode)) << ", \"abort_reason\": ";
+        Escape(out, t.abortReason);
+        out << '}';
     }
     if (s.xruns) out << ",\n  \"xruns\": " << *s.xruns;
     if (s.inputCalibration) {

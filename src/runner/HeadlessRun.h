@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/TestTally.h"
 #include "hardware/jack/AudioInterfaceSettings.h"
 #include "hardware/jack/InputCorrection.h"
 #include "runner/PlotSize.h"
@@ -87,6 +88,8 @@ struct RunSummary {
     // The files asked for that could not be written; on the USB interface, also a settings
     // file it refused and the ports it could not connect.
     std::vector<std::string> errors;
+    // The last test that ended during the run, as its operator is told (core/TestSummary.h).
+    std::optional<TestSummary> testSummary;
     // The audio server's xruns during a run on the audio interface; none on any other.
     std::optional<std::int64_t> xruns;
     // What `audio calibrate` measured and the interface took: each input's correction,

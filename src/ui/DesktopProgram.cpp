@@ -59,6 +59,7 @@ DesktopProgram::DesktopProgram(const DaqFactory& makeDaq) : backend_(makeDaq(clo
     controller_.ports.usbDaq = backend_.usbInterface.get();
     controller_.ports.usbStream = backend_.usbStream;
     controller_.KeepTestRecord = true;
+    controller_.ShowTestSummary = true;
     window_->SetAudioInterface(backend_.audio);
     window_->SetInputCalibration(&calibration_);
 }

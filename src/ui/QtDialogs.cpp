@@ -125,11 +125,11 @@ std::optional<std::string> QtDialogs::SaveFileName(const std::string& title, con
     return FileName(true, title, filters, proposedName);
 }
 
-void QtDialogs::ShowTrailingText(const std::string& title, const std::string& text, bool open) {
+void QtDialogs::ShowTrailingText(const std::string& title, const std::function<std::string()>& text, bool open) {
     QPointer<TextWindow>& window = textWindows_[title];
     if (!open && (window == nullptr || !window->isVisible())) return;
     if (window == nullptr) window = new TextWindow(parent_);
-    window->SetText(Title(title), Text(text), TextFormat::Plain);
+    window->SetText(Title(title), Text(text()), TextFormat::Plain);
     QScrollBar* const scroll = window->Browser()->verticalScrollBar();
     scroll->setValue(scroll->maximum());
     if (!open) return;

@@ -25,7 +25,7 @@ public:
     std::optional<std::string> SaveFileName(const std::string& title, const std::vector<FileFilter>& filters,
                                             const std::string& proposedName) override;
     void ShowText(const std::string& title, const std::string& text, TextFormat format) override;
-    void ShowTrailingText(const std::string& title, const std::string& text, bool open) override;
+    void ShowTrailingText(const std::string& title, const std::function<std::string()>& text, bool open) override;
 
     void SetParent(QWidget* parent) { parent_ = parent; }
 

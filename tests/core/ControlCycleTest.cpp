@@ -73,26 +73,13 @@ TEST_F(ControlCycleTest, StepsRunInTheirFixedOrder) {
     c.CycleCounter = 2; // this pass is cycle 3
     c.Limits.rows = {{2, 20.0f, 3.0f, 30.0f, 3.0f}};
     ControlCycle(c);
-    const std::vector<std::string> expected = {"StartCycle",
-                                               "CountRunCycle",
-                                               "ComputeReference",
-                                               "SweepStep",
-                                               "SendFrequency",
-                                               "UpdateServoGain",
-                                               "SendDrive",
-                                               "MeasureResponses",
-                                               "ScaleAndSmoothResponses",
-                                               "ApplyLimits",
-                                               "UpdateDrive",
-                                               "HoldDriveUnderLimits",
-                                               "CheckAlarms",
-                                               "MarkChannels",
-                                               "WriteRecordRow",
-                                               "PollRunInputs",
-                                               "ExchangeRemoteControlFile",
-                                               "UpdateRunTime",
-                                               "RefreshStatusPanel",
-                                               "UpdateRunTime",
+    const std::vector<std::string> expected = {"StartCycle",        "CountRunCycle",      "ComputeReference",
+                                               "SweepStep",         "SendFrequency",      "UpdateServoGain",
+                                               "SendDrive",         "MeasureResponses",   "ScaleAndSmoothResponses",
+                                               "ApplyLimits",       "UpdateDrive",        "HoldDriveUnderLimits",
+                                               "CheckAlarms",       "MarkChannels",       "WriteRecordRow",
+                                               "TallyTestSummary",  "PollRunInputs",      "ExchangeRemoteControlFile",
+                                               "UpdateRunTime",     "RefreshStatusPanel", "UpdateRunTime",
                                                "RefreshStatusPanel"};
     EXPECT_EQ(log.steps, expected);
 }

@@ -32,6 +32,11 @@ TEST(HeadlessRun, DefaultProfileOnTheBuiltInBenchEndsByItself) {
     EXPECT_NEAR(s.historyRows, 398, 6);
     ASSERT_EQ(s.messages.size(), 2u) << "the missing profile and calibration file";
     EXPECT_EQ(s.messages[0].answer, "Cancel");
+    // The summary's rule for the error is the runner's: from 5 s after Servo On, no channel limiting.
+    ASSERT_TRUE(s.testSummary);
+    EXPECT_EQ(s.testSummary->sweepsDone, 2) << "up and down";
+    EXPECT_NEAR(*s.testSummary->largestErrorDb, s.controlErrorDb.max, 1e-6);
+    EXPECT_NEAR(s.testSummary->durationSeconds, s.simulatedSeconds, 0.2);
 }
 
 TEST(HeadlessRun, RunsAreRepeatable) {
@@ -71,6 +76,8 @@ TEST(HeadlessRun, DeadControlSensorAborts) {
     EXPECT_GT(s.simulatedSeconds, 60.0);
     EXPECT_LT(s.simulatedSeconds, 70.0);
     EXPECT_FALSE(s.abortMessage.empty());
+    ASSERT_TRUE(s.testSummary);
+    EXPECT_EQ(s.testSummary->abortCode, s.abortCode);
 }
 
 TEST(HeadlessRun, SummaryJsonEscapesTexts) {

@@ -69,6 +69,10 @@ TEST(LimitChannels, HoldTheSpecimenOnItsLimitThroughTheModeAndTheTableOnItsRefer
     EXPECT_LE(limited.trueErrorDb->p95, free.trueErrorDb->p95 + 0.05);
     // Coming out of the notch the table rises to its reference, not past it.
     EXPECT_LE(limited.trueErrorDb->max, free.trueErrorDb->max + 0.1);
+    // More than the 50 cycles of 0.1 s that met the notch; none without a table.
+    ASSERT_TRUE(free.testSummary && limited.testSummary);
+    EXPECT_GT(limited.testSummary->limitingSeconds, 5.0);
+    EXPECT_EQ(free.testSummary->limitingSeconds, 0.0);
 }
 
 TEST(LimitChannels, AbortNamingTheChannelWhenTheServoCannotHoldItInsideItsMargin) {
@@ -76,6 +80,8 @@ TEST(LimitChannels, AbortNamingTheChannelWhenTheServoCannotHoldItInsideItsMargin
     EXPECT_EQ(s.end, "abort");
     EXPECT_EQ(s.abortCode, 8.0f);
     EXPECT_EQ(s.abortMessage, " LIMIT ABORT CH#2 ");
+    ASSERT_TRUE(s.testSummary);
+    EXPECT_EQ(s.testSummary->abortReason, "LIMIT ABORT CH#2");
 }
 
 TEST(LimitChannels, ScriptActionsAreCheckedBeforeTheRun) {
