@@ -10,9 +10,9 @@
 struct BrokerLink {
     std::string host;
     int port = 1883;
-    bool tls = false;    // mqtts: the broker's certificate checked against caFile
-    std::string caFile;  // empty: the system's certificate authorities
-    std::string user;    // empty: no user name (the broker decides whether it lets that in)
+    bool tls = false;   // mqtts: the broker's certificate checked against caFile
+    std::string caFile; // empty: the system's certificate authorities
+    std::string user;   // empty: no user name (the broker decides whether it lets that in)
     std::string password;
     std::string station; // the topics are zek8/<station>/...
 };
