@@ -2,6 +2,7 @@
 
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
+#include "core/NetworkExchange.h"
 #include "core/ParameterNames.h"
 #include "core/RemoteControl.h"
 #include "core/RunCommands.h"
@@ -66,6 +67,7 @@ bool WhileSweepMoves(const Controller& c) { return IsOn(c.SweepRunning) && !Remo
 bool WhenTestEndIsDue(const Controller& c) { return c.EndOfTestDue; }
 bool WhileRunInputsTicked(const Controller& c) { return IsChecked(c.P[Param::RemoteInputs]); }
 bool WhileRemoteFileOn(const Controller& c) { return IsOn(c.P[Param::RemoteControlFile]); }
+bool WhileOnNetwork(const Controller& c) { return c.ports.network != nullptr; }
 bool WhilePanelEveryCycle(const Controller& c) { return IsOn(c.P[Param::SlaveAddress]); }
 bool OnCycleThree(const Controller& c) { return c.CycleCounter == 3; }
 bool OnCycleSixWhileServoOnOrManual(const Controller& c) {
@@ -111,6 +113,7 @@ constexpr CycleStep Steps[] = {
     {"WriteRecordRow", WhileServoOn, WriteRecordRow},
     {"PollRunInputs", WhileRunInputsTicked, PollRunInputs},
     {"ExchangeRemoteControlFile", WhileRemoteFileOn, ExchangeRemoteControlFile},
+    {"ExchangeNetwork", WhileOnNetwork, ExchangeNetwork},
     // The run time moves with each refresh of the panel, and only then.
     {"UpdateRunTime", WhilePanelEveryCycle, UpdateRunTime},
     {"RefreshStatusPanel", WhilePanelEveryCycle, RefreshStatusPanel},
