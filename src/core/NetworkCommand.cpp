@@ -61,8 +61,6 @@ ValueRead ReadValue(const json& payload, const char* key) {
     return {static_cast<float>(value), ""};
 }
 
-std::string Number(float value) { return GeneralNumber(value); }
-
 } // namespace
 
 const char* NetworkCommandWord(NetworkCommandKind kind) {
@@ -78,7 +76,9 @@ NetworkCommand ParseNetworkCommand(const NetworkMessage& message) {
     if (payload.is_discarded()) return Refused("not JSON");
     if (!payload.is_object()) return Refused("not a JSON object");
     const auto id = IdText(payload);
-    if (!id) return Refused("no readable id: a string or a finite number, at most 128 characters");
+    if (!id)
+        return Refused("no readable id: a string or a finite number, at most " + std::to_string(NetworkIdLimit) +
+                       " characters");
 
     const auto word = payload.find("command");
     if (word == payload.end()) return Refused("no command", *id);
@@ -108,15 +108,15 @@ NetworkCommand ParseNetworkCommand(const NetworkMessage& message) {
 
 std::string NetworkCommandOutOfBounds(const Controller& c, const NetworkCommand& command) {
     if (command.level && !RemoteLevelAllowed(c, *command.level))
-        return "level not above 0 and at most " + Number(RemoteLevelLimit(c)) + " G";
+        return "level not above 0 and at most " + GeneralNumber(RemoteLevelLimit(c)) + " G";
     if (command.frequency) {
         const float f = *command.frequency;
         const float lower = c.P[Param::LowerLimit];
         const float upper = c.P[Param::UpperLimit];
         const bool measurable = Band::Held(f, std::numeric_limits<float>::quiet_NaN()) == f;
         if (!measurable || f < lower || f > upper)
-            return "frequency not within " + Number(std::max(lower, Band::LowestFrequency)) + " .. " +
-                   Number(std::min(upper, Band::HighestFrequency)) + " Hz";
+            return "frequency not within " + GeneralNumber(std::max(lower, Band::LowestFrequency)) + " .. " +
+                   GeneralNumber(std::min(upper, Band::HighestFrequency)) + " Hz";
     }
     return "";
 }
