@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 SAN_DIR ?= build-sanitize
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = number-text profile calibration remote-record bench-file run-script bitmap
+FUZZ_TARGETS = number-text profile calibration remote-record network-command bench-file run-script bitmap
 JOBS ?= $(shell nproc)
 
 .PHONY: deps build run test test-sanitize fuzz bench format format-check tidy package clean

@@ -2,6 +2,7 @@
 
 #include "core/CheckedConvert.h"
 #include "core/Controller.h"
+#include "core/NetworkExchange.h"
 #include "core/ParameterNames.h"
 #include "core/RemoteControl.h"
 #include "core/RunCommands.h"
@@ -67,6 +68,7 @@ bool WhileSweepMoves(const Controller& c) { return IsOn(c.SweepRunning) && !Remo
 bool WhenTestEndIsDue(const Controller& c) { return c.EndOfTestDue; }
 bool WhileRunInputsTicked(const Controller& c) { return IsChecked(c.P[Param::RemoteInputs]); }
 bool WhileRemoteFileOn(const Controller& c) { return IsOn(c.P[Param::RemoteControlFile]); }
+bool WhileOnNetwork(const Controller& c) { return c.ports.network != nullptr; }
 bool WhilePanelEveryCycle(const Controller& c) { return IsOn(c.P[Param::SlaveAddress]); }
 bool OnCycleThree(const Controller& c) { return c.CycleCounter == 3; }
 bool OnCycleSixWhileServoOnOrManual(const Controller& c) {
@@ -113,6 +115,7 @@ constexpr CycleStep Steps[] = {
     {"TallyTestSummary", WhileServoOn, TallyTestSummary},
     {"PollRunInputs", WhileRunInputsTicked, PollRunInputs},
     {"ExchangeRemoteControlFile", WhileRemoteFileOn, ExchangeRemoteControlFile},
+    {"ExchangeNetwork", WhileOnNetwork, ExchangeNetwork},
     // The run time moves with each refresh of the panel, and only then.
     {"UpdateRunTime", WhilePanelEveryCycle, UpdateRunTime},
     {"RefreshStatusPanel", WhilePanelEveryCycle, RefreshStatusPanel},

@@ -22,6 +22,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -140,6 +141,15 @@ struct Controller {
     // not act again.
     std::optional<FileIdentity> RemoteRecordTaken;
     bool RemoteWriteFailing = false; // told on the panel until a write succeeds again
+
+    // The lab network (core/NetworkExchange.h), while `ports.network` is set: whether the
+    // status goes out and commands are taken (Stop always is), the ids of the last
+    // commands answered, and when and in what state the last status went out.
+    bool NetworkPublishStatus = true;
+    bool NetworkAcceptCommands = false;
+    std::deque<std::string> NetworkRecentIds;
+    std::int64_t NetworkStatusSentMs = 0;
+    std::optional<std::string> NetworkStatusState; // none sent yet
 
     // Engine values read by the display, the history and the files.
     std::array<float, 17> ChannelResponse{}; // channels 1..16, G peak

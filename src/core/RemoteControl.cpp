@@ -85,13 +85,9 @@ std::optional<RemoteRecord> ParseRemoteRecord(std::string_view text) {
     return record;
 }
 
-namespace {
-
-bool LevelAllowed(const Controller& c, float level) {
+bool RemoteLevelAllowed(const Controller& c, float level) {
     return std::isfinite(level) && level > 0.0f && level <= RemoteLevelLimit(c);
 }
-
-} // namespace
 
 float RemoteLevelLimit(const Controller& c) {
     const float system = c.P[Param::UnitsSystem] == 1.0f
@@ -104,7 +100,7 @@ float RemoteLevelLimit(const Controller& c) {
 void ApplyRemoteDriveOverride(Controller& c) {
     // The limits may have moved since the level came: a level beyond them now leaves
     // the reference to the profile.
-    if (IsOn(c.ServoOn) && IsOn(c.RemoteDriveOverride) && LevelAllowed(c, c.RemoteDriveLevel))
+    if (IsOn(c.ServoOn) && IsOn(c.RemoteDriveOverride) && RemoteLevelAllowed(c, c.RemoteDriveLevel))
         c.ReferenceLevel = c.RemoteDriveLevel;
 }
 
@@ -157,7 +153,7 @@ void ExchangeRemoteControlFile(Controller& c) {
     // the outside program meant them together.
     const bool levelKnown = record->level.has_value() || c.RemoteDriveLevelReceived;
     const float level = record->level.value_or(c.RemoteDriveLevel);
-    if ((word & 16) != 0 && levelKnown && !LevelAllowed(c, level)) return;
+    if ((word & 16) != 0 && levelKnown && !RemoteLevelAllowed(c, level)) return;
 
     c.RemoteCommandCode = record->command;
     c.RemoteKey = record->key;

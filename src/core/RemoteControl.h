@@ -38,6 +38,8 @@ void ExchangeRemoteControlFile(Controller& c);
 // system acceleration limit MaxAcceleration in G, and no more than the peak acceleration the
 // last profile check found, when it found one.
 float RemoteLevelLimit(const Controller& c);
+// A level the outside program may impose: finite, above 0 and within RemoteLevelLimit.
+bool RemoteLevelAllowed(const Controller& c, float level);
 // The overrides, once a cycle: the imposed level becomes the reference while the servo
 // is on and the level is within RemoteLevelLimit; the imposed frequency becomes the
 // drive frequency, kept within the test's limits LowerLimit..UpperLimit.

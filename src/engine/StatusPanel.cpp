@@ -6,6 +6,7 @@
 #include "core/Clock.h"
 #include "core/Controller.h"
 #include "core/FormatMask.h"
+#include "core/LabNetwork.h"
 #include "core/NumberText.h"
 #include "core/ParameterNames.h"
 #include "core/StreamHealth.h"
@@ -70,6 +71,17 @@ void WriteStreamLine(Controller& c) {
     panel.SetText("lblAudio", text);
     panel.SetForeColor("lblAudio", lost ? 0xFF0000 : 0x000000);
     panel.SetVisible("lblAudio", true);
+}
+
+// A station on a lab network tells on a line of its own whether its link is up, or why
+// not; one on none has no such line.
+void WriteNetworkLine(Controller& c) {
+    const LabNetwork* network = c.ports.network;
+    if (network == nullptr) return;
+    const std::string state = network->LinkState();
+    c.Indicators.SetText("lblNetwork", " NET: " + state);
+    c.Indicators.SetForeColor("lblNetwork", state == "connected" ? 0x000000 : 0xFF0000);
+    c.Indicators.SetVisible("lblNetwork", true);
 }
 
 std::string ControlModeWord(const Controller& c) {
@@ -173,6 +185,7 @@ void RefreshStatusPanel(Controller& c) {
     }
     if (const auto banner = BannerLine(c.BannerSelector)) panel.SetText("frmQMS", *banner);
     WriteStreamLine(c);
+    WriteNetworkLine(c);
 }
 
 void DisplayAccelerationOnly(Controller& c) {

@@ -344,6 +344,10 @@ QWidget* MainWindow::BuildPanel() {
     QLabel* audio = AddLabel("lblAudio");
     audio->setVisible(false);
     column->addWidget(audio);
+    // The lab network's link, on a station that is on one.
+    QLabel* network = AddLabel("lblNetwork");
+    network->setVisible(false);
+    column->addWidget(network);
     // A long path breaks over lines (or is cut) rather than widening the panel.
     QLabel* report = AddLabel("lblReport");
     report->setWordWrap(true);

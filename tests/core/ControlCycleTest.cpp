@@ -3,6 +3,7 @@
 #include "core/CycleDriver.h"
 #include "core/Defaults.h"
 #include "core/SimulatedLoop.h"
+#include "support/FakeLabNetwork.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
@@ -72,15 +73,17 @@ TEST_F(ControlCycleTest, StepsRunInTheirFixedOrder) {
     c.P[30] = 1.0f;
     c.CycleCounter = 2; // this pass is cycle 3
     c.Limits.rows = {{2, 20.0f, 3.0f, 30.0f, 3.0f}};
+    FakeLabNetwork network;
+    c.ports.network = &network;
     ControlCycle(c);
-    const std::vector<std::string> expected = {"StartCycle",        "CountRunCycle",      "ComputeReference",
-                                               "SweepStep",         "SendFrequency",      "UpdateServoGain",
-                                               "SendDrive",         "MeasureResponses",   "ScaleAndSmoothResponses",
-                                               "ApplyLimits",       "UpdateDrive",        "HoldDriveUnderLimits",
-                                               "CheckAlarms",       "MarkChannels",       "WriteRecordRow",
-                                               "TallyTestSummary",  "PollRunInputs",      "ExchangeRemoteControlFile",
-                                               "UpdateRunTime",     "RefreshStatusPanel", "UpdateRunTime",
-                                               "RefreshStatusPanel"};
+    const std::vector<std::string> expected = {"StartCycle",       "CountRunCycle",     "ComputeReference",
+                                               "SweepStep",        "SendFrequency",     "UpdateServoGain",
+                                               "SendDrive",        "MeasureResponses",  "ScaleAndSmoothResponses",
+                                               "ApplyLimits",      "UpdateDrive",       "HoldDriveUnderLimits",
+                                               "CheckAlarms",      "MarkChannels",      "WriteRecordRow",
+                                               "TallyTestSummary", "PollRunInputs",     "ExchangeRemoteControlFile",
+                                               "ExchangeNetwork",  "UpdateRunTime",     "RefreshStatusPanel",
+                                               "UpdateRunTime",    "RefreshStatusPanel"};
     EXPECT_EQ(log.steps, expected);
 }
 

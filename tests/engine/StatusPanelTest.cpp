@@ -2,10 +2,12 @@
 #include "core/Commands.h"
 #include "core/Defaults.h"
 #include "core/RunCommands.h"
+#include "support/FakeLabNetwork.h"
 #include "support/TestController.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <utility>
@@ -349,6 +351,21 @@ TEST_F(StatusPanelTest, DisplayModeCommandsOfTheViewMenu) {
     EXPECT_FALSE(c.Menu.Checked("mnuViewDisplayControl"));
     RefreshStatusPanel(c);
     EXPECT_EQ(Text("lblDisplay"), "ACCELERATION ");
+}
+
+TEST_F(StatusPanelTest, TheNetworkLineTellsTheLinkOnlyOnANetwork) {
+    RefreshStatusPanel(c);
+    // On none: no line at all, so the panel's items are as they were.
+    EXPECT_TRUE(
+        std::ranges::none_of(c.Indicators.Items(), [](const auto& item) { return item.first == "lblNetwork"; }));
+    FakeLabNetwork network;
+    c.ports.network = &network;
+    for (const auto& [state, line] : {std::pair{"connected", " NET: connected"}, {"no broker", " NET: no broker"}}) {
+        network.state = state;
+        RefreshStatusPanel(c);
+        EXPECT_EQ(Text("lblNetwork"), line);
+        EXPECT_TRUE(c.Indicators.Item("lblNetwork").visible);
+    }
 }
 
 } // namespace
