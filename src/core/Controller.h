@@ -140,6 +140,11 @@ struct Controller {
     std::optional<FileIdentity> RemoteRecordTaken;
     bool RemoteWriteFailing = false; // told on the panel until a write succeeds again
 
+    // The lab network's switches: the status published, and commands other than Stop
+    // taken from it (off until the operator ticks it).
+    bool NetworkPublishStatus = true;
+    bool NetworkAcceptCommands = false;
+
     // Engine values read by the display, the history and the files.
     std::array<float, 17> ChannelResponse{}; // channels 1..16, G peak
     float ControlResponse = 0.0f;
