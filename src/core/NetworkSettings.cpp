@@ -242,7 +242,8 @@ LoadedNetworkSettings LoadNetworkSettingsFile(const std::string& path) {
     try {
         return {ReadNetworkSettings(ReadDataFile(path)), ""};
     } catch (const FileError& error) {
-        if (error.number == FileErrorNumber::FileNotFound) return {};
+        // No file, or not even its folder: nothing was ever saved.
+        if (error.number == FileErrorNumber::FileNotFound || error.number == FileErrorNumber::PathNotFound) return {};
         return {{}, path + " cannot be read (" + error.description + "); the network's settings are the defaults"};
     } catch (const NetworkSettingsError& error) {
         return {{}, path + " is refused: " + error.what() + "; the network's settings are the defaults"};

@@ -158,7 +158,8 @@ TEST_F(NetworkFiles, KeepsTheSettingsButNeverThePassword) {
 
     // A key left out keeps its default; the switches' defaults are publish on, commands off.
     EXPECT_EQ(ReadNetworkSettings(R"({"station": "bay-2"})"), (NetworkSettings{"", "bay-2", "", "", true, false}));
-    EXPECT_EQ(LoadNetworkSettingsFile((folder / "missing.json").string()).fault, "");
+    for (const auto& missing : {folder / "missing.json", folder / "missing" / "network.json"})
+        EXPECT_EQ(LoadNetworkSettingsFile(missing.string()).fault, "") << missing;
 }
 
 TEST_F(NetworkFiles, ReadsABadFileAsTheDefaultsAndSaysWhy) {
