@@ -98,11 +98,12 @@ Options:
   --help, --version
 
 Exit status: 0 when the run ended as asked, 1 when the test aborted, 2 on bad arguments
-(a network setting refused among them) or a script line that cannot be played, 3 when a file asked for (--export, --report, --print,
---trace, --state, --log) could not be written, or the USB interface refused ZEK8Audio.txt (it then
-drives nothing) or could not connect a port it names; the summary lists those under "errors"
-(a trace that cannot be opened stops the run before it starts). SIGTERM, SIGINT and SIGHUP stop the
-test and end the run ("end": "signal"), with status 128 + the signal's number.
+(a network setting refused among them) or a script line that cannot be played, 3 when a
+file asked for (--export, --report, --print, --trace, --state, --log) could not be written, or
+the USB interface refused ZEK8Audio.txt (it then drives nothing) or could not connect a port
+it names; the summary lists those under "errors" (a trace that cannot be opened stops the run
+before it starts). SIGTERM, SIGINT and SIGHUP stop the test and end the run ("end": "signal"),
+with status 128 + the signal's number.
 )";
 
 std::optional<double> PositiveNumber(std::string_view text) {
