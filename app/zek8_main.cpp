@@ -1,5 +1,6 @@
 // zek8: the desktop sine vibration controller.
 
+#include "core/NetworkSettings.h"
 #include "core/RemoteControl.h"
 #include "hardware/Backend.h"
 #include "hardware/jack/AudioSettingsFile.h"
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -110,6 +112,26 @@ int main(int argc, char* argv[]) {
                                                        "server's own default)."),
                                         QStringLiteral("NAME"));
     options.addOption(jackServer);
+    const QCommandLineOption mqtt(
+        QStringLiteral("mqtt"),
+        QStringLiteral("The lab network's broker: mqtts://USER@HOST[:PORT] (default port 8883), or "
+                       "mqtt://[USER@]HOST[:PORT] (default 1883) for a broker on this computer only."),
+        QStringLiteral("URL"));
+    const QCommandLineOption mqttPasswordFile(
+        QStringLiteral("mqtt-password-file"),
+        QStringLiteral("The broker's password: the first line of FILE, which only its owner may read or write."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption mqttCa(
+        QStringLiteral("mqtt-ca"),
+        QStringLiteral("The certificate authority the broker's certificate is checked against (default: the "
+                       "system's)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption station(QStringLiteral("station"),
+                                     QStringLiteral("This station's name on the broker, its topics zek8/NAME/..."),
+                                     QStringLiteral("NAME"));
+    const QCommandLineOption acceptCommands(QStringLiteral("accept-commands"),
+                                            QStringLiteral("Obey the broker's commands (Stop is obeyed always)."));
+    options.addOptions({mqtt, mqttPasswordFile, mqttCa, station, acceptCommands});
     options.process(*app);
 
     BackendChoice backend;
@@ -144,6 +166,20 @@ int main(int argc, char* argv[]) {
     DesktopProgram program([&backend](Clock& clock) { return MakeBackend(backend, clock); });
     EndOnTerminationSignals(program);
     program.State().RemoteControlPath = RemoteControlPathFrom(options, controlFile);
+    // The lab network: the command line over the settings file; what is wrong with either
+    // is told once the controller has started, which then goes on without a network.
+    NetworkOptions network;
+    const auto given = [&options](const QCommandLineOption& option) -> std::optional<std::string> {
+        if (!options.isSet(option)) return std::nullopt;
+        return options.value(option).toStdString();
+    };
+    network.url = given(mqtt);
+    network.passwordFile = given(mqttPasswordFile);
+    network.caFile = given(mqttCa);
+    network.station = given(station);
+    network.acceptCommands = options.isSet(acceptCommands);
+    const LoadedNetworkSettings networkFile = LoadNetworkSettingsFile(DefaultNetworkSettingsPath());
+    program.TakeNetwork(ChooseNetwork(WithOptions(networkFile.settings, network)), networkFile.fault);
     program.Begin();
     return QCoreApplication::exec();
 }

@@ -2,6 +2,7 @@
 #include "ModulePrinter.h"
 #include "core/DeferredPicture.h"
 #include "core/FileErrors.h"
+#include "core/NetworkSettings.h"
 #include "core/OnDemandPrinter.h"
 #include "files/RecordExport.h"
 #include "runner/HeadlessRun.h"
@@ -59,6 +60,19 @@ Options:
   --control-file PATH  the remote-control file (default: none)
   --log FILE           append every event of the run to FILE as it comes, one a line:
                        yyyy-mm-dd hh:mm:ss.mmm, a tab, the event
+  --mqtt URL           the lab network's broker: mqtts://USER@HOST[:PORT] (default port
+                       8883, the broker's certificate checked), or mqtt://[USER@]HOST[:PORT]
+                       (default 1883) for a broker on this computer only (127.0.0.1, [::1],
+                       localhost)
+  --mqtt-password-file FILE
+                       the broker's password: the first line of FILE, which only its owner
+                       may read or write (chmod 600)
+  --mqtt-ca FILE       the certificate authority the broker's certificate is checked against
+                       (default: the system's)
+  --station NAME       this station's name on the broker, its topics zek8/NAME/...
+  --accept-commands    obey the broker's commands (Stop is obeyed always)
+                       These five are taken over the settings file zek8/network.json in
+                       $XDG_CONFIG_HOME (else ~/.config), which System / Network... writes
   --script FILE        actions to play, one a line: SECONDS ACTION ARGS... ('#' comments)
                          menu ITEM[INDEX] [ANSWER...]  a menu command, its prompts and file
                                                        dialogs answered in order
@@ -84,11 +98,12 @@ Options:
   --help, --version
 
 Exit status: 0 when the run ended as asked, 1 when the test aborted, 2 on bad arguments
-or a script line that cannot be played, 3 when a file asked for (--export, --report, --print,
---trace, --state, --log) could not be written, or the USB interface refused ZEK8Audio.txt (it then
-drives nothing) or could not connect a port it names; the summary lists those under "errors"
-(a trace that cannot be opened stops the run before it starts). SIGTERM, SIGINT and SIGHUP stop the
-test and end the run ("end": "signal"), with status 128 + the signal's number.
+(a network setting refused among them) or a script line that cannot be played, 3 when a
+file asked for (--export, --report, --print, --trace, --state, --log) could not be written, or
+the USB interface refused ZEK8Audio.txt (it then drives nothing) or could not connect a port
+it names; the summary lists those under "errors" (a trace that cannot be opened stops the run
+before it starts). SIGTERM, SIGINT and SIGHUP stop the test and end the run ("end": "signal"),
+with status 128 + the signal's number.
 )";
 
 std::optional<double> PositiveNumber(std::string_view text) {
@@ -146,6 +161,7 @@ int main(int argc, char* argv[]) {
     bool benchGiven = false;
     AudioInterfaceSettings audio;
     std::optional<std::string> uffFolder;
+    NetworkOptions network;
     for (int i = 1; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--help") {
@@ -154,6 +170,10 @@ int main(int argc, char* argv[]) {
         }
         if (option == "--realtime") {
             options.realtime = true;
+            continue;
+        }
+        if (option == "--accept-commands") {
+            network.acceptCommands = true;
             continue;
         }
         if (option == "--version") {
@@ -220,6 +240,14 @@ int main(int argc, char* argv[]) {
             options.controlFile = value;
         } else if (option == "--log") {
             options.logPath = value;
+        } else if (option == "--mqtt") {
+            network.url = value;
+        } else if (option == "--mqtt-password-file") {
+            network.passwordFile = value;
+        } else if (option == "--mqtt-ca") {
+            network.caFile = value;
+        } else if (option == "--station") {
+            network.station = value;
         } else if (option == "--uff") {
             if (value.empty()) return Fail("--uff takes the folder of a test's record, not an empty name");
             uffFolder = value;
@@ -228,6 +256,10 @@ int main(int argc, char* argv[]) {
         }
     }
     if (uffFolder) return ConvertRecord(*uffFolder);
+    const LoadedNetworkSettings networkFile = LoadNetworkSettingsFile(DefaultNetworkSettingsPath());
+    if (!networkFile.fault.empty()) std::cerr << "zek8-run: " << networkFile.fault << '\n';
+    options.network = ChooseNetwork(WithOptions(networkFile.settings, network));
+    if (!options.network.refusal.empty()) return Fail("the lab network: " + options.network.refusal);
     options.progress = isatty(STDERR_FILENO) != 0;
     // The plot is drawn with Qt on an image, as the window's plot area keeps it, so Save
     // Report, Open Report and the save at the end of a test work in a script as on

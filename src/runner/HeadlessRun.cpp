@@ -311,6 +311,9 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     c.CalibrationPath = options.calibration;
     c.RemoteControlPath = options.controlFile;
     c.KeepTestRecord = true;
+    // The lab network: its switches, and the link to options.network.link's broker is
+    // opened here and set as c.ports.network.
+    TakeNetworkSwitches(c, options.network.settings);
     if (!options.logPath.empty())
         c.Log.AttachSessionFile(options.logPath, EventTimeText(clock.Today(), clock.SecondsSinceMidnight()));
 

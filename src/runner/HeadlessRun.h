@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/NetworkSettings.h"
 #include "core/TestTally.h"
 #include "hardware/jack/AudioInterfaceSettings.h"
 #include "hardware/jack/InputCorrection.h"
@@ -42,6 +43,8 @@ struct RunOptions {
     Printer* printer = nullptr; // File / Print Report and Auto Print; none: they do nothing
     std::string controlFile;
     std::string logPath; // every event of the run, appended as it comes
+    // The lab network's settings and the link to its broker (none: no network).
+    NetworkChoice network;
     // The actions to play; without a script, Servo On and Sweep Run at 0 s. An empty
     // script plays nothing.
     std::optional<std::vector<ScriptAction>> script;

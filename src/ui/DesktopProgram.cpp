@@ -62,6 +62,7 @@ DesktopProgram::DesktopProgram(const DaqFactory& makeDaq) : backend_(makeDaq(clo
     controller_.ShowTestSummary = true;
     window_->SetAudioInterface(backend_.audio);
     window_->SetInputCalibration(&calibration_);
+    window_->SetNetwork(&network_.settings, [this](NetworkChoice choice) { TakeNetwork(std::move(choice)); });
 }
 
 DesktopProgram::~DesktopProgram() = default;
@@ -88,9 +89,30 @@ void DesktopProgram::StartController() {
         dialogs_->MessageBox(text + "See System / USB Interface Setup...", "USB Interface", MessageButtons::Ok,
                              MessageIcon::Exclamation);
     }
+    started_ = true;
+    if (!networkNotice_.empty())
+        dialogs_->MessageBox(networkNotice_, "Network", MessageButtons::Ok, MessageIcon::Exclamation);
     window_->ControllerStarted();
     window_->Render();
     driver_->Start();
+}
+
+void DesktopProgram::TakeNetwork(NetworkChoice choice, const std::string& notice) {
+    network_ = std::move(choice);
+    TakeNetworkSwitches(controller_, network_.settings);
+    // The link to network_.link's broker is opened here (the one before it closed) and set
+    // as controller_.ports.network.
+    std::string told = notice;
+    if (!network_.refusal.empty()) {
+        if (!told.empty()) told += '\n';
+        told += "The controller runs without the lab network: " + network_.refusal;
+    }
+    if (told.empty()) return;
+    if (started_) {
+        dialogs_->MessageBox(told, "Network", MessageButtons::Ok, MessageIcon::Exclamation);
+    } else {
+        networkNotice_ = told;
+    }
 }
 
 void DesktopProgram::ShowMainWindow() {

@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/Controller.h"
+#include "core/NetworkSettings.h"
 #include "hardware/Backend.h"
 #include "hardware/jack/InputCalibration.h"
 
@@ -43,6 +44,12 @@ public:
     // interface's settings dialog starts it on Audio() and may cancel it.
     InputCalibration& Calibration() { return calibration_; }
     AudioInterface* Audio() const { return backend_.audio; }
+    // The lab network's settings in force and the link they make, or why none: from the
+    // settings file and the command line at start, from System / Network... after. A
+    // refusal (and `notice`, a settings file that could not be read) is told to the
+    // operator, at once or, before start-up, once the controller has started.
+    void TakeNetwork(NetworkChoice choice, const std::string& notice = "");
+    const NetworkChoice& Network() const { return network_; }
 
 private:
     void ShowMainWindow() override;
@@ -59,4 +66,7 @@ private:
     std::unique_ptr<QtClipboard> clipboard_;
     std::unique_ptr<QtPrinter> printer_;
     std::unique_ptr<QtCycleDriver> driver_;
+    NetworkChoice network_;
+    std::string networkNotice_; // told once the controller has started
+    bool started_ = false;
 };

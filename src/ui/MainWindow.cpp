@@ -11,6 +11,7 @@
 #include "plot/PlotFrame.h"
 #include "ui/AudioSetupDialog.h"
 #include "ui/LimitEditorWindow.h"
+#include "ui/NetworkDialog.h"
 #include "ui/PanelColors.h"
 #include "ui/PlotArea.h"
 #include "ui/PlotView.h"
@@ -167,17 +168,27 @@ void MainWindow::BuildMenus() {
         actions_.insert(key, action);
     }
     AddUsbSetupItem(menus);
+    AddNetworkItem(menus);
+}
+
+QAction* MainWindow::AddSystemItem(const QMap<QPair<QString, int>, QMenu*>& menus, const QString& after,
+                                   const QString& caption, const QString& name) {
+    QMenu* system = menus.value({QStringLiteral("mnuSystem"), -1}, nullptr);
+    const QAction* before = Action(after);
+    if (system == nullptr || before == nullptr) return nullptr;
+    const QList<QAction*> items = system->actions();
+    const qsizetype next = items.indexOf(before) + 1;
+    auto* item = new QAction(caption, system);
+    item->setObjectName(name);
+    system->insertAction(next < items.size() ? items[next] : nullptr, item);
+    actions_.insert({name, -1}, item);
+    return item;
 }
 
 void MainWindow::AddUsbSetupItem(const QMap<QPair<QString, int>, QMenu*>& menus) {
-    QMenu* system = menus.value({QStringLiteral("mnuSystem"), -1}, nullptr);
-    const QAction* interface = Action(QStringLiteral("mnuSystemInterface"));
-    if (system == nullptr || interface == nullptr) return;
-    const QList<QAction*> items = system->actions();
-    const qsizetype after = items.indexOf(interface) + 1;
-    auto* setup = new QAction(QStringLiteral("USB Interface &Setup..."), system);
-    setup->setObjectName(QStringLiteral("mnuSystemUsbSetup"));
-    system->insertAction(after < items.size() ? items[after] : nullptr, setup);
+    QAction* setup = AddSystemItem(menus, QStringLiteral("mnuSystemInterface"),
+                                   QStringLiteral("USB Interface &Setup..."), QStringLiteral("mnuSystemUsbSetup"));
+    if (setup == nullptr) return;
     connect(setup, &QAction::triggered, this, [this] {
         AudioSetupDialog* dialog = OpenUsbSetup();
         if (dialog == nullptr) return;
@@ -186,7 +197,41 @@ void MainWindow::AddUsbSetupItem(const QMap<QPair<QString, int>, QMenu*>& menus)
         dialog->exec();
         dialog->deleteLater();
     });
-    actions_.insert({setup->objectName(), -1}, setup);
+}
+
+void MainWindow::AddNetworkItem(const QMap<QPair<QString, int>, QMenu*>& menus) {
+    QAction* network = AddSystemItem(menus, QStringLiteral("mnuSystemUsbSetup"), QStringLiteral("&Network..."),
+                                     QStringLiteral("mnuSystemNetwork"));
+    if (network == nullptr) return;
+    connect(network, &QAction::triggered, this, [this] {
+        NetworkDialog* dialog = OpenNetworkSettings();
+        dialog->exec();
+        dialog->deleteLater();
+    });
+}
+
+void MainWindow::SetNetwork(const NetworkSettings* inForce, NetworkHook take) {
+    networkInForce_ = inForce;
+    takeNetwork_ = std::move(take);
+}
+
+NetworkDialog* MainWindow::OpenNetworkSettings() {
+    const auto acceptor = [this](const NetworkSettings& settings) -> std::optional<std::string> {
+        NetworkChoice choice = ChooseNetwork(settings);
+        if (!choice.refusal.empty()) return choice.refusal;
+        // Settings that cannot be kept are not taken either.
+        const std::string path = DefaultNetworkSettingsPath();
+        try {
+            SaveNetworkSettingsFile(path, settings);
+        } catch (const FileError& error) {
+            return path + " cannot be written: " + error.description;
+        }
+        if (takeNetwork_) takeNetwork_(std::move(choice));
+        return std::nullopt;
+    };
+    const NetworkSettings shown =
+        networkInForce_ != nullptr ? *networkInForce_ : LoadNetworkSettingsFile(DefaultNetworkSettingsPath()).settings;
+    return new NetworkDialog(shown, acceptor, this);
 }
 
 AudioSetupDialog* MainWindow::OpenUsbSetup() {

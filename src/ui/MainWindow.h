@@ -5,13 +5,17 @@
 #include <QMap>
 #include <QPair>
 
+#include "core/NetworkSettings.h"
+
 #include <cstdint>
+#include <functional>
 #include <map>
 
 class AudioInterface;
 class AudioSetupDialog;
 class InputCalibration;
 class LimitEditorWindow;
+class NetworkDialog;
 struct Controller;
 class PlotArea;
 class PlotView;
@@ -57,6 +61,12 @@ public:
     // Runs the inputs' calibration under a progress box, and keeps its result in the
     // settings file.
     void CalibrateInputs(const AudioSetupDialog& dialog);
+    // System / Network... shows the settings in force, `inForce`, and hands settings the
+    // operator gave, checked and saved, to `take`.
+    using NetworkHook = std::function<void(NetworkChoice)>;
+    void SetNetwork(const NetworkSettings* inForce, NetworkHook take);
+    // Opens System / Network...
+    NetworkDialog* OpenNetworkSettings();
 
     // Brings menus and indicators in line with the models, when they changed, and
     // draws the plot anew when its size changed.
@@ -73,6 +83,13 @@ private:
     // System / USB Interface Setup..., under the Interface items. It is the window's own:
     // the runner sets the interface with its audio actions instead.
     void AddUsbSetupItem(const QMap<QPair<QString, int>, QMenu*>& menus);
+    // System / Network..., after USB Interface Setup...; the runner takes the same
+    // settings on its command line.
+    void AddNetworkItem(const QMap<QPair<QString, int>, QMenu*>& menus);
+    // An item of the window's own in the System menu, after the item `after`; null when
+    // the menu has no such item.
+    QAction* AddSystemItem(const QMap<QPair<QString, int>, QMenu*>& menus, const QString& after, const QString& caption,
+                           const QString& name);
     QWidget* BuildPanel();
     QWidget* BuildControls();
     QLabel* AddLabel(const char* name, bool clickable = false);
@@ -92,6 +109,8 @@ private:
     LimitEditorWindow* limits_ = nullptr;
     AudioInterface* audio_ = nullptr;
     InputCalibration* calibration_ = nullptr;
+    const NetworkSettings* networkInForce_ = nullptr;
+    NetworkHook takeNetwork_;
     QProgressBar* gauge_ = nullptr;
     QMap<QPair<QString, int>, QAction*> actions_;
     std::map<std::string, QWidget*> indicators_;

@@ -9,6 +9,8 @@ dir=$2
 rm -rf "$dir"
 mkdir -p "$dir"
 fail() { echo "$*" >&2; exit 1; }
+# The lab network's settings file of the run's own, not the user's.
+export XDG_CONFIG_HOME="$dir/config"
 
 # expect STATUS TEXT ARGS...: the run ends with STATUS and TEXT on standard error.
 expect() {
@@ -43,6 +45,16 @@ fi
 for option in --export --report --print --trace --state; do
     expect 2 "$option takes the name of the file to write, not an empty one" --until 1 "$option" ""
 done
+
+# A network setting refused stops the run; a settings file that cannot be read is told, and
+# the run goes on without a network.
+expect 2 "the lab network: mqtt:// (without TLS) is only for a broker on this computer" --until 1 \
+    --mqtt mqtt://broker.lab --station bay-1
+mkdir -p "$dir/config/zek8"
+printf '{"url": "mqtt://localhost", "station": "bay-1"}' >"$dir/config/zek8/network.json"
+expect 2 "the lab network: the station's name may not hold '/'" --until 1 --station bay/1
+printf 'url = mqtt://localhost' >"$dir/config/zek8/network.json"
+expect 0 "network.json is refused: it is not JSON" --until 1
 
 printf '0 answer Yes\n1 menu mnuExit\n' >"$dir/exit"
 "$run" --workdir "$dir" --script "$dir/exit" >"$dir/stdout" 2>"$dir/stderr" || fail "File / Exit: exit status $?"
