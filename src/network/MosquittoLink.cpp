@@ -75,9 +75,9 @@ public:
 
 private:
     void Wake() {
+        if (wake_ < 0) return;
         const std::uint64_t one = 1;
-        if (wake_ >= 0) [[maybe_unused]]
-            const ssize_t written = ::write(wake_, &one, sizeof one);
+        [[maybe_unused]] const ssize_t written = ::write(wake_, &one, sizeof one);
     }
     void SetState(std::string state) {
         const std::lock_guard lock(stateMutex_);
@@ -146,6 +146,7 @@ private:
                 abandoned_ = false;
                 attemptStart_ = Clock::now();
                 attemptFailure_.clear();
+                disconnectReason_ = MOSQ_ERR_CONN_LOST;
                 errno = 0;
                 const int rc = first ? mosquitto_connect_async(mosq_, link_.host.c_str(), link_.port, KeepAliveSeconds)
                                      : mosquitto_reconnect_async(mosq_);

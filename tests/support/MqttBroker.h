@@ -104,7 +104,10 @@ public:
         if (!WaitUntil(up, std::chrono::seconds(10)) || !broker_->Running())
             error_ = "mosquitto (scripts/install-deps) did not come up:\n" + broker_->Log();
     }
-    void Stop() { broker_->Kill(SIGTERM); }
+    void Stop() {
+        broker_->Signal(SIGCONT);
+        broker_->Kill(SIGTERM);
+    }
     // SIGSTOP and SIGCONT: a broker whose sockets stay open and that answers nothing.
     void Signal(int signal) { broker_->Signal(signal); }
     std::string Log() const { return broker_->Log(); }
