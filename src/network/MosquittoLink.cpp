@@ -37,6 +37,10 @@ constexpr std::size_t PublishesInFlight = 8;
 constexpr milliseconds CloseWait{1000};
 // A broker that takes the connection and never answers it is given up after this long.
 constexpr milliseconds ConnectTimeout{10000};
+// The client pings a broker that has been silent for the keep-alive period and drops it
+// when no answer comes within another; a broker silent for three periods is dropped here
+// whatever became of the ping.
+constexpr milliseconds Silence{3 * KeepAliveSeconds * 1000};
 
 // "host:port", as the operator wrote them.
 std::string Address(const BrokerLink& link) { return link.host + ":" + std::to_string(link.port); }
@@ -104,6 +108,9 @@ private:
     // Why the client cannot be set up, or empty.
     std::string Configure() {
         mosquitto_threaded_set(mosq_, true);
+        // A reply is a small packet that should leave at once, not wait for the broker's
+        // acknowledgement of the one before.
+        mosquitto_int_option(mosq_, MOSQ_OPT_TCP_NODELAY, 1);
         mosquitto_connect_callback_set(
             mosq_, [](mosquitto*, void* self, int code) { static_cast<MosquittoLink*>(self)->Connected(code); });
         mosquitto_message_callback_set(mosq_, [](mosquitto*, void* self, const mosquitto_message* message) {
@@ -156,6 +163,10 @@ private:
             if (!connected_ && !abandoned_ && mosquitto_socket(mosq_) >= 0 &&
                 Clock::now() - attemptStart_ > ConnectTimeout) {
                 attemptFailure_ = "no answer from " + Address(link_);
+                Lost(MOSQ_ERR_KEEPALIVE, 0);
+                abandoned_ = true;
+            }
+            if (connected_ && Clock::now() - lastHeard_ > Silence) {
                 Lost(MOSQ_ERR_KEEPALIVE, 0);
                 abandoned_ = true;
             }
@@ -262,9 +273,12 @@ private:
     }
 
     void Logged(const char* text) {
-        // The reason OpenSSL gives reaches the link only through the client's log.
-        if (std::string_view(text).find("certificate verify failed") != std::string_view::npos)
+        const std::string_view line(text);
+        // The reason OpenSSL gives reaches the link only through the client's log, and so
+        // do the broker's answers to the client's pings.
+        if (line.find("certificate verify failed") != std::string_view::npos)
             attemptFailure_ = "certificate not trusted";
+        if (line.find(" received ") != std::string_view::npos) lastHeard_ = Clock::now();
     }
 
     // The connection, or the attempt at one, has ended with `rc`: the panel says why, and
@@ -332,6 +346,7 @@ private:
     milliseconds retry_ = FirstRetry;
     Clock::time_point nextAttempt_ = Clock::now();
     Clock::time_point attemptStart_;
+    Clock::time_point lastHeard_;
     int disconnectReason_ = MOSQ_ERR_CONN_LOST;
     std::string attemptFailure_;
 };

@@ -22,6 +22,7 @@ public:
     explicit MqttClient(const Options& options) {
         mosquitto_lib_init();
         mosq_ = mosquitto_new(nullptr, true, this);
+        mosquitto_int_option(mosq_, MOSQ_OPT_TCP_NODELAY, 1);
         mosquitto_subscribe_callback_set(
             mosq_, [](mosquitto*, void* self, int, int, const int*) { ++static_cast<MqttClient*>(self)->subscribed_; });
         mosquitto_connect_callback_set(

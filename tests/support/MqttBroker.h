@@ -150,7 +150,7 @@ private:
         const passwd* me = ::getpwuid(::geteuid());
         std::ofstream(folder_ / "mosquitto.conf")
             << "user " << (me ? me->pw_name : "root") << "\n"
-            << "persistence false\nallow_anonymous false\n"
+            << "persistence false\nallow_anonymous false\nset_tcp_nodelay true\n"
             << "password_file " << passwords << "\nacl_file " << (folder_ / "acl").string() << "\n"
             << "listener " << tlsPort_ << " 127.0.0.1\n"
             << "cafile " << CaFile().string() << "\ncertfile " << server << ".crt\nkeyfile " << server << ".key\n"
