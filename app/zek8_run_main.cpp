@@ -5,6 +5,7 @@
 #include "core/NetworkSettings.h"
 #include "core/OnDemandPrinter.h"
 #include "files/RecordExport.h"
+#include "network/MosquittoLink.h"
 #include "runner/HeadlessRun.h"
 #include "ui/ImageCanvas.h"
 
@@ -260,6 +261,7 @@ int main(int argc, char* argv[]) {
     if (!networkFile.fault.empty()) std::cerr << "zek8-run: " << networkFile.fault << '\n';
     options.network = ChooseNetwork(WithOptions(networkFile.settings, network));
     if (!options.network.refusal.empty()) return Fail("the lab network: " + options.network.refusal);
+    options.openNetwork = OpenMosquittoLink;
     options.progress = isatty(STDERR_FILENO) != 0;
     // The plot is drawn with Qt on an image, as the window's plot area keeps it, so Save
     // Report, Open Report and the save at the end of a test work in a script as on

@@ -56,10 +56,11 @@ std::string NetworkStatusJson(const Controller& c) {
     status["frequencyHz"] = Number(c.CurrentFrequency);
     status["referenceG"] = Number(c.ReferenceLevel);
     status["controlG"] = Number(c.ControlValue);
-    status["drive"] = Number(c.DriveOutput);
+    status["drivePercent"] = Number(static_cast<float>(static_cast<double>(c.DriveOutput) * 100.0));
     status["compressionDb"] = Number(c.Compression);
     status["sweepCount"] = Number(std::trunc(c.SweepCounter));
-    status["elapsedSeconds"] = Number(c.RunSeconds);
+    // The run time is summed cycle by cycle: to the millisecond, without the sum's dust.
+    status["elapsedSeconds"] = Number(std::round(c.RunSeconds * 1000.0) / 1000.0);
     status["abortCode"] = Number(c.AbortCode);
     status["abortMessage"] = c.AbortMessage;
     status["profile"] = c.Indicators.Item("lblTestTitle").text;

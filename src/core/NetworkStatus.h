@@ -12,7 +12,7 @@ struct Controller;
 //   "frequencyHz"    the drive frequency
 //   "referenceG"     the reference, G peak
 //   "controlG"       the control value the servo acts on, G peak
-//   "drive"          the drive output, a fraction of full drive (0 .. 1)
+//   "drivePercent"   the drive output in percent of full drive
 //   "compressionDb"  the drive's compression, dB
 //   "sweepCount"     the sweep the panel counts (SWEEP#)
 //   "elapsedSeconds" the test's run time

@@ -311,9 +311,11 @@ RunSummary RunHeadless(const RunOptions& options, std::ostream* trace) {
     c.CalibrationPath = options.calibration;
     c.RemoteControlPath = options.controlFile;
     c.KeepTestRecord = true;
-    // The lab network: its switches, and the link to options.network.link's broker is
-    // opened here and set as c.ports.network.
+    // The lab network: its switches, and the link to its broker, closed when the run ends.
     TakeNetworkSwitches(c, options.network.settings);
+    std::unique_ptr<LabNetwork> link;
+    if (options.network.link && options.openNetwork) link = options.openNetwork(*options.network.link);
+    c.ports.network = link.get();
     if (!options.logPath.empty())
         c.Log.AttachSessionFile(options.logPath, EventTimeText(clock.Today(), clock.SecondsSinceMidnight()));
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,8 +44,10 @@ struct RunOptions {
     Printer* printer = nullptr; // File / Print Report and Auto Print; none: they do nothing
     std::string controlFile;
     std::string logPath; // every event of the run, appended as it comes
-    // The lab network's settings and the link to its broker (none: no network).
+    // The lab network's settings and the link to its broker (none: no network), and what
+    // opens that link (the program's, on libmosquitto; a test's own).
     NetworkChoice network;
+    std::function<std::unique_ptr<LabNetwork>(const BrokerLink&)> openNetwork;
     // The actions to play; without a script, Servo On and Sweep Run at 0 s. An empty
     // script plays nothing.
     std::optional<std::vector<ScriptAction>> script;

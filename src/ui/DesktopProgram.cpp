@@ -3,6 +3,7 @@
 #include "core/StartUp.h"
 #include "hardware/DaqLibrary.h"
 #include "hardware/jack/AudioInterface.h"
+#include "network/MosquittoLink.h"
 #include "ui/MainWindow.h"
 #include "ui/PlotArea.h"
 #include "ui/QtClipboard.h"
@@ -100,8 +101,14 @@ void DesktopProgram::StartController() {
 void DesktopProgram::TakeNetwork(NetworkChoice choice, const std::string& notice) {
     network_ = std::move(choice);
     TakeNetworkSwitches(controller_, network_.settings);
-    // The link to network_.link's broker is opened here (the one before it closed) and set
-    // as controller_.ports.network.
+    // The cycles run between events, so the controller lets go of the old link before it
+    // closes; the new one connects in its own thread.
+    const bool hadLink = link_ != nullptr;
+    controller_.ports.network = nullptr;
+    link_.reset();
+    if (network_.link) link_ = OpenMosquittoLink(*network_.link);
+    controller_.ports.network = link_.get();
+    if (hadLink && link_ == nullptr) controller_.Indicators.SetVisible("lblNetwork", false);
     std::string told = notice;
     if (!network_.refusal.empty()) {
         if (!told.empty()) told += '\n';

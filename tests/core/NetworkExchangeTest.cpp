@@ -78,7 +78,7 @@ TEST_F(NetworkExchangeTest, StatusGoesOutOnEachChangeAndOnceASecond) {
     c.DriveOutput = 0.25f;
     c.Compression = 3.0f;
     c.SweepCounter = 2.7f;
-    c.RunSeconds = 61.5;
+    c.RunSeconds = 61.4999999999973;
     c.ProfileFileName = "bracket.prf";
     c.Indicators.SetText("lblTestTitle", "Bracket");
     c.P[Param::UnitsSystem] = 1.0f;
@@ -86,7 +86,7 @@ TEST_F(NetworkExchangeTest, StatusGoesOutOnEachChangeAndOnceASecond) {
     ASSERT_EQ(network.statuses.size(), 1u);
     EXPECT_EQ(network.statuses[0],
               R"({"time":"2026-01-05T09:00:00.000","servo":"off","sweep":"held","frequencyHz":12.5,)"
-              R"("referenceG":0.1,"controlG":null,"drive":0.25,"compressionDb":3,"sweepCount":2,)"
+              R"("referenceG":0.1,"controlG":null,"drivePercent":25,"compressionDb":3,"sweepCount":2,)"
               R"("elapsedSeconds":61.5,"abortCode":0,"abortMessage":"","profile":"Bracket",)"
               R"("profileFile":"bracket.prf","units":"Metric"})");
 
