@@ -68,6 +68,6 @@ private:
     std::unique_ptr<QtCycleDriver> driver_;
     NetworkChoice network_;
     std::unique_ptr<LabNetwork> link_; // the link network_ made, while it lives
-    std::string networkNotice_; // told once the controller has started
+    std::string networkNotice_;        // told once the controller has started
     bool started_ = false;
 };
