@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <exception>
+#include <thread>
 
 namespace {
 std::unique_ptr<QWidget> MakeStartUpWindow() {
@@ -101,11 +102,12 @@ void DesktopProgram::StartController() {
 void DesktopProgram::TakeNetwork(NetworkChoice choice, const std::string& notice) {
     network_ = std::move(choice);
     TakeNetworkSwitches(controller_, network_.settings);
-    // The cycles run between events, so the controller lets go of the old link before it
-    // closes; the new one connects in its own thread.
+    // The cycles run between events, so the controller lets go of the old link first. Its
+    // goodbye to the broker may take a second, which the cycles must not wait for: it
+    // closes in a thread of its own. The new link connects in its own thread too.
     const bool hadLink = link_ != nullptr;
     controller_.ports.network = nullptr;
-    link_.reset();
+    if (hadLink) std::thread([old = std::move(link_)]() mutable { old.reset(); }).detach();
     if (network_.link) link_ = OpenMosquittoLink(*network_.link);
     controller_.ports.network = link_.get();
     if (hadLink && link_ == nullptr) controller_.Indicators.SetVisible("lblNetwork", false);

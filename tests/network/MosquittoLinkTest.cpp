@@ -146,6 +146,14 @@ TEST_F(MosquittoLinkTest, TheLinkSurvivesTheBrokersRestart) {
     EXPECT_TRUE(watcher.Sees("zek8/alpha/status", "meanwhile"));
 }
 
+// The address sanitiser keeps freed blocks in a quarantine of its own: the resident memory
+// of such a build says nothing of what the link holds.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool ResidentMemoryTellsTheLinks = false;
+#else
+constexpr bool ResidentMemoryTellsTheLinks = true;
+#endif
+
 // The process's resident memory, in bytes.
 long ResidentBytes() {
     long pages = 0, resident = 0;
@@ -171,7 +179,9 @@ TEST_F(MosquittoLinkTest, AFrozenBrokerHoldsUpNoCallAndNoMemory) {
         if (i % 50 == 0) std::this_thread::sleep_for(20ms);
     }
     EXPECT_LT(slowest, 20ms);
-    EXPECT_LT(ResidentBytes() - before, 8l << 20);
+    if (ResidentMemoryTellsTheLinks) {
+        EXPECT_LT(ResidentBytes() - before, 8l << 20);
+    }
     EXPECT_TRUE(Reaches(*link, "lost: broker not answering", 20s)) << link->LinkState() << broker.Log();
     broker.Signal(SIGCONT);
     EXPECT_TRUE(Reaches(*link, "connected", 40s)) << link->LinkState() << broker.Log();
