@@ -178,7 +178,9 @@ TEST_F(MosquittoLinkTest, AFrozenBrokerHoldsUpNoCallAndNoMemory) {
         slowest = std::max(slowest, std::chrono::steady_clock::now() - start);
         if (i % 50 == 0) std::this_thread::sleep_for(20ms);
     }
-    EXPECT_LT(slowest, 20ms);
+    // A call that waited on the frozen broker would wait for seconds, until the link gives
+    // it up; a loaded machine may deschedule a call that does not wait for some 20 ms.
+    EXPECT_LT(slowest, 500ms);
     if (ResidentMemoryTellsTheLinks) {
         EXPECT_LT(ResidentBytes() - before, 8l << 20);
     }
